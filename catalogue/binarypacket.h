@@ -1,0 +1,16 @@
+#pragma once
+
+#include "packet.h"
+
+#include <QByteArray>
+
+namespace kavinto {
+
+// The first bytes of every binary packet.
+bool hasBinaryPacketSignature(const QByteArray& bytes);
+
+// Decodes a binary data packet. Throws an Error "Invalid data packet: ..."
+// naming the fault and its byte offset; never reads outside `bytes`.
+Packet decodeBinaryPacket(const QByteArray& bytes);
+
+}  // namespace kavinto

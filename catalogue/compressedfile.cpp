@@ -1,0 +1,124 @@
+#include "compressedfile.h"
+
+#include "clientdataset.h"
+#include "error.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <zlib.h>
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <new>
+
+#ifdef Q_OS_UNIX
+#include <sys/file.h>
+#endif
+
+namespace kavinto {
+namespace {
+
+const QString kStreamReadError = QStringLiteral("Stream read error");
+
+// A zlib inflater over a device, ended on every path by its destructor.
+class Inflater {
+public:
+    explicit Inflater(QIODevice& source) : m_source(source) {
+        if (inflateInit(&m_stream) != Z_OK)
+            throw Error(QStringLiteral("Error"));
+    }
+    ~Inflater() { inflateEnd(&m_stream); }
+    Inflater(const Inflater&) = delete;
+    Inflater& operator=(const Inflater&) = delete;
+
+    // Produces up to `size` bytes into `out`; fewer only at the stream's or the file's end.
+    std::size_t read(char* out, std::size_t size) {
+        m_stream.next_out = reinterpret_cast<Bytef*>(out);
+        m_stream.avail_out = uInt(size);
+        while (m_stream.avail_out > 0 && !m_ended) {
+            if (m_stream.avail_in == 0) {
+                const qint64 n = m_source.read(m_input.data(), qint64(m_input.size()));
+                if (n <= 0)
+                    break;  // the file ends inside the stream
+                m_stream.next_in = reinterpret_cast<Bytef*>(m_input.data());
+                m_stream.avail_in = uInt(n);
+            }
+            const int rc = inflate(&m_stream, Z_NO_FLUSH);
+            if (rc == Z_STREAM_END)
+                m_ended = true;
+            else if (rc == Z_MEM_ERROR)
+                throw Error(QStringLiteral("Out of memory while expanding memory stream"));
+            else if (rc != Z_OK && rc != Z_BUF_ERROR)
+                throw Error(QStringLiteral("Error"));  // Z_DATA_ERROR, Z_NEED_DICT, Z_STREAM_ERROR
+        }
+        return size - m_stream.avail_out;
+    }
+
+private:
+    QIODevice& m_source;
+    z_stream m_stream{};
+    std::array<char, 64 * 1024> m_input{};
+    bool m_ended = false;
+};
+
+[[noreturn]] void cannotOpen(const QString& path, QString reason) {
+    while (!reason.isEmpty() && (reason.back().isSpace() || reason.back() == QLatin1Char('.')))
+        reason.chop(1);
+    throw Error(QStringLiteral("Cannot open file \"%1\". %2")
+                    .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()), reason));
+}
+
+}  // namespace
+
+QByteArray inflatePacket(QIODevice& source, std::size_t memoryLimit) {
+    Inflater inflater(source);
+    char length[4];
+    if (inflater.read(length, 4) != 4)
+        throw Error(kStreamReadError);
+    quint32 raw = 0;
+    for (int i = 3; i >= 0; --i)
+        raw = (raw << 8) | static_cast<quint8>(length[i]);
+    const qint32 n = static_cast<qint32>(raw);
+    if (n == 0)
+        throw Error(QStringLiteral("Invalid stream operation"));
+    if (n < 0)
+        throw Error(QStringLiteral("Stream write error"));
+
+    QByteArray packet;
+    std::array<char, 64 * 1024> chunk;
+    std::size_t remaining = std::size_t(n);
+    try {
+        while (remaining > 0) {
+            const std::size_t got = inflater.read(chunk.data(), std::min(remaining, chunk.size()));
+            if (got == 0)
+                throw Error(kStreamReadError);
+            if (std::size_t(packet.size()) + got > memoryLimit)
+                throw std::bad_alloc();
+            packet.append(chunk.data(), qsizetype(got));
+            remaining -= got;
+        }
+    } catch (const std::bad_alloc&) {
+        throw Error(QStringLiteral("Out of memory while expanding memory stream"));
+    }
+    return packet;
+}
+
+void LoadDataset(TClientDataSet& table, const QString& path) {
+    QFile file(path);
+    if (QFileInfo(path).isDir())
+        cannotOpen(path, QString::fromLocal8Bit(std::strerror(EISDIR)));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        cannotOpen(path, file.errorString());
+#ifdef Q_OS_UNIX
+    // Shared for the load: another reader may load too, a writer holding an
+    // exclusive lock keeps us out. Released when the file closes.
+    if (flock(file.handle(), LOCK_SH | LOCK_NB) != 0)
+        cannotOpen(path, QString::fromLocal8Bit(std::strerror(errno)));
+#endif
+    table.LoadPacket(inflatePacket(file));
+}
+
+}  // namespace kavinto

@@ -1,0 +1,19 @@
+#include "packetdecoder.h"
+
+#include "binarypacket.h"
+#include "error.h"
+#include "xmlpacket.h"
+
+namespace kavinto {
+
+Packet decodePacket(const QByteArray& bytes) {
+    if (hasBinaryPacketSignature(bytes))
+        return decodeBinaryPacket(bytes);
+    if (looksLikeXmlPacket(bytes))
+        return decodeXmlPacket(bytes);
+    throw Error(QStringLiteral("Invalid data packet: the %1 bytes are neither a binary nor an XML "
+                               "data packet")
+                    .arg(bytes.size()));
+}
+
+}  // namespace kavinto

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "packet.h"
+
+#include <QByteArray>
+
+namespace kavinto {
+
+// Decodes a data packet in either standard format, told apart by its first
+// bytes. Throws an Error "Invalid data packet: ..." for anything else.
+Packet decodePacket(const QByteArray& bytes);
+
+}  // namespace kavinto

@@ -1,0 +1,54 @@
+#include "choicelists.h"
+#include "error.h"
+#include "packetbuilder.h"
+
+#include <gtest/gtest.h>
+
+using namespace kavinto;
+using namespace kavinto::test;
+
+TEST(ChoiceLists, MethodsInPacketOrderFunctionsByName) {
+    ScratchDir dir;
+    const QString methodsPath = dir.write(
+        QStringLiteral("m.cds"), catalogueFile(table({"mod_id:i4", "MOD_NEV"}, {{"2", "Vita"}, {"1", "Mozaik"}, {"3", "Vita"}})));
+    const QString functionsPath = dir.write(
+        QStringLiteral("f.cds"), catalogueFile(table({"fun_id:i4", "fun_nev"}, {{"1", "Motiváció"}, {"2", "Csoportalakítás"}, {"3", "Ellenőrzés"}})));
+    TClientDataSet methods(QStringLiteral("MClientData")), functions(QStringLiteral("FClientData"));
+    openMethodsTable(methods, methodsPath);
+    QStringList m;
+    addMethodNames(methods, [&](const QString& s) { m << s; });
+    EXPECT_EQ(m, QStringList({"-", "Vita", "Mozaik", "Vita"}));
+
+    openFunctionsTable(functions, functionsPath);
+    QStringList f1, f2, f3;
+    addFunctionNames(
+        functions, [&](const QString& s) { f1 << s; }, [&](const QString& s) { f2 << s; },
+        [&](const QString& s) { f3 << s; });
+    EXPECT_EQ(f1, QStringList({"-", "Csoportalakítás", "Ellenőrzés", "Motiváció"}));
+    EXPECT_EQ(f2, f1);
+    EXPECT_EQ(f3, f1);
+    EXPECT_EQ(functions.IndexFieldNames(), QStringLiteral("fun_nev"));
+}
+
+TEST(ChoiceLists, NullNameFailsAfterTheNamesBeforeIt) {
+    ScratchDir dir;
+    TClientDataSet methods(QStringLiteral("MClientData"));
+    openMethodsTable(methods, dir.write(QStringLiteral("m.cds"),
+                                        catalogueFile(table({"mod_id:i4", "mod_nev"}, {{"1", "Vita"}, {"2", "<null>"}}))));
+    QStringList m;
+    try {
+        addMethodNames(methods, [&](const QString& s) { m << s; });
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_EQ(e.message(), QStringLiteral("Could not convert variant of type (Null) into type (String)"));
+    }
+    EXPECT_EQ(m, QStringList({"-", "Vita"}));
+}
+
+TEST(ChoiceLists, ExistenceTestIgnoresFolders) {
+    ScratchDir dir;
+    QDir().mkpath(dir.path(QStringLiteral("data/kavinto_modszerek.cds")));
+    EXPECT_FALSE(isExistingFile(dir.path(QStringLiteral("data/kavinto_modszerek.cds"))));
+    EXPECT_FALSE(isExistingFile(dir.path(QStringLiteral("nothing"))));
+    EXPECT_TRUE(isExistingFile(dir.write(QStringLiteral("x"), "1")));
+}

@@ -1,0 +1,109 @@
+#include "error.h"
+#include "qtprinters.h"
+#include "xmlpacket.h"
+
+#include <gtest/gtest.h>
+
+using namespace kavinto;
+
+namespace {
+
+QByteArray xml(const char* fields, const char* rows, const char* declaration = "<?xml version=\"1.0\" standalone=\"yes\"?>",
+               const char* params = "<PARAMS LCID=\"1038\"/>") {
+    return QByteArray(declaration) + "  <DATAPACKET Version=\"2.0\"><METADATA><FIELDS>" + fields + "</FIELDS>" + params +
+           "</METADATA><ROWDATA>" + rows + "</ROWDATA></DATAPACKET>";
+}
+
+QString decodeError(const QByteArray& bytes) {
+    try {
+        decodeXmlPacket(bytes);
+        return {};
+    } catch (const Error& e) {
+        return e.message();
+    }
+}
+
+}  // namespace
+
+TEST(XmlPacket, NamesNullsAndTextForms) {
+    const Packet p = decodeXmlPacket(xml(
+        "<FIELD fieldname=\"Length (cm)\" attrname=\"Length__cm_\" fieldtype=\"r8\"/>"
+        "<FIELD attrname=\"nev\" fieldtype=\"string\" WIDTH=\"20\" required=\"true\"/>"
+        "<FIELD attrname=\"memo\" fieldtype=\"bin.hex\" SUBTYPE=\"Text\"/>",
+        "<ROW Length__cm_=\"90.15748031496059\" nev=\"&#336;sz &amp; t&#233;l\" memo=\"a&#013;&#010;b\"/><ROW/>"));
+    ASSERT_EQ(p.fields.size(), 3u);
+    EXPECT_EQ(p.fields[0].name, QStringLiteral("Length (cm)"));
+    EXPECT_EQ(p.fields[1].width, 20);
+    EXPECT_EQ(p.fields[1].attributes, kRequired);
+    EXPECT_EQ(p.records[0][0].toText(), QStringLiteral("90.1574803149606"));
+    EXPECT_EQ(p.records[0][1].toText(), QStringLiteral("Ősz & tél"));
+    EXPECT_EQ(p.records[0][2].toText(), QStringLiteral("a\r\nb"));
+    EXPECT_TRUE(p.records[1][0].isNull());
+    EXPECT_TRUE(p.records[1][1].isNull());
+}
+
+TEST(XmlPacket, AllThreeFormsOfNonAsciiText) {
+    const char* fields = "<FIELD attrname=\"n\" fieldtype=\"string\" WIDTH=\"9\"/>";
+    const QString expected = QStringLiteral("Ötletbörze");
+    EXPECT_EQ(decodeXmlPacket(xml(fields, "<ROW n=\"&#214;tletb&#246;rze\"/>")).records[0][0].toText(), expected);
+    EXPECT_EQ(decodeXmlPacket(xml(fields, "<ROW n=\"\xC3\x96tletb\xC3\xB6rze\"/>",
+                                  "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"))
+                  .records[0][0]
+                  .toText(),
+              expected);
+    EXPECT_EQ(decodeXmlPacket(xml(fields, "<ROW n=\"\xD6tletb\xF6rze\"/>",
+                                  "<?xml version=\"1.0\" encoding=\"windows-1250\"?>"))
+                  .records[0][0]
+                  .toText(),
+              expected);
+    // No declared encoding: raw bytes are in the LCID's code page.
+    EXPECT_EQ(decodeXmlPacket(xml(fields, "<ROW n=\"\xD5sz\"/>")).records[0][0].toText(), QStringLiteral("Ősz"));
+    EXPECT_EQ(decodeXmlPacket(xml(fields, "<ROW n=\"\xD5sz\"/>", "<?xml version=\"1.0\"?>", "<PARAMS LCID=\"1033\"/>"))
+                  .records[0][0]
+                  .toText(),
+              QStringLiteral("Õsz"));
+}
+
+TEST(XmlPacket, EachFaultIsNamed) {
+    struct Case {
+        const char* defect;
+        QByteArray bytes;
+        const char* message;
+    };
+    const char* idField = "<FIELD attrname=\"id\" fieldtype=\"i2\"/>";
+    const std::vector<Case> cases = {
+        {"malformed XML", QByteArray("<?xml version=\"1.0\"?><DATAPACKET><METADATA></DATAPACKET>"),
+         "Invalid data packet: malformed XML at line 1, column 56: Opening and ending tag mismatch."},
+        {"another root", QByteArray("<?xml version=\"1.0\"?><TABLE/>"),
+         "Invalid data packet: the XML packet begins with <TABLE>, not <DATAPACKET>"},
+        {"no metadata", QByteArray("<DATAPACKET Version=\"2.0\"><ROWDATA/></DATAPACKET>"),
+         "Invalid data packet: the XML packet has no METADATA"},
+        {"unknown type", xml("<FIELD attrname=\"x\" fieldtype=\"money\"/>", ""),
+         "Invalid data packet: field 1 ('x') at line 1, column 123 has the unknown type 'money'"},
+        {"nested table", xml("<FIELD attrname=\"x\" fieldtype=\"nested\"><FIELDS/></FIELD>", ""),
+         "Invalid data packet: field 1 ('x') at line 1, column 123 has the type nested, which is not supported"},
+        {"integer out of range", xml(idField, "<ROW id=\"40000\"/>"),
+         "Invalid data packet: field 'id' of row 1 at line 1, column 188 holds '40000', which is no i2 value"},
+        {"no number", xml(idField, "<ROW id=\"12a\"/>"),
+         "Invalid data packet: field 'id' of row 1 at line 1, column 186 holds '12a', which is no i2 value"},
+        {"bad base64", xml("<FIELD attrname=\"b\" fieldtype=\"bin.hex\" SUBTYPE=\"Graphics\"/>", "<ROW b=\"@@@\"/>"),
+         "Invalid data packet: field 'b' of row 1 at line 1, column 208 holds '@@@', which is no bin.hex value"},
+        {"bad date", xml("<FIELD attrname=\"d\" fieldtype=\"date\"/>", "<ROW d=\"20041301\"/>"),
+         "Invalid data packet: field 'd' of row 1 at line 1, column 191 holds '20041301', which is no date value"},
+        {"unknown encoding", xml(idField, "", "<?xml version=\"1.0\" encoding=\"x-nonsense\"?>"),
+         "Invalid data packet: the encoding x-nonsense of the XML text is not available"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(decodeError(c.bytes), QString::fromLatin1(c.message)) << c.defect;
+}
+
+TEST(XmlPacket, RowStatesAndChangeLog) {
+    const Packet p = decodeXmlPacket(
+        xml("<FIELD attrname=\"id\" fieldtype=\"i4\"/>",
+            "<ROW RowState=\"5\" id=\"1\"/><ROW RowState=\"4\" id=\"2\"/><ROW RowState=\"12\" id=\"3\"/>",
+            "<?xml version=\"1.0\"?>", "<PARAMS CHANGE_LOG=\"1 0 4 2 0 4 3 1 8\"/>"));
+    EXPECT_TRUE(p.hasPendingChanges);
+    ASSERT_EQ(p.records.size(), 2u);
+    EXPECT_EQ(p.records[0][0].toText(), QStringLiteral("3"));
+    EXPECT_EQ(p.records[1][0].toText(), QStringLiteral("2"));
+}

@@ -1,0 +1,31 @@
+#include "csv.h"
+#include "error.h"
+#include "qtprinters.h"
+
+#include <gtest/gtest.h>
+
+using namespace kavinto;
+
+TEST(Csv, SpreadsheetExports) {
+    // UTF-8 with BOM, semicolons, quotes with a separator, a quote and a line break inside.
+    const CsvTable t = parseCsv(QByteArray("\xEF\xBB\xBF" "fun_id;fun_nev\r\n1;\"Összegzés; \"\"lezárás\"\"\"\r\n\r\n2;\"két\nsor\"\r\n"),
+                                QStringLiteral("f.csv"));
+    EXPECT_EQ(t.header, QStringList({"fun_id", "fun_nev"}));
+    ASSERT_EQ(t.rows.size(), 2u);
+    EXPECT_EQ(t.rows[0].cells, QStringList({"1", "Összegzés; \"lezárás\""}));
+    EXPECT_EQ(t.rows[1].line, 4);
+    EXPECT_EQ(t.rows[1].cells[1], QStringLiteral("két\nsor"));
+    EXPECT_EQ(t.column(QStringLiteral("FUN_NEV")), 1);
+
+    const CsvTable ansi = parseCsv(QByteArray("a,b\n1,\xD5sz\n"), QStringLiteral("w.csv"));
+    EXPECT_EQ(ansi.rows[0].cells[1], QStringLiteral("Ősz"));
+}
+
+TEST(Csv, UnclosedQuoteNamesItsLine) {
+    try {
+        parseCsv(QByteArray("a,b\n1,2\n3,\"open\n"), QStringLiteral("x.csv"));
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_EQ(e.message(), QStringLiteral("x.csv: line 3: a quoted field is not closed"));
+    }
+}

@@ -1,0 +1,111 @@
+#include "check.h"
+#include "commands.h"
+#include "packetbuilder.h"
+
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+using namespace kavinto;
+using namespace kavinto::test;
+
+namespace {
+
+struct CommandResult {
+    int code;
+    QString out;
+    QString err;
+};
+
+CommandResult run(const QStringList& args) {
+    QString out, err;
+    QTextStream o(&out), e(&err);
+    const int code = runCatalogueCommand(args, o, e);
+    o.flush();
+    e.flush();
+    return {code, out, err};
+}
+
+Packet methods(std::initializer_list<std::initializer_list<const char*>> rows) {
+    return table({"mod_id:i4", "mod_nev", "mod_fajl", "mod_fun_1:i4", "mod_fun_2:i4", "mod_fun_3:i4", "mod_fun_4:i4",
+                  "mod_fun_5:i4", "mod_fun_6:i4", "mod_fun_7:i4", "mod_fun_8:i4", "mod_fun_9:i4", "mod_fun_10:i4",
+                  "mod_fun_11:i4", "mod_fun_12:i4", "mod_fun_13:i4", "mod_fun_14:i4", "mod_fun_15:i4",
+                  "mod_fun_16:i4", "mod_fun_17:i4"},
+                 rows);
+}
+
+}  // namespace
+
+TEST(DumpCommand, PrintsTheLoadersMessageOnFailure) {
+    ScratchDir dir;
+    const CommandResult r = run({QStringLiteral("dump"), dir.write(QStringLiteral("x.cds"), QByteArray("\x78\x9c", 2))});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, QStringLiteral("Stream read error\n"));
+    EXPECT_EQ(run({QStringLiteral("dump")}).code, 2);
+    EXPECT_EQ(run({QStringLiteral("frobnicate")}).code, 2);
+    EXPECT_EQ(run({QStringLiteral("--help")}).code, 0);
+}
+
+TEST(DumpCommand, SameTableInEitherEncodingDumpsTheSame) {
+    const QString dir = samplesDir();
+    if (dir.isEmpty())
+        GTEST_SKIP() << "the shared samples folder is not beside this checkout";
+    for (const char* name : {"methods", "types", "functions-ansi", "methods-nulls"}) {
+        for (const char* format : {"csv", "json"}) {
+            const CommandResult a = run({QStringLiteral("dump"), QDir(dir).filePath(QString::fromLatin1(name) + QStringLiteral(".cds")),
+                               QStringLiteral("--format"), QString::fromLatin1(format)});
+            const CommandResult b = run({QStringLiteral("dump"), QDir(dir).filePath(QString::fromLatin1(name) + QStringLiteral(".xml")),
+                               QStringLiteral("--format"), QString::fromLatin1(format)});
+            EXPECT_EQ(a.code, 0) << name << a.err.toStdString();
+            EXPECT_EQ(a.out, b.out) << name << " " << format;
+        }
+    }
+}
+
+TEST(CheckCommand, CleanCatalogue) {
+    ScratchDir dir;
+    dir.write(QStringLiteral("data/kavinto_modszerek.cds"),
+              catalogueFile(methods({{"1", "Vita", "vita.pdf", "1", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0",
+                                      "0", "0", "0", "0", "0", "0"}})));
+    dir.write(QStringLiteral("data/kavinto_funkciok.cds"), catalogueFile(table({"fun_id:i4", "fun_nev"}, {{"1", "Motiváció"}})));
+    dir.write(QStringLiteral("pdf/vita.pdf"), "%PDF-1.4");
+    const CommandResult r = run({QStringLiteral("check"), dir.path(QStringLiteral("."))});
+    EXPECT_EQ(r.code, 0) << r.out.toStdString();
+    EXPECT_EQ(r.out, QStringLiteral("no problems found\n"));
+}
+
+TEST(CheckCommand, ReportsEveryProblemAUserWouldMeet) {
+    ScratchDir dir;
+    dir.write(QStringLiteral("data/kavinto_modszerek.cds"),
+              catalogueFile(methods({
+                  {"1", "Vita", "vita.pdf", "1", "1", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "1"},
+                  {"1", "vita", "../titok.pdf", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "<null>"},
+              })));
+    dir.write(QStringLiteral("data/kavinto_funkciok.cds"),
+              catalogueFile(table({"fun_id:i4", "fun_nev"}, {{"1", "Motiváció"}, {"2", ""}, {"18", "Extra"}})));
+    const QStringList problems = checkCatalogue(dir.path(QStringLiteral(".")));
+    const QString m = QDir::toNativeSeparators(QDir(dir.path(QStringLiteral("."))).filePath(QStringLiteral("data/kavinto_modszerek.cds")));
+    const QString f = QDir::toNativeSeparators(QDir(dir.path(QStringLiteral("."))).filePath(QStringLiteral("data/kavinto_funkciok.cds")));
+    const QString pdf = QDir(dir.path(QStringLiteral("."))).filePath(QStringLiteral("pdf/"));
+    EXPECT_EQ(problems, QStringList({
+        f + QStringLiteral(": record 2: fun_nev is '', which cannot be chosen"),
+        f + QStringLiteral(": record 3: function number 18 is outside 1-17, so no method can serve it"),
+        m + QStringLiteral(": record 1: function 2 is flagged, but its name is empty"),
+        m + QStringLiteral(": record 1: function 17 is flagged, but the functions table lacks it"),
+        m + QStringLiteral(": record 1: the document %1vita.pdf is missing").arg(pdf),
+        m + QStringLiteral(": record 2: mod_id 1 occurs twice"),
+        m + QStringLiteral(": record 2: mod_nev 'vita' is the same name as record 1; only the first can be looked up"),
+        m + QStringLiteral(": record 2: mod_fun_17 is null"),
+        m + QStringLiteral(": record 2: the document %1../titok.pdf is missing").arg(pdf),
+    }));
+    EXPECT_EQ(run({QStringLiteral("check"), dir.path(QStringLiteral("."))}).code, 1);
+}
+
+TEST(CheckCommand, MissingAndUnloadableFiles) {
+    ScratchDir dir;
+    dir.write(QStringLiteral("data/kavinto_funkciok.cds"), QByteArray("junk"));
+    const QStringList problems = checkCatalogue(dir.path(QStringLiteral(".")));
+    ASSERT_EQ(problems.size(), 2);
+    EXPECT_TRUE(problems[0].endsWith(QStringLiteral("kavinto_funkciok.cds: does not load: Error")));
+    EXPECT_TRUE(problems[1].endsWith(QStringLiteral("kavinto_modszerek.cds: the file is missing")));
+}

@@ -1,0 +1,173 @@
+#include "check.h"
+
+#include "casefold.h"
+#include "choicelists.h"
+#include "clientdataset.h"
+#include "documentpath.h"
+#include "error.h"
+
+#include <QDir>
+#include <QHash>
+
+namespace kavinto {
+namespace {
+
+constexpr int kFunctionCount = 17;
+
+class Checker {
+public:
+    explicit Checker(const QString& dir) : m_dir(dir) {}
+
+    QStringList run() {
+        const bool functionsLoaded = load(m_functions, kFunctionsFile, openFunctionsTable);
+        const bool methodsLoaded = load(m_methods, kMethodsFile, openMethodsTable);
+        if (functionsLoaded)
+            checkFunctions();
+        if (methodsLoaded)
+            checkMethods(functionsLoaded);
+        return m_problems;
+    }
+
+private:
+    using Opener = void (*)(TClientDataSet&, const QString&);
+
+    QString path(const QString& file) const { return QDir::toNativeSeparators(m_dir.filePath(file)); }
+
+    void report(const QString& file, const QString& what) { m_problems << path(file) + QStringLiteral(": ") + what; }
+
+    bool load(TClientDataSet& table, const QString& file, Opener open) {
+        if (!isExistingFile(m_dir.filePath(file))) {
+            report(file, QStringLiteral("the file is missing"));
+            return false;
+        }
+        try {
+            open(table, m_dir.filePath(file));
+            return true;
+        } catch (const Error& e) {
+            report(file, QStringLiteral("does not load: ") + e.message());
+            return false;
+        }
+    }
+
+    bool hasField(const TClientDataSet& t, const QString& name) const {
+        for (const FieldDef& f : t.fields())
+            if (fullCaseFolded(f.name) == fullCaseFolded(name))
+                return true;
+        return false;
+    }
+
+    bool requireFields(const TClientDataSet& t, const QString& file, const QStringList& names) {
+        bool all = true;
+        for (const QString& n : names)
+            if (!hasField(t, n)) {
+                report(file, QStringLiteral("the field %1 is missing").arg(n));
+                all = false;
+            }
+        return all;
+    }
+
+    void checkFunctions() {
+        if (!requireFields(m_functions, kFunctionsFile, {QStringLiteral("fun_id"), QStringLiteral("fun_nev")}))
+            return;
+        m_functions.setIndexFieldNames(QString());
+        int record = 0;
+        for (m_functions.GoFirst(); !m_functions.AtEnd(); m_functions.GoNext()) {
+            ++record;
+            const Value id = m_functions.ReadValue(QStringLiteral("fun_id"));
+            const Value name = m_functions.ReadValue(QStringLiteral("fun_nev"));
+            const QString where = QStringLiteral("record %1").arg(record);
+            const std::optional<Number> n = numberOf(id);
+            if (id.isNull() || !n || n->kind != Number::Kind::Signed) {
+                report(kFunctionsFile, where + QStringLiteral(": fun_id is not an integer"));
+                continue;
+            }
+            if (n->s < 1 || n->s > kFunctionCount)
+                report(kFunctionsFile, QStringLiteral("%1: function number %2 is outside 1-17, so no method can serve it")
+                                           .arg(where)
+                                           .arg(n->s));
+            if (m_functionNames.contains(n->s))
+                report(kFunctionsFile, QStringLiteral("%1: fun_id %2 occurs twice").arg(where).arg(n->s));
+            else
+                m_functionNames.insert(n->s, name.isNull() ? QString() : name.toText());
+            checkName(kFunctionsFile, where, QStringLiteral("fun_nev"), name, m_seenFunctionNames);
+        }
+    }
+
+    void checkName(const QString& file, const QString& where, const QString& field, const Value& name,
+                   QHash<QString, QString>& seen) {
+        if (name.isNull()) {
+            report(file, QStringLiteral("%1: %2 is null").arg(where, field));
+            return;
+        }
+        const QString text = name.toText();
+        if (text.isEmpty() || text == kNothingChosen)
+            report(file, QStringLiteral("%1: %2 is '%3', which cannot be chosen").arg(where, field, text));
+        const QString key = fullCaseFolded(text);
+        if (seen.contains(key))
+            report(file, QStringLiteral("%1: %2 '%3' is the same name as %4; only the first can be looked up")
+                             .arg(where, field, text, seen.value(key)));
+        else
+            seen.insert(key, where);
+    }
+
+    void checkMethods(bool functionsLoaded) {
+        QStringList names = {QStringLiteral("mod_id"), QStringLiteral("mod_nev"), QStringLiteral("mod_fajl")};
+        for (int k = 1; k <= kFunctionCount; ++k)
+            names << QStringLiteral("mod_fun_%1").arg(k);
+        if (!requireFields(m_methods, kMethodsFile, names))
+            return;
+        QHash<qint64, int> ids;
+        QHash<QString, QString> seenNames;
+        int record = 0;
+        for (m_methods.GoFirst(); !m_methods.AtEnd(); m_methods.GoNext()) {
+            ++record;
+            const QString where = QStringLiteral("record %1").arg(record);
+            const Value id = m_methods.ReadValue(QStringLiteral("mod_id"));
+            const std::optional<Number> n = numberOf(id);
+            if (id.isNull() || !n || n->kind != Number::Kind::Signed)
+                report(kMethodsFile, where + QStringLiteral(": mod_id is not an integer"));
+            else if (ids.contains(n->s))
+                report(kMethodsFile, QStringLiteral("%1: mod_id %2 occurs twice").arg(where).arg(n->s));
+            else
+                ids.insert(n->s, record);
+            checkName(kMethodsFile, where, QStringLiteral("mod_nev"), m_methods.ReadValue(QStringLiteral("mod_nev")),
+                      seenNames);
+            for (int k = 1; k <= kFunctionCount; ++k) {
+                const Value flag = m_methods.ReadValue(QStringLiteral("mod_fun_%1").arg(k));
+                if (flag.isNull()) {
+                    report(kMethodsFile, QStringLiteral("%1: mod_fun_%2 is null").arg(where).arg(k));
+                    continue;
+                }
+                if (!flag.equals(Value::text(QStringLiteral("1"))) || !functionsLoaded)
+                    continue;
+                if (!m_functionNames.contains(k))
+                    report(kMethodsFile, QStringLiteral("%1: function %2 is flagged, but the functions table lacks it")
+                                             .arg(where)
+                                             .arg(k));
+                else if (m_functionNames.value(k).isEmpty())
+                    report(kMethodsFile, QStringLiteral("%1: function %2 is flagged, but its name is empty")
+                                             .arg(where)
+                                             .arg(k));
+            }
+            const Value document = m_methods.ReadValue(QStringLiteral("mod_fajl"));
+            if (document.isNull())
+                report(kMethodsFile, where + QStringLiteral(": mod_fajl is null"));
+            else if (!isDocumentAvailable(document.toText(), m_dir))
+                report(kMethodsFile, QStringLiteral("%1: the document %2 is missing")
+                                         .arg(where, QDir::toNativeSeparators(m_dir.filePath(documentPath(document.toText())))));
+        }
+    }
+
+    QDir m_dir;
+    TClientDataSet m_methods{QStringLiteral("MClientData")};
+    TClientDataSet m_functions{QStringLiteral("FClientData")};
+    QHash<qint64, QString> m_functionNames;
+    QHash<QString, QString> m_seenFunctionNames;
+    QStringList m_problems;
+};
+
+}  // namespace
+
+QStringList checkCatalogue(const QString& dir) { return Checker(dir).run(); }
+
+}  // namespace kavinto

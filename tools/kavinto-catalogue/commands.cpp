@@ -1,0 +1,118 @@
+#include "commands.h"
+
+#include "check.h"
+#include "clientdataset.h"
+#include "dump.h"
+#include "error.h"
+#include "pack.h"
+
+namespace kavinto {
+namespace {
+
+const char kUsage[] =
+    "Usage:\n"
+    "  kavinto-catalogue dump FILE [--format csv|json]\n"
+    "      Print a catalogue file's or a bare packet's fields and records.\n"
+    "  kavinto-catalogue pack --methods METHODS.csv --functions FUNCTIONS.csv --out DIR\n"
+    "      Write DIR/data/kavinto_modszerek.cds and DIR/data/kavinto_funkciok.cds.\n"
+    "      Method columns: mod_id, mod_nev, mod_fajl, mod_fun_1 ... mod_fun_17.\n"
+    "      Function columns: fun_id, fun_nev.\n"
+    "  kavinto-catalogue check DIR\n"
+    "      Load DIR's catalogue as the program does and list every problem.\n"
+    "  kavinto-catalogue --help | --version\n";
+
+int usage(QTextStream& err, const QString& problem) {
+    err << "kavinto-catalogue: " << problem << "\n\n" << kUsage;
+    return 2;
+}
+
+int dump(const QStringList& args, QTextStream& out, QTextStream& err) {
+    QString file;
+    DumpFormat format = DumpFormat::Csv;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--format")) {
+            if (i + 1 >= args.size())
+                return usage(err, QStringLiteral("--format needs csv or json"));
+            const QString f = args[++i];
+            if (f == QLatin1String("json"))
+                format = DumpFormat::Json;
+            else if (f != QLatin1String("csv"))
+                return usage(err, QStringLiteral("unknown format '%1'").arg(f));
+        } else if (file.isEmpty()) {
+            file = args[i];
+        } else {
+            return usage(err, QStringLiteral("dump takes one file"));
+        }
+    }
+    if (file.isEmpty())
+        return usage(err, QStringLiteral("dump needs a file"));
+    TClientDataSet table(QStringLiteral("table"));
+    loadTableFile(table, file);
+    out << dumpTable(table, format);
+    return 0;
+}
+
+int pack(const QStringList& args, QTextStream& out, QTextStream& err) {
+    QString methods, functions, dir;
+    for (int i = 0; i < args.size(); ++i) {
+        QString* target = args[i] == QLatin1String("--methods")     ? &methods
+                          : args[i] == QLatin1String("--functions") ? &functions
+                          : args[i] == QLatin1String("--out")       ? &dir
+                                                                    : nullptr;
+        if (!target)
+            return usage(err, QStringLiteral("unknown argument '%1'").arg(args[i]));
+        if (i + 1 >= args.size())
+            return usage(err, QStringLiteral("%1 needs a value").arg(args[i]));
+        *target = args[++i];
+    }
+    if (methods.isEmpty() || functions.isEmpty() || dir.isEmpty())
+        return usage(err, QStringLiteral("pack needs --methods, --functions and --out"));
+    packCatalogue(methods, functions, dir);
+    out << "wrote " << dir << "/data/kavinto_modszerek.cds and " << dir << "/data/kavinto_funkciok.cds\n";
+    return 0;
+}
+
+int check(const QStringList& args, QTextStream& out) {
+    const QStringList problems = checkCatalogue(args.value(0));
+    for (const QString& p : problems)
+        out << p << '\n';
+    if (problems.isEmpty())
+        out << "no problems found\n";
+    else
+        out << problems.size() << (problems.size() == 1 ? " problem" : " problems") << " found\n";
+    return problems.isEmpty() ? 0 : 1;
+}
+
+}  // namespace
+
+int runCatalogueCommand(const QStringList& args, QTextStream& out, QTextStream& err) {
+    if (args.isEmpty())
+        return usage(err, QStringLiteral("a command is needed"));
+    const QString command = args.front();
+    const QStringList rest = args.mid(1);
+    if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
+        out << kUsage;
+        return 0;
+    }
+    if (command == QLatin1String("--version")) {
+        out << "kavinto-catalogue " << KAVINTO_VERSION << '\n';
+        return 0;
+    }
+    try {
+        if (command == QLatin1String("dump"))
+            return dump(rest, out, err);
+        if (command == QLatin1String("pack"))
+            return pack(rest, out, err);
+        if (command == QLatin1String("check")) {
+            if (rest.size() != 1)
+                return usage(err, QStringLiteral("check takes one folder"));
+            return check(rest, out);
+        }
+    } catch (const Error& e) {
+        err << e.message() << '\n';
+        return 1;
+    }
+    return usage(err, QStringLiteral("unknown command '%1'").arg(command));
+}
+
+}  // namespace kavinto

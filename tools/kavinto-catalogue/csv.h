@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace kavinto {
+
+// A CSV file as a spreadsheet exports it: UTF-8 (with or without BOM) or
+// windows-1250, comma- or semicolon-separated (whichever the header line
+// uses), fields optionally quoted with "" for a quote inside.
+struct CsvTable {
+    struct Row {
+        int line = 0;  // where the row starts, counted from 1
+        QStringList cells;
+    };
+    QString fileName;
+    QStringList header;
+    std::vector<Row> rows;  // blank lines skipped
+
+    // Column index by header name (trimmed, case-insensitive), or -1.
+    int column(const QString& name) const;
+};
+
+// Throws an Error "FILE: line N: ..." for an unreadable file, text that is
+// neither UTF-8 nor windows-1250, or an unterminated quote.
+CsvTable readCsvFile(const QString& path);
+CsvTable parseCsv(const QByteArray& bytes, const QString& fileName);
+
+}  // namespace kavinto

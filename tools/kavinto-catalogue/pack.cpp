@@ -1,0 +1,143 @@
+#include "pack.h"
+
+#include "choicelists.h"
+#include "error.h"
+#include "packetwriter.h"
+
+#include <QDir>
+#include <QSaveFile>
+#include <QSet>
+#include <QStringEncoder>
+
+namespace kavinto {
+namespace {
+
+constexpr int kFunctionCount = 17;
+
+QString flagColumn(int k) { return QStringLiteral("mod_fun_%1").arg(k); }
+
+[[noreturn]] void refuse(const CsvTable& t, int line, const QString& column, const QString& what) {
+    throw Error(QStringLiteral("%1: line %2, column %3: %4").arg(t.fileName).arg(line).arg(column, what));
+}
+
+int requireColumn(const CsvTable& t, const QString& name) {
+    const int c = t.column(name);
+    if (c < 0)
+        throw Error(QStringLiteral("%1: line 1: the column %2 is missing").arg(t.fileName, name));
+    return c;
+}
+
+QString cell(const CsvTable::Row& row, int column) {
+    return column < row.cells.size() ? row.cells[column].trimmed() : QString();
+}
+
+qint32 requireId(const CsvTable& t, const CsvTable::Row& row, int column, const QString& name) {
+    const QString text = cell(row, column);
+    if (text.isEmpty())
+        refuse(t, row.line, name, QStringLiteral("the id is missing"));
+    bool ok = false;
+    const qint32 id = text.toInt(&ok);
+    if (!ok)
+        refuse(t, row.line, name, QStringLiteral("'%1' is not an integer").arg(text));
+    return id;
+}
+
+QString requireText(const CsvTable& t, const CsvTable::Row& row, int column, const QString& name,
+                    bool mayBeEmpty) {
+    const QString text = cell(row, column);
+    if (text.isEmpty() && !mayBeEmpty)
+        refuse(t, row.line, name, QStringLiteral("the name is empty"));
+    QStringEncoder encoder("windows-1250", QStringEncoder::Flag::Stateless);
+    const QByteArray bytes = encoder.encode(text);
+    if (encoder.hasError() || QStringDecoder("windows-1250").decode(bytes) != text)
+        refuse(t, row.line, name, QStringLiteral("'%1' holds a character that windows-1250 cannot hold").arg(text));
+    return text;
+}
+
+FieldDef textField(const QString& name, const std::vector<Record>& records, std::size_t index) {
+    FieldDef f{name, FieldType::String, 1, {}, 0};
+    for (const Record& r : records)
+        f.width = std::max<int>(f.width, int(r[index].textValue().size()));
+    return f;
+}
+
+}  // namespace
+
+Packet methodsPacket(const CsvTable& t) {
+    const int idCol = requireColumn(t, QStringLiteral("mod_id"));
+    const int nameCol = requireColumn(t, QStringLiteral("mod_nev"));
+    const int fileCol = requireColumn(t, QStringLiteral("mod_fajl"));
+    std::vector<int> flagCols;
+    for (int k = 1; k <= kFunctionCount; ++k)
+        flagCols.push_back(requireColumn(t, flagColumn(k)));
+
+    Packet p;
+    p.lcid = 1038;
+    QSet<qint32> ids;
+    for (const CsvTable::Row& row : t.rows) {
+        const qint32 id = requireId(t, row, idCol, QStringLiteral("mod_id"));
+        if (ids.contains(id))
+            refuse(t, row.line, QStringLiteral("mod_id"), QStringLiteral("the id %1 occurs twice").arg(id));
+        ids.insert(id);
+        Record r;
+        r.push_back(Value::integer(id));
+        r.push_back(Value::text(requireText(t, row, nameCol, QStringLiteral("mod_nev"), false)));
+        r.push_back(Value::text(requireText(t, row, fileCol, QStringLiteral("mod_fajl"), true)));
+        for (int k = 1; k <= kFunctionCount; ++k) {
+            const QString flag = cell(row, flagCols[std::size_t(k - 1)]);
+            if (!flag.isEmpty() && flag != QLatin1String("0") && flag != QLatin1String("1"))
+                refuse(t, row.line, flagColumn(k), QStringLiteral("the flag '%1' is not 0, 1 or empty").arg(flag));
+            r.push_back(Value::integer(flag == QLatin1String("1") ? 1 : 0));
+        }
+        p.records.push_back(std::move(r));
+    }
+    p.fields.push_back(FieldDef{QStringLiteral("mod_id"), FieldType::Int32, 0, {}, 0});
+    p.fields.push_back(textField(QStringLiteral("mod_nev"), p.records, 1));
+    p.fields.push_back(textField(QStringLiteral("mod_fajl"), p.records, 2));
+    for (int k = 1; k <= kFunctionCount; ++k)
+        p.fields.push_back(FieldDef{flagColumn(k), FieldType::Int32, 0, {}, 0});
+    return p;
+}
+
+Packet functionsPacket(const CsvTable& t) {
+    const int idCol = requireColumn(t, QStringLiteral("fun_id"));
+    const int nameCol = requireColumn(t, QStringLiteral("fun_nev"));
+    Packet p;
+    p.lcid = 1038;
+    QSet<qint32> ids;
+    for (const CsvTable::Row& row : t.rows) {
+        const qint32 id = requireId(t, row, idCol, QStringLiteral("fun_id"));
+        if (id < 1 || id > kFunctionCount)
+            refuse(t, row.line, QStringLiteral("fun_id"),
+                   QStringLiteral("the function number %1 is outside 1-17").arg(id));
+        if (ids.contains(id))
+            refuse(t, row.line, QStringLiteral("fun_id"), QStringLiteral("the id %1 occurs twice").arg(id));
+        ids.insert(id);
+        p.records.push_back({Value::integer(id),
+                             Value::text(requireText(t, row, nameCol, QStringLiteral("fun_nev"), false))});
+    }
+    p.fields.push_back(FieldDef{QStringLiteral("fun_id"), FieldType::Int32, 0, {}, 0});
+    p.fields.push_back(textField(QStringLiteral("fun_nev"), p.records, 1));
+    return p;
+}
+
+void packCatalogue(const QString& methodsCsv, const QString& functionsCsv, const QString& outDir) {
+    const QByteArray methods = compressCatalogueFile(encodeBinaryPacket(methodsPacket(readCsvFile(methodsCsv))));
+    const QByteArray functions =
+        compressCatalogueFile(encodeBinaryPacket(functionsPacket(readCsvFile(functionsCsv))));
+
+    const QDir dir(outDir);
+    if (!dir.mkpath(QStringLiteral("data")))
+        throw Error(QStringLiteral("%1: the folder cannot be created").arg(dir.filePath(QStringLiteral("data"))));
+    // Both files go to temporary names first; the renames come last.
+    QSaveFile methodsFile(dir.filePath(kMethodsFile));
+    QSaveFile functionsFile(dir.filePath(kFunctionsFile));
+    for (auto [file, bytes] : {std::pair{&methodsFile, &methods}, std::pair{&functionsFile, &functions}}) {
+        if (!file->open(QIODevice::WriteOnly) || file->write(*bytes) != bytes->size())
+            throw Error(QStringLiteral("%1: %2").arg(file->fileName(), file->errorString()));
+    }
+    if (!methodsFile.commit() || !functionsFile.commit())
+        throw Error(QStringLiteral("%1: the catalogue could not be written").arg(outDir));
+}
+
+}  // namespace kavinto

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "csv.h"
+#include "packet.h"
+
+#include <QString>
+
+namespace kavinto {
+
+// Builds the two catalogue tables from the maintainers' CSV files. Throws an
+// Error naming file, line and column for the first thing refused: a missing
+// column, a missing, non-integer or duplicate id, a flag other than 0, 1 or
+// empty, a function number outside 1-17, an empty name, a text that
+// windows-1250 cannot hold.
+Packet methodsPacket(const CsvTable& methods);
+Packet functionsPacket(const CsvTable& functions);
+
+// Packs both CSV files into DIR/data/kavinto_modszerek.cds and
+// DIR/data/kavinto_funkciok.cds. Everything is checked before anything is
+// written; each file is written under a temporary name and renamed.
+void packCatalogue(const QString& methodsCsv, const QString& functionsCsv, const QString& outDir);
+
+}  // namespace kavinto

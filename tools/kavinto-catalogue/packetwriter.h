@@ -1,0 +1,21 @@
+#pragma once
+
+#include "packet.h"
+
+#include <QByteArray>
+
+namespace kavinto {
+
+// Encodes a table as a binary data packet: the packet's LCID (1038 unless
+// given otherwise), 8-bit strings in that LCID's code page with a WIDTH
+// property, varying fields with the shortest length prefix that fits their
+// longest value. Every record is unmodified. Throws an Error when a value
+// does not fit its field (a text the code page cannot hold, an integer out
+// of range, a decimal field, which it does not write).
+QByteArray encodeBinaryPacket(const Packet& packet);
+
+// Wraps a packet in the catalogue file container: a zlib stream of the
+// packet's 4-byte little-endian length followed by the packet.
+QByteArray compressCatalogueFile(const QByteArray& packet);
+
+}  // namespace kavinto
