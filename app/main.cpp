@@ -1,9 +1,36 @@
+// The start-up sequence: the application, the main window (hidden, its
+// creation handler run), the data module with its tables closed, the splash
+// window shown and painted, the busy pause, the splash hidden, then the
+// message loop, which shows the main window. Owners destroy what they own,
+// in the reverse order, when the loop ends.
+
+#include "data.h"
+#include "fonts.h"
+#include "startuptable.h"
+#include "tform1.h"
+#include "tsplashform.h"
+
 #include <QApplication>
-#include <QWidget>
+
+#include <memory>
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QWidget window;
-    window.show();
-    return app.exec();
+    QApplication application(argc, argv);
+    kavinto::registerFonts();
+
+    auto form = std::make_unique<kavinto::TForm1>();
+    kavinto::Form1 = form.get();
+    auto data = std::make_unique<kavinto::TData>();
+    kavinto::Data = data.get();
+    auto splash = std::make_unique<kavinto::Tsplashform>();
+    kavinto::splashform = splash.get();
+
+    splash->showAndPaint();
+    static kavinto::StartupTable startupTable;  // kept until the process ends
+    startupTable.fill();
+    splash->hide();
+
+    form->show();
+    form->activateWindow();
+    return application.exec();
 }

@@ -53,6 +53,7 @@ void TClientDataSet::CloseTable() {
     m_records.clear();
     m_order.clear();
     m_lookup.clear();
+    m_positionOf.clear();
     m_lcid.reset();
     m_position = 0;
     m_atEnd = true;
@@ -146,6 +147,24 @@ Value TClientDataSet::ReadValue(const QString& fieldName) const {
     return valueAt(fieldIndex(fieldName));
 }
 
+int TClientDataSet::Bookmark() const {
+    requireOpen();
+    return m_order.empty() ? -1 : m_order[std::size_t(m_position)];
+}
+
+void TClientDataSet::GotoBookmark(int bookmark) {
+    requireOpen();
+    if (bookmark < 0 || bookmark >= int(m_records.size()))
+        fail(QStringLiteral("Record not found"));
+    if (m_positionOf.empty()) {
+        m_positionOf.assign(m_order.size(), 0);
+        for (int pos = 0; pos < int(m_order.size()); ++pos)
+            m_positionOf[std::size_t(m_order[std::size_t(pos)])] = pos;
+    }
+    m_position = m_positionOf[std::size_t(bookmark)];
+    m_atEnd = false;
+}
+
 Value TClientDataSet::valueAt(int index) const {
     requireOpen();
     if (index < 0 || index >= int(m_fields.size()))
@@ -197,6 +216,7 @@ void TClientDataSet::applyOrder() {
     }
     m_order = std::move(order);
     m_lookup.clear();
+    m_positionOf.clear();
     m_position = 0;
     if (current >= 0)
         m_position = int(std::find(m_order.begin(), m_order.end(), current) - m_order.begin());

@@ -65,6 +65,11 @@ public:
     // record when none matches.
     bool FindValue(const QString& fieldName, const Value& value);
 
+    // The current record's identity: its place in the packet, kept across
+    // order changes; -1 on an empty table. GotoBookmark makes it current again.
+    int Bookmark() const;
+    void GotoBookmark(int bookmark);
+
     // For tools and tests: the current record's value of field `index` (0-based).
     Value valueAt(int index) const;
     const std::vector<FieldDef>& fields() const { return m_fields; }
@@ -94,6 +99,7 @@ private:
     int m_position = 0;        // index into m_order
     bool m_atEnd = true;
 
+    std::vector<int> m_positionOf;  // record index -> position, built on first use
     // Per field: folded key -> first position in the current order.
     std::unordered_map<int, QHash<QString, int>> m_lookup;
 };

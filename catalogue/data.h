@@ -27,4 +27,7 @@ public:
     TDataSource DS_KClient{&FClientData};
 };
 
+// The program's data module, set once at start-up.
+extern TData* Data;
+
 }  // namespace kavinto

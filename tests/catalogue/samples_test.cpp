@@ -41,8 +41,9 @@ TEST(SharedSamples, BinaryAndXmlTwinsAgree) {
             for (int i = 0; i < int(a.fields().size()); ++i) {
                 const Value va = a.valueAt(i), vb = b.valueAt(i);
                 EXPECT_EQ(va.isNull(), vb.isNull());
-                if (!va.isNull() && !vb.isNull())
+                if (!va.isNull() && !vb.isNull()) {
                     EXPECT_EQ(va.toText(), vb.toText()) << a.fields()[std::size_t(i)].name.toStdString();
+                }
             }
         }
         ++pairs;

@@ -1,0 +1,7 @@
+#include "data.h"
+
+namespace kavinto {
+
+TData* Data = nullptr;
+
+}  // namespace kavinto

@@ -1,0 +1,240 @@
+#include "controls.h"
+#include "error.h"
+#include "handler.h"
+#include "stringgrid.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace kavinto;
+
+// What a window system delivers for a double click: press, release, the
+// second press as a double-click event, release.
+inline void doubleClick(QWidget* w, QPoint at) {
+    QTest::mouseClick(w, Qt::LeftButton, {}, at);
+    QMouseEvent second(QEvent::MouseButtonDblClick, at, w->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                       Qt::NoModifier);
+    QApplication::sendEvent(w, &second);
+    QTest::mouseRelease(w, Qt::LeftButton, {}, at);
+}
+
+class ControlsTest : public QObject {
+    Q_OBJECT
+
+    std::vector<QString> log;
+
+    // A shown grid of 5 columns whose events are logged with the current row.
+    std::unique_ptr<StringGrid> grid(int rows) {
+        auto g = std::make_unique<StringGrid>(5, rows);
+        g->resize(617, 232);
+        g->OnClick = [this, p = g.get()] { log.push_back(QStringLiteral("click %1").arg(p->Row())); };
+        g->OnDblClick = [this, p = g.get()] { log.push_back(QStringLiteral("dbl %1").arg(p->Row())); };
+        g->show();
+        g->activateWindow();
+        if (!QTest::qWaitForWindowActive(g.get()))
+            qWarning("the grid's window did not become active");
+        return g;
+    }
+
+    static QPoint rowPoint(const StringGrid& g, int row) { return g.rowRect(row).center(); }
+
+private slots:
+    void init() { log.clear(); }
+
+    void gridStartsWithTheHeaderAndNineDataRows() {
+        StringGrid g(5, 10);
+        QCOMPARE(g.ColCount(), 5);
+        QCOMPARE(g.RowCount(), 10);
+        QCOMPARE(g.Row(), 1);
+        g.setColumnHeaders({QString(), QString(), QStringLiteral("Módszer"), QStringLiteral("Funkció"),
+                            QStringLiteral("extra"), QStringLiteral("ignored")});
+        QCOMPARE(g.Cells(2, 0), QStringLiteral("Módszer"));
+        QCOMPARE(g.Cells(4, 0), QStringLiteral("extra"));
+        QCOMPARE(g.Cells(5, 0), QString());
+    }
+
+    void clicksOnRowsHeaderAndEmptyArea() {
+        auto g = grid(4);
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, rowPoint(*g, 2));
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, rowPoint(*g, 0));
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, QPoint(100, 200));  // below the last row
+        QTest::mouseClick(g->viewport(), Qt::RightButton, {}, rowPoint(*g, 3));
+        QCOMPARE(log, (std::vector<QString>{"click 2", "click 2", "click 2"}));
+        QCOMPARE(g->Row(), 2);
+        QVERIFY(g->hasFocus());
+    }
+
+    void doubleClickGivesClickDoubleClickClick() {
+        auto g = grid(6);
+        doubleClick(g->viewport(), rowPoint(*g, 3));
+        QCOMPARE(log, (std::vector<QString>{"click 3", "dbl 3", "click 3"}));
+    }
+
+    void shiftClickAndDragWidenTheRangeOnly() {
+        auto g = grid(8);
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, rowPoint(*g, 2));
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, Qt::ShiftModifier, rowPoint(*g, 5));
+        QCOMPARE(g->Row(), 2);
+        QCOMPARE(g->selectionTop(), 2);
+        QCOMPARE(g->selectionBottom(), 5);
+        QCOMPARE(log.back(), QStringLiteral("click 2"));
+
+        QTest::mousePress(g->viewport(), Qt::LeftButton, {}, rowPoint(*g, 6));
+        QMouseEvent move(QEvent::MouseMove, rowPoint(*g, 3), g->viewport()->mapToGlobal(rowPoint(*g, 3)),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(g->viewport(), &move);
+        QTest::mouseRelease(g->viewport(), Qt::LeftButton, {}, rowPoint(*g, 3));
+        QCOMPARE(g->Row(), 6);
+        QCOMPARE(g->selectionTop(), 3);
+        QCOMPARE(g->selectionBottom(), 6);
+        QCOMPARE(log.back(), QStringLiteral("click 6"));
+    }
+
+    void rowCountCutsAndRestoresKeepingTexts() {
+        auto g = grid(8);
+        for (int r = 1; r < 8; ++r)
+            g->setCells(2, r, QStringLiteral("row %1").arg(r));
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, rowPoint(*g, 5));
+        log.clear();
+        g->setRowCount(2);
+        QCOMPARE(g->Row(), 1);
+        g->setRowCount(4);
+        QCOMPARE(g->Row(), 1);
+        QCOMPARE(g->Cells(2, 3), QStringLiteral("row 3"));
+        QCOMPARE(g->Cells(2, 7), QStringLiteral("row 7"));  // out of view, still stored
+        QVERIFY(log.empty());
+    }
+
+    void hiddenColumnsKeepTheirTexts() {
+        StringGrid g(5, 3);
+        g.setColWidths(0, 0);
+        g.setCells(0, 1, QStringLiteral("42"));
+        QCOMPARE(g.ColWidths(0), 0);
+        QCOMPARE(g.Cells(0, 1), QStringLiteral("42"));
+        try {
+            g.setColWidths(5, 10);
+            QFAIL("column 5 of 5 must be refused");
+        } catch (const Error& e) {
+            QCOMPARE(e.message(), QStringLiteral("Grid index out of range"));
+        }
+        QCOMPARE(g.ColWidths(4), 64);
+    }
+
+    void keyboardMovesFireOnlyOnChange() {
+        auto g = grid(30);
+        g->setFocus();
+        QTest::keyClick(g.get(), Qt::Key_Down);
+        QTest::keyClick(g.get(), Qt::Key_Up);
+        QTest::keyClick(g.get(), Qt::Key_Up);  // already on the first data row
+        QTest::keyClick(g.get(), Qt::Key_PageDown);
+        QCOMPARE(log.size(), std::size_t(3));
+        QCOMPARE(log[0], QStringLiteral("click 2"));
+        QCOMPARE(log[1], QStringLiteral("click 1"));
+        QVERIFY(g->Row() > 5);
+        QTest::keyClick(g.get(), Qt::Key_PageDown);
+        QTest::keyClick(g.get(), Qt::Key_PageDown);
+        QTest::keyClick(g.get(), Qt::Key_PageDown);
+        QCOMPARE(g->Row(), 29);
+    }
+
+    void listFiresOnlyForTheUsersChanges() {
+        DropDownList l;
+        QStringList seen;
+        l.OnChange = [&] { seen << l.Text(); };
+        QCOMPARE(l.SelectedIndex(), -1);
+        QCOMPARE(l.Text(), QString());
+        l.addItem(QStringLiteral("-"));
+        l.addItem(QStringLiteral("Vita"));
+        l.addItem(QStringLiteral("Mozaik"));
+        QCOMPARE(l.SelectedIndex(), -1);
+        l.setSelectedIndex(2);
+        QCOMPARE(l.Text(), QStringLiteral("Mozaik"));
+        l.setSelectedIndex(0);
+        QCOMPARE(l.Text(), QStringLiteral("-"));
+        QVERIFY(seen.isEmpty());
+        l.show();
+        l.setFocus();
+        QTest::keyClick(&l, Qt::Key_Down);
+        QTest::keyClick(&l, Qt::Key_Down);
+        QCOMPARE(seen, QStringList({"Vita", "Mozaik"}));
+        l.addItem(QStringLiteral("Vita"));  // duplicates allowed, selection stays
+        QCOMPARE(l.itemCount(), 4);
+        QCOMPARE(l.SelectedIndex(), 2);
+        QCOMPARE(seen.size(), 2);
+    }
+
+    void disabledButtonIgnoresMouseAndKeys() {
+        PushButton b(QStringLiteral("keresés"));
+        int clicks = 0;
+        b.OnClick = [&] { ++clicks; };
+        b.show();
+        QTest::mouseClick(&b, Qt::LeftButton);
+        b.setFocus();
+        QTest::keyClick(&b, Qt::Key_Space);
+        QTest::keyClick(&b, Qt::Key_Return);
+        QTRY_COMPARE(clicks, 3);
+        b.setEnabled(false);
+        QTest::mouseClick(&b, Qt::LeftButton);
+        QTest::keyClick(&b, Qt::Key_Space);
+        QVERIFY(!b.Enabled());
+        QCOMPARE(b.focusPolicy(), Qt::NoFocus);
+        QTest::qWait(50);
+        QCOMPARE(clicks, 3);
+    }
+
+    void labelSizesToItsTextFromItsCorner() {
+        TextLabel l(QStringLiteral("0 db"), QFont(), Qt::red);
+        l.move(184, 34);
+        const int small = l.width();
+        l.setCaption(QStringLiteral("1234 db, sokkal hosszabb felirat"));
+        QVERIFY(l.width() > small);
+        QCOMPARE(l.pos(), QPoint(184, 34));
+        l.setCaption(QString());
+        QCOMPARE(l.width(), 0);
+        l.setCaption(QStringLiteral("&Keresés && más"));
+        QCOMPARE(l.displayedText(), QStringLiteral("Keresés & más"));
+        QCOMPARE(l.width(), QFontMetrics(l.font()).horizontalAdvance(QStringLiteral("Keresés & más")));
+    }
+
+    void panelClickOnlyOnItsOwnSurface() {
+        Panel panel(QColor(238, 238, 238), Panel::Border::Line, Qt::red);
+        panel.resize(617, 41);
+        auto* picture = new Picture(QPixmap(32, 32), &panel);
+        picture->setGeometry(8, 4, 33, 33);
+        auto* plain = new TextLabel(QStringLiteral("no handler"), QFont(), Qt::red, &panel);
+        plain->move(300, 10);
+        QStringList seen;
+        panel.OnClick = [&] { seen << QStringLiteral("panel"); };
+        picture->OnClick = [&] { seen << QStringLiteral("picture"); };
+        panel.show();
+        QTest::mouseClick(&panel, Qt::LeftButton, {}, QPoint(200, 20));
+        QTest::mouseClick(picture, Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseClick(plain, Qt::LeftButton, {}, QPoint(2, 2));
+        QCOMPARE(seen, QStringList({"panel", "picture", "panel"}));
+    }
+
+    void errorBoxTextCaptionAndHandlerFailure() {
+        QCOMPARE(applicationTitle(QStringLiteral("/usr/bin/kavinto")), QStringLiteral("kavinto"));
+        QCOMPARE(applicationTitle(QStringLiteral("C:/Program Files/KAVINTO.EXE")), QStringLiteral("Kavinto"));
+        QCOMPARE(applicationTitle(QStringLiteral("/opt/KaVinto.v2.bin")), QStringLiteral("Kavinto"));
+        QCOMPARE(errorBoxText(QStringLiteral("Stream read error")), QStringLiteral("Stream read error."));
+        QCOMPARE(errorBoxText(QStringLiteral("Kész.")), QStringLiteral("Kész."));
+        QCOMPARE(errorBoxText(QStringLiteral("Hiba!")), QStringLiteral("Hiba!"));
+        QCOMPARE(errorBoxText(QStringLiteral("(1)")), QStringLiteral("(1)"));
+        QCOMPARE(errorBoxText(QString()), QString());
+
+        QStringList shown;
+        const ErrorBoxPresenter previous =
+            setErrorBoxPresenter([&](const QString& caption, const QString& text) { shown << caption << text; });
+        int after = 0;
+        runHandler([&] { throw Error(QStringLiteral("MClientData: Field 'mod_fajl' not found")); });
+        runHandler([&] { ++after; });
+        setErrorBoxPresenter(previous);
+        QCOMPARE(shown, QStringList({applicationTitle(QCoreApplication::applicationFilePath()),
+                                     "MClientData: Field 'mod_fajl' not found."}));
+        QCOMPARE(after, 1);
+    }
+};
+
+QTEST_MAIN(ControlsTest)
+#include "controls_test.moc"

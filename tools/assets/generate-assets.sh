@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Redraws assets/ from the drawing program: the bitmaps as they come, the
+# two pictures as baseline JPEGs with three components and no subsampling.
+# Usage: tools/assets/generate-assets.sh BUILD_DIR   (commit the results)
+set -euo pipefail
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+build="${1:?usage: generate-assets.sh BUILD_DIR}"
+cmake --build "$build" --target generate-assets
+tmp="$(mktemp -d)"
+trap 'rm -rf "$tmp"' EXIT
+QT_QPA_PLATFORM=offscreen "$build/tools/assets/generate-assets" "$tmp"
+cp "$tmp"/*.bmp "$root/assets/"
+for name in banner splash; do
+  convert "$tmp/$name.png" -strip -interlace none -sampling-factor 1x1,1x1,1x1 -quality 92 "$root/assets/$name.jpg"
+done

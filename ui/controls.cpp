@@ -1,0 +1,189 @@
+#include "controls.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace kavinto {
+namespace {
+
+// Fires the click only for a left-button release over the control itself.
+bool isClick(const QWidget* w, const QMouseEvent* e) {
+    return e->button() == Qt::LeftButton && w->rect().contains(e->position().toPoint());
+}
+
+}  // namespace
+
+DropDownList::DropDownList(QWidget* parent) : QComboBox(parent) {
+    setEditable(false);
+    // Without this, most styles open a list as long as the screen and ignore DropDownCount.
+    setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
+    setFocusPolicy(Qt::StrongFocus);
+    connect(this, &QComboBox::currentIndexChanged, this, [this] {
+        if (!m_programChange)
+            runHandler(OnChange);
+    });
+}
+
+void DropDownList::addItem(const QString& text) {
+    // Appending to an empty list would select it; the selection stays as it was.
+    const int selected = currentIndex();
+    m_programChange = true;
+    QComboBox::addItem(text);
+    setCurrentIndex(selected);
+    m_programChange = false;
+}
+
+void DropDownList::setSelectedIndex(int index) {
+    if (index == currentIndex())
+        return;
+    m_programChange = true;
+    setCurrentIndex(index);
+    m_programChange = false;
+}
+
+PushButton::PushButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent) {
+    setAutoDefault(false);
+    setFocusPolicy(Qt::StrongFocus);
+    connect(this, &QPushButton::clicked, this, [this] { runHandler(OnClick); });
+}
+
+void PushButton::setEnabled(bool enabled) {
+    QPushButton::setEnabled(enabled);
+    setFocusPolicy(enabled ? Qt::StrongFocus : Qt::NoFocus);
+}
+
+void PushButton::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (!event->isAutoRepeat())
+            animateClick();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
+}
+
+TextLabel::TextLabel(const QString& caption, const QFont& font, const QColor& color, QWidget* parent)
+    : QWidget(parent), m_caption(caption), m_color(color) {
+    setFont(font);
+    fitToText();
+}
+
+void TextLabel::setCaption(const QString& caption) {
+    if (caption == m_caption)
+        return;
+    m_caption = caption;
+    fitToText();
+    update();
+}
+
+namespace {
+
+// The caption as shown, and the position of the character a "&" underlines (-1 if none).
+std::pair<QString, qsizetype> parseMnemonic(const QString& caption) {
+    QString shown;
+    qsizetype underlined = -1;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] != QLatin1Char('&')) {
+            shown.append(caption[i]);
+            continue;
+        }
+        if (i + 1 >= caption.size())
+            break;  // a lone "&" at the end shows nothing
+        ++i;
+        if (caption[i] != QLatin1Char('&') && underlined < 0)
+            underlined = shown.size();
+        shown.append(caption[i]);  // "&&" shows one "&"
+    }
+    return {shown, underlined};
+}
+
+}  // namespace
+
+QString TextLabel::displayedText() const { return parseMnemonic(m_caption).first; }
+
+namespace {
+
+// Room above the ascent for the accents of capitals: some faces (Wine's
+// Tahoma among them) draw "Ő" higher than their ascent.
+int accentRoom(const QFontMetrics& fm) {
+    return std::max(0, -fm.tightBoundingRect(QStringLiteral("ÁÉÖŐÜŰ")).top() - fm.ascent());
+}
+
+}  // namespace
+
+void TextLabel::fitToText() {
+    const QFontMetrics fm(font());
+    resize(fm.horizontalAdvance(displayedText()), fm.height() + accentRoom(fm));
+}
+
+void TextLabel::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange)
+        fitToText();
+    QWidget::changeEvent(event);
+}
+
+void TextLabel::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setPen(m_color);
+    const QFontMetrics fm(font());
+    const auto [shown, underlined] = parseMnemonic(m_caption);
+    const int baseline = accentRoom(fm) + fm.ascent();
+    p.drawText(0, baseline, shown);
+    if (underlined >= 0) {
+        const int x = fm.horizontalAdvance(shown.left(underlined));
+        const int w = fm.horizontalAdvance(shown.mid(underlined, 1));
+        const int y = baseline + fm.underlinePos();
+        p.drawLine(x, y, x + w - 1, y);
+    }
+}
+
+void TextLabel::mouseReleaseEvent(QMouseEvent* event) {
+    if (OnClick && isClick(this, event))
+        runHandler(OnClick);
+    else
+        event->ignore();
+}
+
+Panel::Panel(const QColor& background, Border border, const QColor& borderColor, QWidget* parent)
+    : QFrame(parent), m_border(border), m_borderColor(borderColor) {
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, background);
+    setPalette(pal);
+    setAutoFillBackground(true);
+    if (border == Border::RaisedBevel) {
+        setFrameStyle(QFrame::Panel | QFrame::Raised);
+        setLineWidth(1);
+    }
+}
+
+void Panel::paintEvent(QPaintEvent* event) {
+    QFrame::paintEvent(event);
+    if (m_border == Border::Line) {
+        QPainter p(this);
+        p.setPen(m_borderColor);
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+}
+
+void Panel::mouseReleaseEvent(QMouseEvent* event) {
+    if (OnClick && isClick(this, event))
+        runHandler(OnClick);
+    else
+        event->ignore();
+}
+
+Picture::Picture(const QPixmap& picture, QWidget* parent) : QWidget(parent), m_picture(picture) {}
+
+void Picture::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.drawPixmap(0, 0, m_picture);
+}
+
+void Picture::mouseReleaseEvent(QMouseEvent* event) {
+    if (OnClick && isClick(this, event))
+        runHandler(OnClick);
+    else
+        event->ignore();
+}
+
+}  // namespace kavinto

@@ -1,0 +1,113 @@
+#pragma once
+
+#include "handler.h"
+
+#include <QColor>
+#include <QComboBox>
+#include <QFrame>
+#include <QPixmap>
+#include <QPushButton>
+#include <QWidget>
+
+namespace kavinto {
+
+// A drop-down list that accepts only its own items. OnChange fires once for
+// each change the user makes, with Text already the new item; never for the
+// program's own SelectedIndex assignments or for appended items.
+class DropDownList : public QComboBox {
+    Q_OBJECT
+public:
+    explicit DropDownList(QWidget* parent = nullptr);
+
+    void addItem(const QString& text);  // appends; the selection stays
+    int itemCount() const { return count(); }
+    QString item(int index) const { return itemText(index); }
+    int SelectedIndex() const { return currentIndex(); }
+    void setSelectedIndex(int index);
+    QString Text() const { return currentText(); }
+    int DropDownCount() const { return maxVisibleItems(); }
+    void setDropDownCount(int count) { setMaxVisibleItems(count); }
+
+    Event OnChange;
+
+private:
+    bool m_programChange = false;
+};
+
+// A push button with an optional picture. OnClick fires once for each
+// completed press, by mouse or by Space or Return while it has the focus; a
+// disabled button takes no focus and fires nothing.
+class PushButton : public QPushButton {
+    Q_OBJECT
+public:
+    explicit PushButton(const QString& caption, QWidget* parent = nullptr);
+    bool Enabled() const { return isEnabled(); }
+    void setEnabled(bool enabled);
+    Event OnClick;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+// A one-line, left-aligned label sized to its text, its left and top edges
+// kept. A "&" is not shown and underlines the character after it ("&&" shows
+// one "&").
+class TextLabel : public QWidget {
+    Q_OBJECT
+public:
+    TextLabel(const QString& caption, const QFont& font, const QColor& color, QWidget* parent = nullptr);
+    const QString& Caption() const { return m_caption; }
+    void setCaption(const QString& caption);
+    QString displayedText() const;  // the caption without its mnemonic marks
+    Event OnClick;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void fitToText();
+    QString m_caption;
+    QColor m_color;
+};
+
+// A panel: background, border, children. OnClick fires on a click on its own
+// surface; a child with a click event of its own takes its clicks.
+class Panel : public QFrame {
+    Q_OBJECT
+public:
+    enum class Border { None, Line, RaisedBevel };
+    Panel(const QColor& background, Border border, const QColor& borderColor = QColor(), QWidget* parent = nullptr);
+    int Left() const { return x(); }
+    int Top() const { return y(); }
+    void setLeft(int left) { move(left, y()); }
+    void setTop(int top) { move(x(), top); }
+    Event OnClick;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    Border m_border;
+    QColor m_borderColor;
+};
+
+// A picture drawn at its top-left corner at its own size.
+class Picture : public QWidget {
+    Q_OBJECT
+public:
+    explicit Picture(const QPixmap& picture, QWidget* parent = nullptr);
+    const QPixmap& picture() const { return m_picture; }
+    Event OnClick;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QPixmap m_picture;
+};
+
+}  // namespace kavinto

@@ -1,0 +1,105 @@
+#include "formwindow.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWindow>
+
+namespace kavinto {
+namespace {
+
+// The program's focused form; OnActivate fires when it changes to a form.
+FormWindow* focusedForm = nullptr;
+
+const QMargins kDesignedFrame(3, 26, 3, 3);
+
+}  // namespace
+
+FormWindow::FormWindow(Qt::WindowFlags flags) : QWidget(nullptr, flags) {}
+
+FormWindow::~FormWindow() {
+    if (focusedForm == this)
+        focusedForm = nullptr;
+}
+
+QMargins FormWindow::frame() const {
+    if (windowFlags() & Qt::FramelessWindowHint)
+        return {};
+    const QMargins reported = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    return reported.isNull() ? kDesignedFrame : reported;
+}
+
+void FormWindow::setWidth(int w) {
+    if (w == Width())
+        return;
+    // setFixedWidth alone leaves a size the window system imposed (maximising).
+    const int client = std::max(1, w - frame().left() - frame().right());
+    setFixedWidth(client);
+    resize(client, height());
+}
+
+void FormWindow::setHeight(int h) {
+    if (h == Height())
+        return;
+    const int client = std::max(1, h - frame().top() - frame().bottom());
+    setFixedHeight(client);
+    resize(width(), client);
+}
+
+void FormWindow::create() {
+    m_created = true;
+    m_knownFrame = frame();
+    runHandler(OnCreate);
+}
+
+void FormWindow::keepOuterSize() {
+    // A window manager reports the real frame only once the window is mapped:
+    // keep the outer size the form had with the frame assumed before.
+    const QMargins now = frame();
+    if (now == m_knownFrame)
+        return;
+    const int outerWidth = width() + m_knownFrame.left() + m_knownFrame.right();
+    const int outerHeight = height() + m_knownFrame.top() + m_knownFrame.bottom();
+    m_knownFrame = now;
+    setWidth(outerWidth);
+    setHeight(outerHeight);
+}
+
+void FormWindow::centreOnScreen() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->geometry();
+    // For a window, move() places the frame's top-left corner.
+    move(area.x() + (area.width() - Width()) / 2, area.y() + (area.height() - Height()) / 2);
+}
+
+bool FormWindow::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate && focusedForm != this) {
+        focusedForm = this;
+        const bool result = QWidget::event(e);
+        runHandler(OnActivate);
+        return result;
+    }
+    return QWidget::event(e);
+}
+
+void FormWindow::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    if (m_created)
+        runHandler(OnResize);
+}
+
+void FormWindow::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    if (!m_centred) {
+        m_centred = true;
+        centreOnScreen();
+    }
+}
+
+void FormWindow::moveEvent(QMoveEvent* e) {
+    QWidget::moveEvent(e);
+    keepOuterSize();
+}
+
+}  // namespace kavinto

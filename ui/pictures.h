@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QPixmap>
+
+namespace kavinto {
+
+// The pictures embedded with the program (assets/), read through Qt's
+// image readers: the JPEG banner and splash picture, the button bitmaps
+// and the document icon.
+QPixmap bannerPicture();
+QPixmap splashPicture();
+QPixmap exitPicture();
+QPixmap newSearchPicture();
+QPixmap documentIcon();
+
+}  // namespace kavinto

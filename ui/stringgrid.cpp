@@ -1,0 +1,228 @@
+#include "stringgrid.h"
+
+#include "error.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+namespace kavinto {
+namespace {
+
+quint64 cellKey(int col, int row) { return (quint64(quint32(col)) << 32) | quint32(row); }
+
+[[noreturn]] void outOfRange() { throw Error(QStringLiteral("Grid index out of range")); }
+
+}  // namespace
+
+StringGrid::StringGrid(int colCount, int rowCount, QWidget* parent)
+    : QAbstractScrollArea(parent), m_colCount(colCount), m_rowCount(std::max(rowCount, 2)),
+      m_colWidths(std::size_t(colCount), 64) {
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setFocusPolicy(Qt::StrongFocus);
+    setFrameShape(QFrame::Box);
+    setLineWidth(1);
+    viewport()->setAutoFillBackground(true);
+    viewport()->setBackgroundRole(QPalette::Base);
+    verticalScrollBar()->setSingleStep(1);
+    updateScrollRange();
+}
+
+void StringGrid::setRowCount(int count) {
+    count = std::max(count, FixedRows() + 1);
+    if (count == m_rowCount)
+        return;
+    m_rowCount = count;
+    m_row = std::min(m_row, count - 1);
+    m_rangeEnd = std::min(m_rangeEnd, count - 1);
+    updateScrollRange();
+    viewport()->update();
+}
+
+QString StringGrid::Cells(int col, int row) const {
+    if (col < 0 || row < 0)
+        outOfRange();
+    return m_cells.value(cellKey(col, row));
+}
+
+void StringGrid::setCells(int col, int row, const QString& text) {
+    if (col < 0 || row < 0)
+        outOfRange();
+    if (text.isEmpty())
+        m_cells.remove(cellKey(col, row));
+    else
+        m_cells.insert(cellKey(col, row), text);
+    viewport()->update();
+}
+
+int StringGrid::ColWidths(int col) const {
+    if (col < 0 || col >= m_colCount)
+        outOfRange();
+    return m_colWidths[std::size_t(col)];
+}
+
+void StringGrid::setColWidths(int col, int width) {
+    if (col < 0 || col >= m_colCount)
+        outOfRange();
+    m_colWidths[std::size_t(col)] = std::max(width, 0);
+    viewport()->update();
+}
+
+void StringGrid::setColumnHeaders(const QStringList& headers) {
+    for (int i = 0; i < headers.size() && i < m_colCount; ++i)
+        setCells(i, 0, headers[i]);
+}
+
+int StringGrid::visibleDataRows() const {
+    return std::max(1, (viewport()->height() - DefaultRowHeight()) / DefaultRowHeight());
+}
+
+void StringGrid::updateScrollRange() {
+    const int dataRows = m_rowCount - 1;
+    const int hidden = std::max(0, dataRows - visibleDataRows());
+    verticalScrollBar()->setRange(0, hidden);
+    verticalScrollBar()->setPageStep(visibleDataRows());
+    // Shown only while rows lie out of view; decided here, where the range is known.
+    const Qt::ScrollBarPolicy policy = hidden > 0 ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff;
+    if (policy != verticalScrollBarPolicy()) {
+        setVerticalScrollBarPolicy(policy);
+        // From within a resize the area does not lay itself out again by itself.
+        QEvent relayout(QEvent::LayoutRequest);
+        QAbstractScrollArea::event(&relayout);
+    }
+}
+
+void StringGrid::scrollToRow(int row) {
+    if (row < topRow())
+        verticalScrollBar()->setValue(row - 1);
+    else if (row >= topRow() + visibleDataRows())
+        verticalScrollBar()->setValue(row - visibleDataRows());
+}
+
+int StringGrid::rowAt(const QPoint& pos) const {
+    const int h = DefaultRowHeight();
+    if (pos.y() < 0)
+        return -1;
+    if (pos.y() < h)
+        return 0;
+    const int row = topRow() + (pos.y() - h) / h;
+    return row < m_rowCount ? row : -1;
+}
+
+QRect StringGrid::rowRect(int row) const {
+    const int h = DefaultRowHeight();
+    const int y = row == 0 ? 0 : h + (row - topRow()) * h;
+    return QRect(0, y, viewport()->width(), h);
+}
+
+void StringGrid::paintEvent(QPaintEvent*) {
+    QPainter p(viewport());
+    const int h = DefaultRowHeight();
+    const QPalette& pal = palette();
+    const int lastVisible = std::min(m_rowCount - 1, topRow() + visibleDataRows());
+    auto paintRow = [&](int row, int y) {
+        const bool fixed = row == 0;
+        const bool selected = !fixed && row >= selectionTop() && row <= selectionBottom();
+        p.setFont(fixed ? m_headerFont : font());
+        int x = 0;
+        for (int c = 0; c < m_colCount; ++c) {
+            const int w = m_colWidths[std::size_t(c)];
+            if (w > 0) {
+                const QRect cell(x, y, w, h);
+                p.fillRect(cell, fixed ? pal.button() : selected ? pal.highlight() : pal.base());
+                p.setPen(fixed ? pal.buttonText().color()
+                               : selected ? pal.highlightedText().color() : pal.text().color());
+                // Wrapped at spaces and cut at the cell's edge: rows never grow.
+                p.save();
+                p.setClipRect(cell.adjusted(0, 0, -1, -1));
+                p.drawText(cell.adjusted(2, 2, -2, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+                           m_cells.value(cellKey(c, row)));
+                p.restore();
+            }
+            x += w;
+            if (w > 0) {
+                p.setPen(pal.mid().color());
+                p.drawLine(x - 1, y, x - 1, y + h - 1);
+            }
+        }
+        p.setPen(pal.mid().color());
+        p.drawLine(0, y + h - 1, x - 1, y + h - 1);
+    };
+    paintRow(0, 0);
+    for (int row = topRow(); row <= lastVisible; ++row)
+        paintRow(row, h + (row - topRow()) * h);
+}
+
+void StringGrid::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton)
+        return;
+    setFocus(Qt::MouseFocusReason);
+    const int row = rowAt(event->position().toPoint());
+    if (row < 1)
+        return;
+    if (event->modifiers() & Qt::ShiftModifier) {
+        m_rangeEnd = row;
+    } else {
+        m_row = row;
+        m_rangeEnd = row;
+        m_dragging = true;
+    }
+    viewport()->update();
+}
+
+void StringGrid::mouseMoveEvent(QMouseEvent* event) {
+    if (!m_dragging || !(event->buttons() & Qt::LeftButton))
+        return;
+    const int row = rowAt(event->position().toPoint());
+    if (row >= 1 && row != m_rangeEnd) {
+        m_rangeEnd = row;
+        viewport()->update();
+    }
+}
+
+void StringGrid::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton)
+        return;
+    m_dragging = false;
+    if (viewport()->rect().contains(event->position().toPoint()))
+        runHandler(OnClick);
+}
+
+void StringGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The second press: the current row does not move again.
+    if (event->button() == Qt::LeftButton)
+        runHandler(OnDblClick);
+}
+
+void StringGrid::moveCurrentRow(int row) {
+    row = std::clamp(row, 1, m_rowCount - 1);
+    m_rangeEnd = row;
+    if (row == m_row) {
+        viewport()->update();
+        return;
+    }
+    m_row = row;
+    scrollToRow(row);
+    viewport()->update();
+    runHandler(OnClick);
+}
+
+void StringGrid::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Up: moveCurrentRow(m_row - 1); break;
+        case Qt::Key_Down: moveCurrentRow(m_row + 1); break;
+        case Qt::Key_PageUp: moveCurrentRow(m_row - visibleDataRows()); break;
+        case Qt::Key_PageDown: moveCurrentRow(m_row + visibleDataRows()); break;
+        default: QAbstractScrollArea::keyPressEvent(event);
+    }
+}
+
+void StringGrid::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    updateScrollRange();
+}
+
+void StringGrid::scrollContentsBy(int, int) { viewport()->update(); }
+
+}  // namespace kavinto
