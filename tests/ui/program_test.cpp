@@ -120,6 +120,18 @@ private slots:
         QVERIFY(!p.data.FClientData.Active());
     }
 
+    void aSearchAfterAFailedMethodsLoadReachesTheClosedTable() {
+        Program p;
+        p.dir.write(QStringLiteral("data/kavinto_modszerek.cds"), QByteArray("not a zlib stream"));
+        p.writeFunctions(functionsTable(kFunctions));
+        QVERIFY(p.start());
+        QCOMPARE(p.errors, QStringList({"Error."}));
+        QCOMPARE(p.form->list_modszer->Text(), QString());  // no selection: both tests pass
+        p.click(p.form->search);
+        QCOMPARE(p.errors.back(), QStringLiteral("MClientData: Cannot perform this operation on a closed dataset."));
+        QVERIFY(p.form->Panel1->isVisible());
+    }
+
     void refusalsAndTheirMessages() {
         auto p = started();
         TForm1& f = *p->form;
