@@ -7,9 +7,13 @@
 namespace kavinto {
 namespace {
 
-// Fires the click only for a left-button release over the control itself.
-bool isClick(const QWidget* w, const QMouseEvent* e) {
-    return e->button() == Qt::LeftButton && w->rect().contains(e->position().toPoint());
+// A left-button release over the control fires its click event; a control
+// without one passes the release on to its parent.
+void releaseClick(const QWidget* w, QMouseEvent* e, const Event& onClick) {
+    if (onClick && e->button() == Qt::LeftButton && w->rect().contains(e->position().toPoint()))
+        runHandler(onClick);
+    else
+        e->ignore();
 }
 
 }  // namespace
@@ -137,12 +141,7 @@ void TextLabel::paintEvent(QPaintEvent*) {
     }
 }
 
-void TextLabel::mouseReleaseEvent(QMouseEvent* event) {
-    if (OnClick && isClick(this, event))
-        runHandler(OnClick);
-    else
-        event->ignore();
-}
+void TextLabel::mouseReleaseEvent(QMouseEvent* event) { releaseClick(this, event, OnClick); }
 
 Panel::Panel(const QColor& background, Border border, const QColor& borderColor, QWidget* parent)
     : QFrame(parent), m_border(border), m_borderColor(borderColor) {
@@ -165,12 +164,7 @@ void Panel::paintEvent(QPaintEvent* event) {
     }
 }
 
-void Panel::mouseReleaseEvent(QMouseEvent* event) {
-    if (OnClick && isClick(this, event))
-        runHandler(OnClick);
-    else
-        event->ignore();
-}
+void Panel::mouseReleaseEvent(QMouseEvent* event) { releaseClick(this, event, OnClick); }
 
 Picture::Picture(const QPixmap& picture, QWidget* parent) : QWidget(parent), m_picture(picture) {}
 
@@ -179,11 +173,6 @@ void Picture::paintEvent(QPaintEvent*) {
     p.drawPixmap(0, 0, m_picture);
 }
 
-void Picture::mouseReleaseEvent(QMouseEvent* event) {
-    if (OnClick && isClick(this, event))
-        runHandler(OnClick);
-    else
-        event->ignore();
-}
+void Picture::mouseReleaseEvent(QMouseEvent* event) { releaseClick(this, event, OnClick); }
 
 }  // namespace kavinto

@@ -16,11 +16,7 @@ namespace {
 TClientDataSet methods(std::initializer_list<const char*> rows) {
     Packet p;
     p.lcid = 1038;
-    p.fields = {{QStringLiteral("mod_id"), FieldType::Int32, 0, {}, 0},
-                {QStringLiteral("mod_nev"), FieldType::String, 100, {}, 0},
-                {QStringLiteral("mod_fajl"), FieldType::String, 100, {}, 0}};
-    for (int k = 1; k <= 17; ++k)
-        p.fields.push_back({QStringLiteral("mod_fun_%1").arg(k), FieldType::String, 1, {}, 0});
+    p.fields = methodFields(FieldType::String);
     for (const char* row : rows) {
         const QStringList parts = QString::fromUtf8(row).split(QLatin1Char('|'));
         Record r{Value::integer(parts[0].toInt()), Value::text(parts[1]), Value::text(parts[2])};

@@ -62,6 +62,15 @@ Packet table(std::initializer_list<const char*> fields,
     return p;
 }
 
+std::vector<FieldDef> methodFields(FieldType flagType) {
+    std::vector<FieldDef> fields = {{QStringLiteral("mod_id"), FieldType::Int32, 0, {}, 0},
+                                    {QStringLiteral("mod_nev"), FieldType::String, 100, {}, 0},
+                                    {QStringLiteral("mod_fajl"), FieldType::String, 100, {}, 0}};
+    for (int k = 1; k <= 17; ++k)
+        fields.push_back({QStringLiteral("mod_fun_%1").arg(k), flagType, isTextType(flagType) ? 1 : 0, {}, 0});
+    return fields;
+}
+
 QByteArray catalogueFile(const Packet& packet) { return compressCatalogueFile(encodeBinaryPacket(packet)); }
 
 ScratchDir::ScratchDir() { EXPECT_TRUE(m_dir.isValid()); }

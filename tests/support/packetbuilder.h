@@ -22,6 +22,10 @@ QByteArray zlibStream(const QByteArray& content, int level = 6);
 Packet table(std::initializer_list<const char*> fields,
              std::initializer_list<std::initializer_list<const char*>> records);
 
+// The fields of a methods table: mod_id, mod_nev, mod_fajl and the 17 flags
+// mod_fun_1 .. mod_fun_17 of the given type.
+std::vector<FieldDef> methodFields(FieldType flagType);
+
 // A binary packet of `packet`, wrapped as a catalogue file.
 QByteArray catalogueFile(const Packet& packet);
 

@@ -19,11 +19,7 @@ void doubleClick(QWidget* w, QPoint at) {
 Packet methodsTable(const std::vector<MethodRow>& rows) {
     Packet p;
     p.lcid = 1038;
-    p.fields = {{QStringLiteral("mod_id"), FieldType::Int32, 0, {}, 0},
-                {QStringLiteral("mod_nev"), FieldType::String, 100, {}, 0},
-                {QStringLiteral("mod_fajl"), FieldType::String, 100, {}, 0}};
-    for (int k = 1; k <= 17; ++k)
-        p.fields.push_back({QStringLiteral("mod_fun_%1").arg(k), FieldType::Int32, 0, {}, 0});
+    p.fields = methodFields(FieldType::Int32);
     for (const MethodRow& m : rows) {
         Record r{Value::integer(m.id), Value::text(QString::fromUtf8(m.name)), Value::text(QString::fromUtf8(m.file))};
         for (int k = 1; k <= 17; ++k)
