@@ -1,0 +1,189 @@
+#!/usr/bin/env bash
+# End-to-end tests against the real window: kavinto under Xvfb, driven from
+# outside with xdotool as a person would, documents handed to a recording
+# xdg-open. Usage: e2e.sh KAVINTO KAVINTO_CATALOGUE X11_CLOSE CATALOGUE_DIR OUT_DIR
+set -u
+kavinto=$(realpath "$1") tool=$(realpath "$2") x11close=$(realpath "$3") csv=$(realpath "$4")
+mkdir -p "$5" && out=$(realpath "$5")
+scratch=$(mktemp -d)
+passed=0 failed=0 app=""
+export ASAN_OPTIONS=detect_leaks=0 QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$scratch/runtime"
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+
+# A display of our own, chosen by the server; ended with everything we started.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$scratch/display" >"$scratch/xvfb.log" 2>&1 &
+xvfb=$!
+cleanup() { [ -n "$app" ] && kill "$app" 2>/dev/null; kill "$xvfb" 2>/dev/null; wait 2>/dev/null; rm -rf "$scratch"; }
+trap cleanup EXIT
+for _ in $(seq 100); do [ -s "$scratch/display" ] && break; sleep 0.05; done
+export DISPLAY=":$(head -1 "$scratch/display")"
+for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
+xdpyinfo >/dev/null 2>&1 || { echo "e2e: Xvfb did not start"; cat "$scratch/xvfb.log"; exit 1; }
+
+# The documents the program hands over land in $handed, one line each.
+mkdir -p "$scratch/bin"
+cat >"$scratch/bin/xdg-open" <<EOS
+#!/bin/sh
+printf '%s\n' "\$*" >>"$scratch/handed"
+EOS
+chmod +x "$scratch/bin/xdg-open"
+export PATH="$scratch/bin:$PATH"
+
+# A working folder with the test catalogue and the documents it names but one.
+workdir() {
+    local dir="$scratch/work-$1"
+    mkdir -p "$dir/pdf"
+    "$tool" pack --methods "$csv/methods.csv" --functions "$csv/functions.csv" --out "$dir" >/dev/null
+    for f in vita mozaik otletborze; do printf '%%PDF-1.4\n' >"$dir/pdf/$f.pdf"; done
+    echo "$dir"
+}
+
+window=""  # the main window, once shown; X, Y its client area's corner
+start() {
+    : >"$scratch/handed"
+    (cd "$1" && exec "$kavinto") >"$scratch/app.log" 2>&1 &
+    app=$!
+    window=""
+    for _ in $(seq 200); do
+        window=$(xdotool search --onlyvisible --name '^VELOR! Tarmeni$' 2>/dev/null | head -1)
+        [ -n "$window" ] && break
+        sleep 0.05
+    done
+    [ -n "$window" ] || return 1
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    sleep 0.5  # the first activation loads the catalogue
+}
+click() { xdotool mousemove $((X + $1)) $((Y + $2)) click 1; sleep 0.3; }
+keys() { xdotool key --delay 60 "$@"; sleep 0.3; }
+shot() { import -window root "$1"; }
+# Strongly red pixels in a rectangle of the window's client area.
+red_pixels() {
+    import -window root -crop "$3x$4+$((X + $1))+$((Y + $2))" +repage "$scratch/crop.png"
+    convert "$scratch/crop.png" -fx '(r>0.7&&g<0.35&&b<0.35)?1:0' -format '%[fx:round(mean*w*h)]' info:
+}
+# Waits up to 5 s for the program to end and sets $code to its exit code.
+wait_exit() {
+    code=running
+    for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.05; done
+    kill -0 "$app" 2>/dev/null && return
+    wait "$app"; code=$?; app=""
+}
+stop() { [ -n "$app" ] && kill "$app" 2>/dev/null; wait "$app" 2>/dev/null; app=""; }
+expect() { [ "$2" = "$3" ] || { echo "    $1: expected '$3', got '$2'"; return 1; }; }
+
+# Client positions of the controls, from the designed layout.
+SEARCH="253 272"; EXIT="576 408"; BACK="45 112"; PANEL="308 404"
+grid_row() { echo "135 $((136 + 1 + 21 * $1 + 10))"; }
+
+test_splash_comes_and_goes() {
+    : >"$scratch/handed"
+    (cd "$(workdir splash)" && exec "$kavinto") >"$scratch/app.log" 2>&1 &
+    app=$!
+    local splash="" main="" splash_seen_first=no
+    for _ in $(seq 400); do
+        for w in $(xdotool search --onlyvisible --class kavinto 2>/dev/null); do
+            if xwininfo -id "$w" 2>/dev/null | grep -q 'Width: 600' && xwininfo -id "$w" | grep -q 'Height: 400'; then
+                splash=$w
+            fi
+        done
+        main=$(xdotool search --onlyvisible --name '^VELOR! Tarmeni$' 2>/dev/null | head -1)
+        [ -n "$splash" ] && [ -z "$main" ] && splash_seen_first=yes
+        [ -n "$main" ] && break
+        sleep 0.01
+    done
+    expect "splash shown before the main window" "$splash_seen_first" yes || return 1
+    expect "main window shown" "$([ -n "$main" ] && echo yes)" yes || return 1
+    sleep 0.3
+    expect "splash gone" "$(xwininfo -id "$splash" | grep -c 'IsViewable')" 0 || return 1
+    stop
+}
+
+test_lookup_by_keyboard_opens_its_document() {
+    local dir; dir=$(workdir lookup)
+    start "$dir" || return 1
+    keys Down Down Tab Tab Tab Tab space  # "Mozaik", then to keresés
+    shot "$out/e2e-results-lookup.png"
+    click $PANEL
+    expect "document handed over" "$(cat "$scratch/handed")" "file://$dir/pdf/mozaik.pdf" || return 1
+    stop
+}
+
+test_two_functions_second_row() {
+    local dir; dir=$(workdir functions)
+    start "$dir" || return 1
+    shot "$out/e2e-search-page.png"
+    keys Tab Down Tab Down Down  # 1. Gyakorlás, 2. Motiváció
+    click $SEARCH
+    shot "$out/e2e-results-page.png"
+    click $(grid_row 2)
+    click $PANEL
+    expect "row 2's document" "$(cat "$scratch/handed")" "file://$dir/pdf/vita.pdf" || return 1
+    # Back keeps the choices: the same search again gives the same rows.
+    click $BACK
+    click $SEARCH
+    click $(grid_row 1)
+    click $PANEL
+    expect "row 1 after back" "$(tail -1 "$scratch/handed")" "file://$dir/pdf/mozaik.pdf" || return 1
+    stop
+}
+
+test_refusal_shown_then_hidden() {
+    start "$(workdir refusal)" || return 1
+    click $SEARCH
+    local shown; shown=$(red_pixels 168 310 300 22)
+    [ "$shown" -gt 50 ] || { echo "    message not shown ($shown red pixels)"; return 1; }
+    keys shift+Tab Down  # back to the third function list, and change it
+    expect "message hidden" "$(red_pixels 168 310 300 22)" 0 || return 1
+    stop
+}
+
+test_missing_document_message() {
+    start "$(workdir missing)" || return 1
+    keys Down Down Down Down Tab Tab Tab Tab space  # "Hiányzó leírás"
+    local before; before=$(red_pixels 50 396 560 20)
+    click $PANEL
+    local after; after=$(red_pixels 50 396 560 20)
+    [ "$after" -gt $((before * 2)) ] || { echo "    no message ($before -> $after red pixels)"; return 1; }
+    expect "nothing handed over" "$(cat "$scratch/handed")" "" || return 1
+    stop
+}
+
+test_exit_button_ends_with_0() {
+    start "$(workdir exit)" || return 1
+    click $EXIT
+    wait_exit
+    expect "exit code" "$code" 0
+}
+
+test_close_box_ends_with_0() {
+    start "$(workdir close)" || return 1
+    "$x11close" "$window"
+    wait_exit
+    expect "exit code" "$code" 0
+}
+
+test_missing_catalogue_leaves_search_inert() {
+    local dir; dir=$(workdir inert)
+    rm "$dir/data/kavinto_funkciok.cds"
+    start "$dir" || return 1
+    local message; message=$(red_pixels 168 310 300 22)
+    [ "$message" -gt 50 ] || { echo "    missing-file message not shown"; return 1; }
+    shot "$scratch/before.png"
+    click $SEARCH
+    click $SEARCH
+    shot "$scratch/after.png"
+    expect "screen unchanged" "$(compare -metric AE "$scratch/before.png" "$scratch/after.png" null: 2>&1)" 0 || return 1
+    expect "still running" "$(kill -0 "$app" 2>/dev/null && echo yes)" yes || return 1
+    stop
+}
+
+for t in $(declare -F | awk '{print $3}' | grep '^test_'); do
+    if "$t"; then
+        echo "PASS $t"; passed=$((passed + 1))
+    else
+        echo "FAIL $t"; failed=$((failed + 1)); tail -5 "$scratch/app.log" | sed 's/^/    app: /'
+    fi
+    stop
+done
+echo "e2e: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
