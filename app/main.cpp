@@ -16,6 +16,7 @@
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    QApplication::setApplicationVersion(QStringLiteral(KAVINTO_VERSION));
     kavinto::registerFonts();
 
     auto form = std::make_unique<kavinto::TForm1>();

@@ -1,7 +1,7 @@
 // Draws the program's pictures and writes them to the folder given:
 // banner.png and splash.png (which generate-assets.sh turns into baseline
 // 4:4:4 JPEGs), exit.bmp and newsearch.bmp (20 x 20, 32 bits), pdf.bmp
-// (32 x 32, 24 bits).
+// (32 x 32, 24 bits), and the desktop icon kavinto-48.png and kavinto-256.png.
 
 #include <QDir>
 #include <QFile>
@@ -242,6 +242,24 @@ QByteArray bitmap32(const QImage& source) {
     return out;
 }
 
+// The program's icon for desktops: the title's "V!" on the banner's blues.
+QImage appIcon(int size) {
+    QImage img(size, size, QImage::Format_ARGB32);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    const qreal s = size / 48.0;
+    QLinearGradient g(0, 0, 0, size);
+    g.setColorAt(0, kLightBlue);
+    g.setColorAt(1, kDarkBlue);
+    p.setBrush(g);
+    p.setPen(Qt::NoPen);
+    p.drawRoundedRect(QRectF(2 * s, 2 * s, 44 * s, 44 * s), 8 * s, 8 * s);
+    titleText(p, QRect(int(7 * s), 0, int(40 * s), size), QStringLiteral("V!"), int(30 * s));
+    return img;
+}
+
 bool save(const QImage& img, const QString& path, const char* format) {
     if (qstrcmp(format, "bmp32") == 0) {
         QFile file(path);
@@ -271,6 +289,8 @@ int main(int argc, char** argv) {
                     save(splash(), out.filePath(QStringLiteral("splash.png")), "png") &&
                     save(exitPicture(), out.filePath(QStringLiteral("exit.bmp")), "bmp32") &&
                     save(newSearchPicture(), out.filePath(QStringLiteral("newsearch.bmp")), "bmp32") &&
-                    save(documentIcon(), out.filePath(QStringLiteral("pdf.bmp")), "bmp");
+                    save(documentIcon(), out.filePath(QStringLiteral("pdf.bmp")), "bmp") &&
+                    save(appIcon(48), out.filePath(QStringLiteral("kavinto-48.png")), "png") &&
+                    save(appIcon(256), out.filePath(QStringLiteral("kavinto-256.png")), "png");
     return ok ? 0 : 1;
 }

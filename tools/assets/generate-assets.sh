@@ -9,7 +9,7 @@ cmake --build "$build" --target generate-assets
 tmp="$(mktemp -d)"
 trap 'rm -rf "$tmp"' EXIT
 QT_QPA_PLATFORM=offscreen "$build/tools/assets/generate-assets" "$tmp"
-cp "$tmp"/*.bmp "$root/assets/"
+cp "$tmp"/*.bmp "$tmp"/kavinto-*.png "$root/assets/"
 for name in banner splash; do
   convert "$tmp/$name.png" -strip -interlace none -sampling-factor 1x1,1x1,1x1 -quality 92 "$root/assets/$name.jpg"
 done
