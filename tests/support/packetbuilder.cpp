@@ -36,8 +36,8 @@ Packet table(std::initializer_list<const char*> fields,
              std::initializer_list<std::initializer_list<const char*>> records) {
     Packet p;
     p.lcid = 1038;
-    for (const char* spec : fields) {
-        const QStringList parts = QString::fromUtf8(spec).split(QLatin1Char(':'));
+    for (const char* declaration : fields) {
+        const QStringList parts = QString::fromUtf8(declaration).split(QLatin1Char(':'));
         FieldDef f;
         f.name = parts[0];
         f.type = *fieldTypeFromName(parts.value(1, QStringLiteral("string")));
