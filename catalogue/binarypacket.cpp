@@ -136,10 +136,29 @@ QByteArray cutAtNul(const QByteArray& b) {
     return nul < 0 ? b : b.left(nul);
 }
 
-QString decodeUtf16(const QByteArray& b, const QString& where) {
+// Where a value stands, put into words only for a message.
+struct Place {
+    const QString& field;
+    qint32 record;
+    QString text() const { return QStringLiteral("field '%1' of record %2").arg(field).arg(record); }
+};
+
+struct Decoders {
+    TextDecoder ansi;
+    TextDecoder utf16;
+};
+
+QString decodeWith(TextDecoder& decoder, const QByteArray& b, const Place& place) {
+    std::optional<QString> text = decoder.decode(b);
+    if (!text)
+        fail(QStringLiteral("%1 is not valid %2").arg(place.text(), decoder.encoding()));
+    return *text;
+}
+
+QString decodeUtf16(Decoders& decoders, const QByteArray& b, const Place& place) {
     if (b.size() % 2 != 0)
-        fail(where + QStringLiteral(" holds an odd number of UTF-16 bytes"));
-    QString s = decodeText(b, QStringLiteral("UTF-16LE"), where);
+        fail(place.text() + QStringLiteral(" holds an odd number of UTF-16 bytes"));
+    QString s = decodeWith(decoders.utf16, b, place);
     const qsizetype nul = s.indexOf(QChar(0));
     return nul < 0 ? s : s.left(nul);
 }
@@ -169,7 +188,7 @@ QString decodeBcd(const QByteArray& b) {
     return text;
 }
 
-Value readValue(ByteReader& in, const BinaryField& f, const QString& codePage, const QString& where) {
+Value readValue(ByteReader& in, const BinaryField& f, Decoders& decoders, const Place& place) {
     const FieldType type = f.def.type;
     switch (type) {
         case FieldType::Int8: return Value::integer(qint8(in.u8("value")));
@@ -188,7 +207,7 @@ Value readValue(ByteReader& in, const BinaryField& f, const QString& codePage, c
         case FieldType::Time: {
             const qint32 ms = in.i32("value");
             if (ms < 0 || ms >= 86400000)
-                fail(QStringLiteral("%1 holds the time %2 ms, outside a day").arg(where).arg(ms));
+                fail(QStringLiteral("%1 holds the time %2 ms, outside a day").arg(place.text()).arg(ms));
             return Value::time(Time{ms});
         }
         case FieldType::Timestamp: return Value::timestamp(Timestamp{in.f64("value")});
@@ -198,18 +217,18 @@ Value readValue(ByteReader& in, const BinaryField& f, const QString& codePage, c
             const quint32 n = f.varying ? in.length(f.size, "value length") : quint32(f.size);
             if (n > quint64(in.remaining()))
                 fail(QStringLiteral("%1 at offset %2 declares %3 bytes, more than the packet holds")
-                         .arg(where)
+                         .arg(place.text())
                          .arg(in.pos())
                          .arg(n));
             const QByteArray raw = in.bytes(qsizetype(n), "value");
             if (type == FieldType::String)
-                return Value::text(decodeText(cutAtNul(raw), codePage, where));
+                return Value::text(decodeWith(decoders.ansi, cutAtNul(raw), place));
             if (type == FieldType::WideString)
-                return Value::text(decodeUtf16(raw, where));
+                return Value::text(decodeUtf16(decoders, raw, place));
             if (f.def.subtype == QLatin1String("Text"))
-                return Value::text(decodeText(raw, codePage, where));
+                return Value::text(decodeWith(decoders.ansi, raw, place));
             if (f.def.subtype == QLatin1String("WideText"))
-                return Value::text(decodeUtf16(raw, where));
+                return Value::text(decodeUtf16(decoders, raw, place));
             return Value::bytes(raw);
         }
     }
@@ -282,6 +301,8 @@ Packet decodeBinaryPacket(const QByteArray& bytes) {
                  .arg(in.pos()));
 
     const QString codePage = packetLocale(packet.lcid).codePage;
+    Decoders decoders{TextDecoder(codePage, QStringLiteral("the packet")),
+                      TextDecoder(QStringLiteral("UTF-16LE"), QStringLiteral("the packet"))};
     for (int i = 0; i < fieldCount; ++i) {
         fields[i].def.name =
             decodeText(fields[i].rawName, codePage, QStringLiteral("the name of field %1").arg(i + 1));
@@ -301,7 +322,7 @@ Packet decodeBinaryPacket(const QByteArray& bytes) {
         rec.unchanged.assign(fieldCount, false);
         for (int i = 0; i < fieldCount; ++i) {
             const int bits = (static_cast<quint8>(fieldStatus[i / 4]) >> (2 * (i % 4))) & 3;
-            const QString where = QStringLiteral("field '%1' of record %2").arg(packet.fields[i].name).arg(r + 1);
+            const Place place{packet.fields[std::size_t(i)].name, r + 1};
             if (bits == 1)
                 continue;  // null
             if (bits == 2) {
@@ -309,8 +330,8 @@ Packet decodeBinaryPacket(const QByteArray& bytes) {
                 continue;
             }
             if (bits == 3)
-                fail(QStringLiteral("%1 has the invalid field status 3").arg(where));
-            rec.values[i] = readValue(in, fields[i], codePage, where);
+                fail(QStringLiteral("%1 has the invalid field status 3").arg(place.text()));
+            rec.values[i] = readValue(in, fields[i], decoders, place);
         }
         stored.push_back(std::move(rec));
     }

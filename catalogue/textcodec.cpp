@@ -2,27 +2,37 @@
 
 #include "error.h"
 
-#include <QStringDecoder>
+#include <algorithm>
 
 namespace kavinto {
 
-QString decodeText(const QByteArray& bytes, const QString& encoding, const QString& where) {
-    bool ascii = true;
-    for (char c : bytes)
-        if (static_cast<quint8>(c) >= 0x80) {
-            ascii = false;
-            break;
-        }
-    if (ascii && !encoding.startsWith(QLatin1String("UTF-16")))
+TextDecoder::TextDecoder(const QString& encoding, const QString& what)
+    : m_encoding(encoding),
+      m_asciiCompatible(!encoding.startsWith(QLatin1String("UTF-16"), Qt::CaseInsensitive)),
+      m_decoder(encoding.toLatin1().constData(), QStringDecoder::Flag::Stateless) {
+    if (!m_decoder.isValid())
+        throw Error(QStringLiteral("Invalid data packet: the encoding %1 of %2 is not available").arg(encoding, what));
+}
+
+std::optional<QString> TextDecoder::decode(const QByteArray& bytes) {
+    // Most catalogue texts are plain ASCII, the same in every 8-bit code page.
+    if (m_asciiCompatible &&
+        std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<quint8>(c) < 0x80; }))
         return QString::fromLatin1(bytes);
-    QStringDecoder decoder(encoding.toLatin1().constData(), QStringDecoder::Flag::Stateless);
-    if (!decoder.isValid())
-        throw Error(QStringLiteral("Invalid data packet: the encoding %1 of %2 is not available")
-                        .arg(encoding, where));
-    QString text = decoder.decode(bytes);
-    if (decoder.hasError())
-        throw Error(QStringLiteral("Invalid data packet: %1 is not valid %2").arg(where, encoding));
+    QString text = m_decoder.decode(bytes);
+    if (m_decoder.hasError()) {
+        m_decoder.resetState();
+        return std::nullopt;
+    }
     return text;
+}
+
+QString decodeText(const QByteArray& bytes, const QString& encoding, const QString& where) {
+    TextDecoder decoder(encoding, where);
+    std::optional<QString> text = decoder.decode(bytes);
+    if (!text)
+        throw Error(QStringLiteral("Invalid data packet: %1 is not valid %2").arg(where, encoding));
+    return *text;
 }
 
 }  // namespace kavinto

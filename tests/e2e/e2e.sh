@@ -79,17 +79,17 @@ test_splash_comes_and_goes() {
     : >"$scratch/handed"
     (cd "$(workdir splash)" && exec "$kavinto") >"$scratch/app.log" 2>&1 &
     app=$!
-    local splash="" main="" splash_seen_first=no
-    for _ in $(seq 400); do
-        for w in $(xdotool search --onlyvisible --class kavinto 2>/dev/null); do
-            if xwininfo -id "$w" 2>/dev/null | grep -q 'Width: 600' && xwininfo -id "$w" | grep -q 'Height: 400'; then
-                splash=$w
-            fi
-        done
+    local splash="" main="" splash_seen_first=no visible
+    for _ in $(seq 300); do
+        # One query a round: the visible windows of the program, with their sizes.
+        visible=$(xdotool search --onlyvisible --class kavinto getwindowgeometry %@ 2>/dev/null)
+        grep -q 'Geometry: 600x400' <<<"$visible" && [ -z "$splash" ] &&
+            splash=$(awk '/^Window/{w=$2} /Geometry: 600x400/{print w; exit}' <<<"$visible")
         main=$(xdotool search --onlyvisible --name '^VELOR! Tarmeni$' 2>/dev/null | head -1)
         [ -n "$splash" ] && [ -z "$main" ] && splash_seen_first=yes
         [ -n "$main" ] && break
-        sleep 0.01
+        kill -0 "$app" 2>/dev/null || break
+        sleep 0.02
     done
     expect "splash shown before the main window" "$splash_seen_first" yes || return 1
     expect "main window shown" "$([ -n "$main" ] && echo yes)" yes || return 1
@@ -182,6 +182,7 @@ for t in $(declare -F | awk '{print $3}' | grep '^test_'); do
         echo "PASS $t"; passed=$((passed + 1))
     else
         echo "FAIL $t"; failed=$((failed + 1)); tail -5 "$scratch/app.log" | sed 's/^/    app: /'
+        tail -5 "$scratch/xvfb.log" | sed 's/^/    Xvfb: /'
     fi
     stop
 done
