@@ -44,12 +44,6 @@ Value Value::unsignedInteger(quint64 v) {
     return Value(Storage(v));
 }
 
-bool Value::isNumber() const {
-    const Kind k = kind();
-    return k == Kind::Integer || k == Kind::Unsigned || k == Kind::Float || k == Kind::Decimal ||
-           k == Kind::Boolean;
-}
-
 QString Value::toText() const {
     switch (kind()) {
         case Kind::Null: conversionError(kind(), "String");
@@ -97,7 +91,6 @@ bool Value::equals(const Value& other) const {
     return false;
 }
 
-bool operator==(const Number& a, const Number& b) { return compareNumbers(a, b) == 0; }
 
 std::optional<Number> numberOf(const Value& v) {
     Number n;

@@ -56,7 +56,6 @@ public:
 
     Kind kind() const { return static_cast<Kind>(m_value.index()); }
     bool isNull() const { return kind() == Kind::Null; }
-    bool isNumber() const;
 
     // Value as text; a null value throws "Could not convert variant of type
     // (Null) into type (String)".
@@ -98,7 +97,6 @@ struct Number {
     qint64 s = 0;
     quint64 u = 0;
     double f = 0;
-    friend bool operator==(const Number& a, const Number& b);
 };
 std::optional<Number> numberOf(const Value& v);
 // Decimal integer or decimal fraction with "." and an optional exponent; no spaces.
