@@ -108,8 +108,12 @@ QByteArray inflatePacket(QIODevice& source, std::size_t memoryLimit) {
 
 void LoadDataset(TClientDataSet& table, const QString& path) {
     QFile file(path);
-    if (QFileInfo(path).isDir())
+    const QFileInfo info(path);
+    if (info.isDir())
         cannotOpen(path, QString::fromLocal8Bit(std::strerror(EISDIR)));
+    // A pipe or a device would block the open or never end: only files are read.
+    if (info.exists() && !info.isFile())
+        cannotOpen(path, QStringLiteral("Not a regular file"));
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         cannotOpen(path, file.errorString());
 #ifdef Q_OS_UNIX

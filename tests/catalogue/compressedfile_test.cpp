@@ -12,6 +12,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace kavinto;
@@ -137,6 +138,14 @@ TEST(CompressedFile, FileThatCannotBeOpened) {
     QDir().mkpath(dir.path(QStringLiteral("folder.cds")));
     EXPECT_EQ(loadError(dir.path(QStringLiteral("folder.cds")), t),
               QStringLiteral("Cannot open file \"%1\". Is a directory").arg(dir.path(QStringLiteral("folder.cds"))));
+}
+
+TEST(CompressedFile, PipeIsRefusedWithoutBlocking) {
+    ScratchDir dir;
+    const QString fifo = dir.path(QStringLiteral("pipe.cds"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    TClientDataSet t(QStringLiteral("T"));
+    EXPECT_EQ(loadError(fifo, t), QStringLiteral("Cannot open file \"%1\". Not a regular file").arg(fifo));
 }
 
 TEST(CompressedFile, RelativePathIsReportedAbsolute) {
