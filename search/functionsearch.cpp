@@ -39,10 +39,8 @@ int narrow(TClientDataSet& methods, WorkingRecords& records, int hitCount, const
         methods.GotoBookmark(records.hit(n).record);
         if (!serves(methods, k))
             continue;
-        t_result& entry = records.hit(++kept);
-        entry.azon = methods.ReadValue(QStringLiteral("mod_id")).toText();
-        entry.nev = methods.ReadValue(QStringLiteral("mod_nev")).toText();
-        entry.record = methods.Bookmark();
+        if (++kept != n)
+            records.hit(kept) = records.hit(n);
     }
     return kept;
 }
@@ -50,9 +48,6 @@ int narrow(TClientDataSet& methods, WorkingRecords& records, int hitCount, const
 }  // namespace
 
 int functionSearch(TClientDataSet& methods, TClientDataSet& functions, WorkingRecords& records) {
-    records.func1_id = kNothingChosen;
-    records.func2_id = kNothingChosen;
-    records.func3_id = kNothingChosen;
     records.func1_id = functionId(functions, records.selection.func1);
     records.func2_id = functionId(functions, records.selection.func2);
     records.func3_id = functionId(functions, records.selection.func3);

@@ -139,12 +139,10 @@ void StringGrid::paintEvent(QPaintEvent*) {
                 p.drawText(cell.adjusted(2, 2, -2, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
                            m_cells.value(cellKey(c, row)));
                 p.restore();
+                p.setPen(pal.mid().color());
+                p.drawLine(x + w - 1, y, x + w - 1, y + h - 1);
             }
             x += w;
-            if (w > 0) {
-                p.setPen(pal.mid().color());
-                p.drawLine(x - 1, y, x - 1, y + h - 1);
-            }
         }
         p.setPen(pal.mid().color());
         p.drawLine(0, y + h - 1, x - 1, y + h - 1);

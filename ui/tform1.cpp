@@ -199,15 +199,13 @@ void TForm1::searchClick(QObject*) {
     pdf_label->setVisible(false);
     select& selection = workingRecords.selection;
     selection = {list_modszer->Text(), list_func1->Text(), list_func2->Text(), list_func3->Text()};
+    Panel2Clear(this);
+    arrayclear(this);
     if (const std::optional<QString> refusal = refusalOf(selection)) {
         errorlabel->setCaption(*refusal);
         errorlabel->setVisible(true);
-        Panel2Clear(this);
-        arrayclear(this);
         return;
     }
-    Panel2Clear(this);
-    arrayclear(this);
     if (selection.modszer != kNothingChosen)
         lookUpMethod();
     else
