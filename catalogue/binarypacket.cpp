@@ -4,9 +4,11 @@
 #include "changelog.h"
 #include "error.h"
 #include "packetlocale.h"
+#include "quoted.h"
 #include "textcodec.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace kavinto {
 namespace {
@@ -40,9 +42,9 @@ Property readProperty(ByteReader& in) {
         p.elementCount = in.u32("property element count");
         const quint64 total = quint64(p.elementCount) * quint64(p.size);
         if (total > quint64(in.remaining()))
-            fail(QStringLiteral("property '%1' at offset %2 declares %3 elements of %4 bytes, more "
+            fail(QStringLiteral("property %1 at offset %2 declares %3 elements of %4 bytes, more "
                                 "than the packet holds")
-                     .arg(QString::fromLatin1(p.name))
+                     .arg(quoted(p.name, nullptr))
                      .arg(at)
                      .arg(p.elementCount)
                      .arg(p.size));
@@ -57,16 +59,16 @@ Property readProperty(ByteReader& in) {
     return p;
 }
 
-quint64 littleEndian(const QByteArray& b, qsizetype from, int n) {
+quint64 littleEndian(const char* b, int n) {
     quint64 v = 0;
     for (int i = n - 1; i >= 0; --i)
-        v = (v << 8) | static_cast<quint8>(b[from + i]);
+        v = (v << 8) | static_cast<quint8>(b[i]);
     return v;
 }
 
 qint64 propertyInteger(const Property& p) {
     const int n = int(std::min<qsizetype>(p.value.size(), 8));
-    const quint64 raw = littleEndian(p.value, 0, n);
+    const quint64 raw = littleEndian(p.value.constData(), n);
     const bool isSigned = (p.type & 0x3F) == 1;
     if (isSigned && n > 0 && n < 8 && (raw >> (8 * n - 1)) & 1)
         return qint64(raw | (~quint64(0) << (8 * n)));
@@ -80,16 +82,23 @@ enum Kind : quint16 {
     kNested = 14, kReference = 15,
 };
 
+// How one field's value is read from a record.
+enum class Read : quint8 {
+    Int8, Int16, Int32, Int64, UInt8, UInt16, UInt32, UInt64, Bool, Float32, Float64, Bcd, Date, Time,
+    Timestamp, AnsiText, WideText, Bytes,
+};
+
 struct BinaryField {
     FieldDef def;
     QByteArray rawName;
     quint16 kind = 0;
     int size = 0;
     bool varying = false;
+    Read read = Read::Int32;
 };
 
 FieldType logicalType(const BinaryField& f, int index) {
-    const QString where = QStringLiteral("field %1 ('%2')").arg(index + 1).arg(QString::fromLatin1(f.rawName));
+    const QString where = QStringLiteral("field %1 (%2)").arg(index + 1).arg(quoted(f.rawName, nullptr));
     auto badSize = [&]() -> FieldType {
         fail(QStringLiteral("%1 has the size %2, which its type does not allow").arg(where).arg(f.size));
     };
@@ -130,40 +139,34 @@ FieldType logicalType(const BinaryField& f, int index) {
     }
 }
 
-// A fixed-size 8-bit string is NUL-padded; engines also end varying ones with NUL.
-QByteArray cutAtNul(const QByteArray& b) {
-    const qsizetype nul = b.indexOf('\0');
-    return nul < 0 ? b : b.left(nul);
+Read readOf(const FieldDef& def) {
+    switch (def.type) {
+        case FieldType::Int8: return Read::Int8;
+        case FieldType::Int16: return Read::Int16;
+        case FieldType::Int32: return Read::Int32;
+        case FieldType::Int64: return Read::Int64;
+        case FieldType::UInt8: return Read::UInt8;
+        case FieldType::UInt16: return Read::UInt16;
+        case FieldType::UInt32: return Read::UInt32;
+        case FieldType::UInt64: return Read::UInt64;
+        case FieldType::Boolean: return Read::Bool;
+        case FieldType::Float32: return Read::Float32;
+        case FieldType::Float64: return Read::Float64;
+        case FieldType::Decimal: return Read::Bcd;
+        case FieldType::Date: return Read::Date;
+        case FieldType::Time: return Read::Time;
+        case FieldType::Timestamp: return Read::Timestamp;
+        case FieldType::String: return Read::AnsiText;
+        case FieldType::WideString: return Read::WideText;
+        case FieldType::Blob:
+            if (def.subtype == QLatin1String("Text"))
+                return Read::AnsiText;
+            return def.subtype == QLatin1String("WideText") ? Read::WideText : Read::Bytes;
+    }
+    return Read::Bytes;
 }
 
-// Where a value stands, put into words only for a message.
-struct Place {
-    const QString& field;
-    qint32 record;
-    QString text() const { return QStringLiteral("field '%1' of record %2").arg(field).arg(record); }
-};
-
-struct Decoders {
-    TextDecoder ansi;
-    TextDecoder utf16;
-};
-
-QString decodeWith(TextDecoder& decoder, const QByteArray& b, const Place& place) {
-    std::optional<QString> text = decoder.decode(b);
-    if (!text)
-        fail(QStringLiteral("%1 is not valid %2").arg(place.text(), decoder.encoding()));
-    return *text;
-}
-
-QString decodeUtf16(Decoders& decoders, const QByteArray& b, const Place& place) {
-    if (b.size() % 2 != 0)
-        fail(place.text() + QStringLiteral(" holds an odd number of UTF-16 bytes"));
-    QString s = decodeWith(decoders.utf16, b, place);
-    const qsizetype nul = s.indexOf(QChar(0));
-    return nul < 0 ? s : s.left(nul);
-}
-
-QString decodeBcd(const QByteArray& b) {
+QString decodeBcd(const char* b) {
     // Precision byte, sign (bit 7) and decimals (low 6 bits), then 32 bytes of digit nibbles.
     const int precision = std::min<int>(static_cast<quint8>(b[0]), 64);
     const quint8 signPlaces = static_cast<quint8>(b[1]);
@@ -188,52 +191,89 @@ QString decodeBcd(const QByteArray& b) {
     return text;
 }
 
-Value readValue(ByteReader& in, const BinaryField& f, Decoders& decoders, const Place& place) {
-    const FieldType type = f.def.type;
-    switch (type) {
-        case FieldType::Int8: return Value::integer(qint8(in.u8("value")));
-        case FieldType::Int16: return Value::integer(in.i16("value"));
-        case FieldType::Int32: return Value::integer(in.i32("value"));
-        case FieldType::Int64: return Value::integer(qint64(in.u64("value")));
-        case FieldType::UInt8: return Value::integer(in.u8("value"));
-        case FieldType::UInt16: return Value::integer(in.u16("value"));
-        case FieldType::UInt32: return Value::integer(in.u32("value"));
-        case FieldType::UInt64: return Value::unsignedInteger(in.u64("value"));
-        case FieldType::Boolean: return Value::boolean(in.length(f.size, "value") != 0);
-        case FieldType::Float32: return Value::floating(double(in.f32("value")));
-        case FieldType::Float64: return Value::floating(in.f64("value"));
-        case FieldType::Decimal: return Value::decimal(Decimal{decodeBcd(in.bytes(34, "value"))});
-        case FieldType::Date: return Value::date(Date{in.i32("value")});
-        case FieldType::Time: {
-            const qint32 ms = in.i32("value");
-            if (ms < 0 || ms >= 86400000)
-                fail(QStringLiteral("%1 holds the time %2 ms, outside a day").arg(place.text()).arg(ms));
-            return Value::time(Time{ms});
+// Reads the records into columns, one field value at a time.
+class RecordReader {
+public:
+    RecordReader(ByteReader& in, std::vector<BinaryField>& fields, std::vector<Column>& columns,
+                 const QString& codePage)
+        : m_in(in), m_fields(fields), m_columns(columns),
+          m_ansi(codePage, QStringLiteral("the packet")),
+          m_utf16(QStringLiteral("UTF-16LE"), QStringLiteral("the packet")) {}
+
+    void read(std::size_t record, int i) {
+        const BinaryField& f = m_fields[std::size_t(i)];
+        Column& c = m_columns[std::size_t(i)];
+        ByteReader& in = m_in;
+        c.beginValue(record);
+        switch (f.read) {
+            case Read::Int8: c.pushInt32(qint8(in.u8("value"))); return;
+            case Read::Int16: c.pushInt32(in.i16("value")); return;
+            case Read::Int32: c.pushInt32(in.i32("value")); return;
+            case Read::Int64: c.pushInt64(qint64(in.u64("value"))); return;
+            case Read::UInt8: c.pushInt32(in.u8("value")); return;
+            case Read::UInt16: c.pushInt32(in.u16("value")); return;
+            case Read::UInt32: c.pushInt64(in.u32("value")); return;
+            case Read::UInt64: c.pushInt64(qint64(in.u64("value"))); return;
+            case Read::Bool: c.pushBoolean(in.length(f.size, "value") != 0); return;
+            case Read::Float32: c.pushFloat(double(in.f32("value"))); return;
+            case Read::Float64: c.pushFloat(in.f64("value")); return;
+            case Read::Bcd: c.pushText(decodeBcd(in.take(34, "value"))); return;
+            case Read::Date: c.pushInt32(in.i32("value")); return;
+            case Read::Time: {
+                const qint32 ms = in.i32("value");
+                if (ms < 0 || ms >= 86400000)
+                    fail(QStringLiteral("%1 holds the time %2 ms, outside a day").arg(place(i, record)).arg(ms));
+                c.pushInt32(ms);
+                return;
+            }
+            case Read::Timestamp: c.pushFloat(in.f64("value")); return;
+            case Read::AnsiText:
+            case Read::WideText:
+            case Read::Bytes: break;
         }
-        case FieldType::Timestamp: return Value::timestamp(Timestamp{in.f64("value")});
-        case FieldType::String:
-        case FieldType::WideString:
-        case FieldType::Blob: {
-            const quint32 n = f.varying ? in.length(f.size, "value length") : quint32(f.size);
-            if (n > quint64(in.remaining()))
-                fail(QStringLiteral("%1 at offset %2 declares %3 bytes, more than the packet holds")
-                         .arg(place.text())
-                         .arg(in.pos())
-                         .arg(n));
-            const QByteArray raw = in.bytes(qsizetype(n), "value");
-            if (type == FieldType::String)
-                return Value::text(decodeWith(decoders.ansi, cutAtNul(raw), place));
-            if (type == FieldType::WideString)
-                return Value::text(decodeUtf16(decoders, raw, place));
-            if (f.def.subtype == QLatin1String("Text"))
-                return Value::text(decodeWith(decoders.ansi, raw, place));
-            if (f.def.subtype == QLatin1String("WideText"))
-                return Value::text(decodeUtf16(decoders, raw, place));
-            return Value::bytes(raw);
+        const quint32 n = f.varying ? in.length(f.size, "value length") : quint32(f.size);
+        if (n > quint64(in.remaining()))
+            fail(QStringLiteral("%1 at offset %2 declares %3 bytes, more than the packet holds")
+                     .arg(place(i, record))
+                     .arg(in.pos())
+                     .arg(n));
+        const char* raw = in.take(qsizetype(n), "value");
+        if (f.read == Read::Bytes) {
+            c.pushBytes(QByteArrayView(raw, n));
+            return;
         }
+        if (f.read == Read::WideText) {
+            if (n % 2 != 0)
+                fail(place(i, record) + QStringLiteral(" holds an odd number of UTF-16 bytes"));
+            char16_t* text = c.textSpace(n / 2);
+            const qsizetype written = m_utf16.decodeInto(raw, n, text);
+            if (written < 0)
+                fail(QStringLiteral("%1 is not valid UTF-16LE").arg(place(i, record)));
+            c.commitText(std::size_t(std::find(text, text + written, u'\0') - text));
+            return;
+        }
+        // A fixed-size 8-bit string is NUL-padded; engines also end varying ones with NUL.
+        qsizetype length = n;
+        if (f.def.type == FieldType::String)
+            if (const void* nul = std::memchr(raw, 0, n))
+                length = static_cast<const char*>(nul) - raw;
+        const qsizetype written = m_ansi.decodeInto(raw, length, c.textSpace(std::size_t(length)));
+        if (written < 0)
+            fail(QStringLiteral("%1 is not valid %2").arg(place(i, record), m_ansi.encoding()));
+        c.commitText(std::size_t(written));
     }
-    return {};
-}
+
+    QString place(int field, std::size_t record) const {
+        return QStringLiteral("field %1 of record %2").arg(quoted(m_fields[std::size_t(field)].def.name)).arg(record + 1);
+    }
+
+private:
+    ByteReader& m_in;
+    std::vector<BinaryField>& m_fields;
+    std::vector<Column>& m_columns;
+    TextDecoder m_ansi;
+    TextDecoder m_utf16;
+};
 
 }  // namespace
 
@@ -241,7 +281,7 @@ bool hasBinaryPacketSignature(const QByteArray& bytes) {
     return bytes.startsWith(QByteArray::fromRawData(kSignature, 4));
 }
 
-Packet decodeBinaryPacket(const QByteArray& bytes) {
+Table decodeBinaryPacket(const QByteArray& bytes) {
     ByteReader in(bytes);
     if (!hasBinaryPacketSignature(bytes))
         fail(QStringLiteral("the binary signature is missing"));
@@ -255,18 +295,18 @@ Packet decodeBinaryPacket(const QByteArray& bytes) {
     if (recordCount < 0)
         fail(QStringLiteral("the record count %1 is negative").arg(recordCount));
 
-    std::vector<BinaryField> fields(fieldCount);
+    std::vector<BinaryField> fields;
     for (int i = 0; i < fieldCount; ++i) {
-        BinaryField& f = fields[i];
+        BinaryField f;
         f.rawName = in.bytes(in.u8("field name length"), "field name");
         f.size = in.i16("field size");
         const quint16 type = in.u16("field type");
         f.def.attributes = in.u16("field attributes");
         const quint16 propertyCount = in.u16("field property count");
         if (type & kArrayBit)
-            fail(QStringLiteral("field %1 ('%2') is an array field, which is not supported")
+            fail(QStringLiteral("field %1 (%2) is an array field, which is not supported")
                      .arg(i + 1)
-                     .arg(QString::fromLatin1(f.rawName)));
+                     .arg(quoted(f.rawName, nullptr)));
         f.kind = type & 0x3F;
         f.varying = type & kVaryingBit;
         f.def.type = logicalType(f, i);
@@ -277,22 +317,25 @@ Packet decodeBinaryPacket(const QByteArray& bytes) {
             if (prop.name == "WIDTH")
                 f.def.width = int(propertyInteger(prop));
             else if (prop.name == "SUBTYPE")
-                f.def.subtype = QString::fromLatin1(cutAtNul(prop.value));
+                f.def.subtype = QString::fromLatin1(prop.value.constData(), qstrnlen(prop.value.constData(), uint(prop.value.size())));
         }
+        f.read = readOf(f.def);
+        fields.push_back(std::move(f));
     }
 
-    Packet packet;
+    std::optional<qint32> lcid;
     std::vector<quint32> changeLog;
     const quint16 packetPropertyCount = in.u16("packet property count");
     for (int p = 0; p < packetPropertyCount; ++p) {
         const Property prop = readProperty(in);
         if (prop.name == "LCID") {
-            packet.lcid = qint32(propertyInteger(prop));
+            lcid = qint32(propertyInteger(prop));
         } else if (prop.name == "CHANGE_LOG") {
             if (prop.size != 4)
                 fail(QStringLiteral("the change log has elements of %1 bytes").arg(prop.size));
+            changeLog.reserve(prop.elementCount);
             for (quint32 e = 0; e < prop.elementCount; ++e)
-                changeLog.push_back(quint32(littleEndian(prop.value, qsizetype(e) * 4, 4)));
+                changeLog.push_back(quint32(littleEndian(prop.value.constData() + qsizetype(e) * 4, 4)));
         }
     }
     if (in.pos() > headerSize || headerSize > bytes.size())
@@ -300,47 +343,44 @@ Packet decodeBinaryPacket(const QByteArray& bytes) {
                  .arg(headerSize)
                  .arg(in.pos()));
 
-    const QString codePage = packetLocale(packet.lcid).codePage;
-    Decoders decoders{TextDecoder(codePage, QStringLiteral("the packet")),
-                      TextDecoder(QStringLiteral("UTF-16LE"), QStringLiteral("the packet"))};
+    const QString codePage = packetLocale(lcid).codePage;
+    std::vector<Column> columns;
+    columns.reserve(fieldCount);
     for (int i = 0; i < fieldCount; ++i) {
-        fields[i].def.name =
-            decodeText(fields[i].rawName, codePage, QStringLiteral("the name of field %1").arg(i + 1));
-        packet.fields.push_back(fields[i].def);
+        BinaryField& f = fields[std::size_t(i)];
+        f.def.name = decodeText(f.rawName, codePage, QStringLiteral("the name of field %1").arg(i + 1));
+        columns.emplace_back(f.def);
     }
 
     in.seek(headerSize);
     const qsizetype statusBytes = (2 * qsizetype(fieldCount) + 7) / 8;
-    std::vector<StoredRecord> stored;
+    StoredRecords stored;
     // Each record takes at least one byte: a corrupt count reserves no more than that.
-    stored.reserve(std::size_t(std::min<qsizetype>(recordCount, in.remaining())));
+    stored.status.reserve(std::size_t(std::min<qsizetype>(recordCount, in.remaining())));
+    RecordReader reader(in, fields, columns, codePage);
     for (qint32 r = 0; r < recordCount; ++r) {
-        StoredRecord rec;
-        rec.status = in.u8("record status");
-        const QByteArray fieldStatus = in.bytes(statusBytes, "field status");
-        rec.values.resize(fieldCount);
-        rec.unchanged.assign(fieldCount, false);
+        stored.status.push_back(in.u8("record status"));
+        const char* fieldStatus = in.take(statusBytes, "field status");
         for (int i = 0; i < fieldCount; ++i) {
             const int bits = (static_cast<quint8>(fieldStatus[i / 4]) >> (2 * (i % 4))) & 3;
-            const Place place{packet.fields[std::size_t(i)].name, r + 1};
-            if (bits == 1)
-                continue;  // null
-            if (bits == 2) {
-                rec.unchanged[i] = true;
-                continue;
+            if (bits == 0) {
+                reader.read(std::size_t(r), i);
+            } else if (bits == 2) {
+                stored.unchanged.emplace_back(quint32(r), quint16(i));
+            } else if (bits == 3) {
+                fail(QStringLiteral("%1 has the invalid field status 3").arg(reader.place(i, std::size_t(r))));
             }
-            if (bits == 3)
-                fail(QStringLiteral("%1 has the invalid field status 3").arg(place.text()));
-            rec.values[i] = readValue(in, fields[i], decoders, place);
         }
-        stored.push_back(std::move(rec));
     }
     if (in.remaining() != 0)
         fail(QStringLiteral("%1 bytes follow the last record at offset %2").arg(in.remaining()).arg(in.pos()));
 
-    packet.hasPendingChanges = hasPendingChanges(stored, changeLog);
-    packet.records = resolvePendingChanges(std::move(stored), changeLog);
-    return packet;
+    for (Column& c : columns)
+        c.finish(std::size_t(recordCount));
+    Table table(std::move(columns), std::size_t(recordCount));
+    table.lcid = lcid;
+    table.hasPendingChanges = hasPendingChanges(stored, changeLog);
+    return currentRecords(std::move(table), stored, changeLog);
 }
 
 }  // namespace kavinto

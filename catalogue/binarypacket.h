@@ -1,6 +1,6 @@
 #pragma once
 
-#include "packet.h"
+#include "table.h"
 
 #include <QByteArray>
 
@@ -11,6 +11,6 @@ bool hasBinaryPacketSignature(const QByteArray& bytes);
 
 // Decodes a binary data packet. Throws an Error "Invalid data packet: ..."
 // naming the fault and its byte offset; never reads outside `bytes`.
-Packet decodeBinaryPacket(const QByteArray& bytes);
+Table decodeBinaryPacket(const QByteArray& bytes);
 
 }  // namespace kavinto

@@ -11,14 +11,14 @@ namespace kavinto {
 // reads, so that a truncated packet is reported with the part that is cut off.
 class ByteReader {
 public:
-    explicit ByteReader(const QByteArray& data) : m_data(data) {}
+    explicit ByteReader(const QByteArray& data) : m_data(data.constData()), m_size(data.size()) {}
 
     qsizetype pos() const { return m_pos; }
-    qsizetype size() const { return m_data.size(); }
-    qsizetype remaining() const { return m_data.size() - m_pos; }
+    qsizetype size() const { return m_size; }
+    qsizetype remaining() const { return m_size - m_pos; }
     void seek(qsizetype pos) { m_pos = pos; }
 
-    quint8 u8(const char* what) { return static_cast<quint8>(take(1, what)[0]); }
+    quint8 u8(const char* what) { return static_cast<quint8>(*take(1, what)); }
     quint16 u16(const char* what) { return static_cast<quint16>(le(2, what)); }
     qint16 i16(const char* what) { return static_cast<qint16>(le(2, what)); }
     quint32 u32(const char* what) { return static_cast<quint32>(le(4, what)); }
@@ -39,9 +39,17 @@ public:
     QByteArray bytes(qsizetype n, const char* what) { return QByteArray(take(n, what), n); }
     // An unsigned little-endian length of `width` bytes (1, 2 or 4).
     quint32 length(int width, const char* what) { return static_cast<quint32>(le(width, what)); }
+    // The next n bytes, in place.
+    const char* take(qsizetype n, const char* what) {
+        if (Q_UNLIKELY(n < 0 || n > remaining()))
+            fail(n, what);
+        const char* p = m_data + m_pos;
+        m_pos += n;
+        return p;
+    }
 
 private:
-    const char* take(qsizetype n, const char* what);
+    [[noreturn]] void fail(qsizetype n, const char* what) const;
     quint64 le(int n, const char* what) {
         const char* p = take(n, what);
         quint64 v = 0;
@@ -50,7 +58,8 @@ private:
         return v;
     }
 
-    const QByteArray& m_data;
+    const char* m_data;
+    qsizetype m_size;
     qsizetype m_pos = 0;
 };
 

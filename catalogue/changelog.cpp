@@ -12,28 +12,32 @@ constexpr quint8 kDeleted = 0x02;
 constexpr quint32 kLogDelete = 2;
 constexpr quint32 kLogInsert = 4;
 constexpr quint32 kLogModify = 8;
+constexpr quint32 kGone = 0xFFFFFFFF;
 
 [[noreturn]] void logError(const QString& what) {
     throw Error(QStringLiteral("Invalid data packet: change log %1").arg(what));
 }
 
+quint64 cellKey(quint32 record, quint16 field) { return quint64(record) * 65536 + field; }
+
 }  // namespace
 
-bool hasPendingChanges(const std::vector<StoredRecord>& stored, const std::vector<quint32>& changeLog) {
+bool hasPendingChanges(const StoredRecords& stored, const std::vector<quint32>& changeLog) {
     return !changeLog.empty() ||
-           std::any_of(stored.begin(), stored.end(), [](const StoredRecord& r) { return r.status != 0; });
+           std::any_of(stored.status.begin(), stored.status.end(), [](quint8 s) { return s != 0; });
 }
 
-std::vector<Record> resolvePendingChanges(std::vector<StoredRecord> stored,
-                                          const std::vector<quint32>& changeLog) {
-    const std::size_t count = stored.size();
-    std::vector<std::size_t> current;  // indexes into stored
-    current.reserve(count);
+Table currentRecords(Table stored, const StoredRecords& records, const std::vector<quint32>& changeLog) {
+    const std::size_t count = records.status.size();
+    std::vector<quint32> current;  // stored record numbers from 0; kGone where deleted
+    QHash<quint64, quint32> sources;
 
     if (changeLog.empty()) {
+        if (std::all_of(records.status.begin(), records.status.end(), [](quint8 s) { return s == 0; }))
+            return stored;
         for (std::size_t i = 0; i < count; ++i)
-            if ((stored[i].status & (kOriginal | kDeleted)) == 0)
-                current.push_back(i);
+            if ((records.status[i] & (kOriginal | kDeleted)) == 0)
+                current.push_back(quint32(i));
     } else {
         if (changeLog.size() % 3 != 0)
             logError(QStringLiteral("has %1 entries, not a multiple of three").arg(changeLog.size()));
@@ -48,57 +52,47 @@ std::vector<Record> resolvePendingChanges(std::vector<StoredRecord> stored,
                              .arg(count));
             logged[rec - 1] = true;
         }
-        std::vector<bool> isCurrent(count, false);
+        // positionOf[record]: its place in `current`, or kGone while it is not current.
+        std::vector<quint32> positionOf(count, kGone);
         for (std::size_t i = 0; i < count; ++i)
-            if (!logged[i] && (stored[i].status & kDeleted) == 0) {
-                current.push_back(i);
-                isCurrent[i] = true;
+            if (!logged[i] && (records.status[i] & kDeleted) == 0) {
+                positionOf[i] = quint32(current.size());
+                current.push_back(quint32(i));
             }
+        auto sourceOf = [&](quint32 record, quint16 field) { return sources.value(cellKey(record, field), record); };
         for (std::size_t t = 0; t < changeLog.size(); t += 3) {
-            const std::size_t rec = changeLog[t] - 1;
+            const quint32 rec = changeLog[t] - 1;
             const quint32 prev = changeLog[t + 1];
             const quint32 kind = changeLog[t + 2];
-            if (isCurrent[rec] && (kind & (kLogModify | kLogInsert)))
-                logError(QStringLiteral("entry %1 adds record %2 a second time")
-                             .arg(t / 3 + 1)
-                             .arg(rec + 1));
-            auto replaced = prev == 0 ? current.end()
-                                      : std::find(current.begin(), current.end(), prev - 1);
+            if (positionOf[rec] != kGone && (kind & (kLogModify | kLogInsert)))
+                logError(QStringLiteral("entry %1 adds record %2 a second time").arg(t / 3 + 1).arg(rec + 1));
+            const quint32 replaced = prev == 0 ? kGone : positionOf[prev - 1];
             if (kind & kLogModify) {
-                if (replaced == current.end())
-                    logError(QStringLiteral("entry %1 modifies record %2, which is not current")
-                                 .arg(t / 3 + 1)
-                                 .arg(prev));
-                StoredRecord& next = stored[rec];
-                const StoredRecord& old = stored[*replaced];
-                for (std::size_t f = 0; f < next.unchanged.size() && f < old.values.size(); ++f)
-                    if (next.unchanged[f])
-                        next.values[f] = old.values[f];
-                isCurrent[*replaced] = false;
-                *replaced = rec;
-                isCurrent[rec] = true;
+                if (replaced == kGone)
+                    logError(QStringLiteral("entry %1 modifies record %2, which is not current").arg(t / 3 + 1).arg(prev));
+                auto cell = std::lower_bound(records.unchanged.begin(), records.unchanged.end(),
+                                             std::pair<quint32, quint16>(rec, 0));
+                for (; cell != records.unchanged.end() && cell->first == rec; ++cell)
+                    sources.insert(cellKey(rec, cell->second), sourceOf(prev - 1, cell->second));
+                positionOf[prev - 1] = kGone;
+                current[replaced] = rec;
+                positionOf[rec] = replaced;
             } else if (kind & kLogInsert) {
+                positionOf[rec] = quint32(current.size());
                 current.push_back(rec);
-                isCurrent[rec] = true;
             } else if (kind & kLogDelete) {
-                auto gone = replaced != current.end()
-                                ? replaced
-                                : std::find(current.begin(), current.end(), rec);
-                if (gone != current.end()) {
-                    isCurrent[*gone] = false;
-                    current.erase(gone);
+                const quint32 gone = replaced != kGone ? replaced : positionOf[rec];
+                if (gone != kGone) {
+                    positionOf[current[gone]] = kGone;
+                    current[gone] = kGone;
                 }
             } else {
                 logError(QStringLiteral("entry %1 has the unknown kind %2").arg(t / 3 + 1).arg(kind));
             }
         }
+        current.erase(std::remove(current.begin(), current.end(), kGone), current.end());
     }
-
-    std::vector<Record> records;
-    records.reserve(current.size());
-    for (std::size_t i : current)
-        records.push_back(std::move(stored[i].values));
-    return records;
+    return stored.select(current, sources);
 }
 
 }  // namespace kavinto

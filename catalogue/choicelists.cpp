@@ -32,26 +32,24 @@ void openFunctionsTable(TClientDataSet& functions, const QString& path) {
     functions.GoFirst();
 }
 
-void addMethodNames(TClientDataSet& methods, const AddItem& add) {
-    add(kNothingChosen);
-    while (!methods.AtEnd()) {
-        add(methods.ReadValue(QStringLiteral("mod_nev")).toText());
-        methods.GoNext();
-    }
+void addMethodNames(TClientDataSet& methods, const ChoiceList& list) {
+    const QString name = QStringLiteral("mod_nev");
+    list.add(kNothingChosen);
+    list.addRun(methods.textsToEnd(name));
+    if (!methods.AtEnd())
+        methods.ReadValue(name).toText();  // the first name that is no text: its error
 }
 
-void addFunctionNames(TClientDataSet& functions, const AddItem& add1, const AddItem& add2,
-                      const AddItem& add3) {
-    add1(kNothingChosen);
-    add2(kNothingChosen);
-    add3(kNothingChosen);
+void addFunctionNames(TClientDataSet& functions, const ChoiceList& list1, const ChoiceList& list2,
+                      const ChoiceList& list3) {
     const QString name = QStringLiteral("fun_nev");
-    while (!functions.AtEnd()) {
-        add1(functions.ReadValue(name).toText());
-        add2(functions.ReadValue(name).toText());
-        add3(functions.ReadValue(name).toText());
-        functions.GoNext();
-    }
+    for (const ChoiceList* list : {&list1, &list2, &list3})
+        list->add(kNothingChosen);
+    const TextRun names = functions.textsToEnd(name);
+    for (const ChoiceList* list : {&list1, &list2, &list3})
+        list->addRun(names);
+    if (!functions.AtEnd())
+        functions.ReadValue(name).toText();
 }
 
 }  // namespace kavinto

@@ -14,7 +14,11 @@ inline const QString kFunctionsFile = QStringLiteral("data/kavinto_funkciok.cds"
 // The list entry that means "nothing chosen".
 inline const QString kNothingChosen = QStringLiteral("-");
 
-using AddItem = std::function<void(const QString&)>;
+// A choice list as the loading fills it: one item, or a run of items at once.
+struct ChoiceList {
+    std::function<void(const QString&)> add;
+    std::function<void(const TextRun&)> addRun;
+};
 
 // Whether the path names an existing file; a folder does not count.
 bool isExistingFile(const QString& path);
@@ -24,13 +28,13 @@ void openMethodsTable(TClientDataSet& methods, const QString& path);
 // Loads the functions table afresh from the file, ordered by name, on its first record.
 void openFunctionsTable(TClientDataSet& functions, const QString& path);
 
-// Adds "-", then the method name of every record from the current one to the
-// end. Each item is added as soon as it is read, so a failure keeps the
-// items added before it.
-void addMethodNames(TClientDataSet& methods, const AddItem& add);
-// Adds "-" to each of the three lists, then every function name, read afresh
-// for each list, from the current record to the end.
-void addFunctionNames(TClientDataSet& functions, const AddItem& add1, const AddItem& add2,
-                      const AddItem& add3);
+// Adds "-", then the method name of every record from the current one to
+// the end. A name that cannot be taken as text fails after the names before
+// it have been added.
+void addMethodNames(TClientDataSet& methods, const ChoiceList& list);
+// Adds "-" to each of the three lists, then every function name from the
+// current record to the end, to each list; a failing name likewise.
+void addFunctionNames(TClientDataSet& functions, const ChoiceList& list1, const ChoiceList& list2,
+                      const ChoiceList& list3);
 
 }  // namespace kavinto

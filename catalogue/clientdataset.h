@@ -1,22 +1,42 @@
 #pragma once
 
-#include "packet.h"
+#include "loadedtable.h"
 
-#include <QCollator>
-#include <QHash>
 #include <QIODevice>
 #include <QString>
 
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 namespace kavinto {
+
+// A run of one field's values as texts, from one order of a loaded table:
+// the texts are made when asked for, and the run keeps the table alive.
+class TextRun {
+public:
+    TextRun() = default;
+    TextRun(std::shared_ptr<const LoadedTable> table, std::shared_ptr<const RecordOrder> order, int field,
+            std::size_t first, std::size_t count)
+        : m_table(std::move(table)), m_order(std::move(order)), m_field(field), m_first(first), m_count(count) {}
+
+    std::size_t size() const { return m_count; }
+    QString at(std::size_t i) const;
+
+private:
+    std::shared_ptr<const LoadedTable> m_table;
+    std::shared_ptr<const RecordOrder> m_order;
+    int m_field = 0;
+    std::size_t m_first = 0;
+    std::size_t m_count = 0;
+};
 
 // An in-memory, read-only table loaded from one data packet, with a current
 // record and an order. Errors of its own are Errors whose text begins with
 // the table's name and ": "; a packet that the decoder rejects fails
 // LoadPacket with the decoder's text, unprefixed, and leaves the table closed.
+//
+// The loaded content never changes: every order and FindValue index is
+// computed once, when first needed, and kept for every later use.
 class TClientDataSet {
 public:
     explicit TClientDataSet(QString name);
@@ -70,38 +90,49 @@ public:
     int Bookmark() const;
     void GotoBookmark(int bookmark);
 
+    // Whole-table access for the search and the lists.
+    // The number of the named field; throws "Field '%s' not found".
+    int fieldNumber(const QString& fieldName) const;
+    // The same, or -1 where the table lacks it.
+    int findField(const QString& fieldName) const;
+    // The field numbers of the current order.
+    const std::vector<int>& orderFields() const { return m_orderFields; }
+    // The loaded content, shared with whoever keeps it; throws on a closed table.
+    std::shared_ptr<const LoadedTable> content() const;
+    // The current order, computed if it is not yet.
+    std::shared_ptr<const RecordOrder> currentOrder();
+    // Positions of the current order whose record holds a value equal to `value`.
+    const BitVector& positionsEqualTo(int field, const Value& value);
+    // The field's values as text from the current record on, up to the first
+    // value that cannot be taken as text, at which the table then stands (or
+    // at its end, AtEnd, when there is none).
+    TextRun textsToEnd(const QString& fieldName);
+
     // For tools and tests: the current record's value of field `index` (0-based).
     Value valueAt(int index) const;
-    const std::vector<FieldDef>& fields() const { return m_fields; }
-    int recordCount() const { return int(m_records.size()); }
-    std::optional<qint32> lcid() const { return m_lcid; }
+    std::vector<FieldDef> fields() const;
+    int recordCount() const;
+    std::optional<qint32> lcid() const;
 
 private:
     [[noreturn]] void fail(const QString& message) const;
     void requireOpen() const;
-    int fieldIndex(const QString& fieldName) const;
-    void applyOrder();
-    const QHash<QString, int>& lookupIndex(int field);
-    static QString lookupKey(const FieldDef& field, const Value& value);
+    std::vector<int> resolveFields(const QString& names) const;
+    const RecordOrder& order();
+    std::size_t position();
 
     QString m_name;
     QString m_indexFieldNames;
     QString m_fileName;
     bool m_active = false;
-    bool m_pendingChanges = false;
 
-    std::vector<FieldDef> m_fields;
-    QHash<QString, int> m_fieldByFoldedName;
-    std::vector<Record> m_records;  // packet order
-    std::optional<qint32> m_lcid;
-
-    std::vector<int> m_order;  // record indexes in the current order
-    int m_position = 0;        // index into m_order
+    std::shared_ptr<const LoadedTable> m_loaded;
+    std::vector<int> m_orderFields;
+    std::shared_ptr<const RecordOrder> m_order;  // null until needed
+    qint64 m_record = -1;                        // the current record; -1 on an empty table
+    std::size_t m_position = 0;                  // its place in m_order, while m_positionKnown
+    bool m_positionKnown = false;
     bool m_atEnd = true;
-
-    std::vector<int> m_positionOf;  // record index -> position, built on first use
-    // Per field: folded key -> first position in the current order.
-    std::unordered_map<int, QHash<QString, int>> m_lookup;
 };
 
 }  // namespace kavinto

@@ -22,6 +22,7 @@ namespace kavinto {
 namespace {
 
 const QString kStreamReadError = QStringLiteral("Stream read error");
+const QString kOutOfMemory = QStringLiteral("Out of memory while expanding memory stream");
 
 // A zlib inflater over a device, ended on every path by its destructor.
 class Inflater {
@@ -39,28 +40,45 @@ public:
         m_stream.next_out = reinterpret_cast<Bytef*>(out);
         m_stream.avail_out = uInt(size);
         while (m_stream.avail_out > 0 && !m_ended) {
-            if (m_stream.avail_in == 0) {
-                const qint64 n = m_source.read(m_input.data(), qint64(m_input.size()));
-                if (n <= 0)
-                    break;  // the file ends inside the stream
-                m_stream.next_in = reinterpret_cast<Bytef*>(m_input.data());
-                m_stream.avail_in = uInt(n);
-            }
+            if (m_stream.avail_in == 0 && !fill())
+                break;  // the file ends inside the stream
             const int rc = inflate(&m_stream, Z_NO_FLUSH);
             if (rc == Z_STREAM_END)
                 m_ended = true;
             else if (rc == Z_MEM_ERROR)
-                throw Error(QStringLiteral("Out of memory while expanding memory stream"));
+                throw Error(kOutOfMemory);
             else if (rc != Z_OK && rc != Z_BUF_ERROR)
                 throw Error(QStringLiteral("Error"));  // Z_DATA_ERROR, Z_NEED_DICT, Z_STREAM_ERROR
         }
         return size - m_stream.avail_out;
     }
 
+    bool ended() const { return m_ended; }
+    const char* zlibMessage() const { return m_stream.msg; }
+    // After the stream's end: the file's bytes that follow it.
+    qint64 bytesAfterStream() {
+        qint64 n = m_stream.avail_in;
+        m_stream.avail_in = 0;
+        while (fill()) {
+            n += m_stream.avail_in;
+            m_stream.avail_in = 0;
+        }
+        return n;
+    }
+
 private:
+    bool fill() {
+        const qint64 n = m_source.read(m_input.data(), qint64(m_input.size()));
+        if (n <= 0)
+            return false;
+        m_stream.next_in = reinterpret_cast<Bytef*>(m_input.data());
+        m_stream.avail_in = uInt(n);
+        return true;
+    }
+
     QIODevice& m_source;
     z_stream m_stream{};
-    std::array<char, 64 * 1024> m_input{};
+    std::array<char, 256 * 1024> m_input{};
     bool m_ended = false;
 };
 
@@ -73,10 +91,10 @@ private:
 
 }  // namespace
 
-QByteArray inflatePacket(QIODevice& source, std::size_t memoryLimit) {
-    Inflater inflater(source);
+PodBuffer<char> inflatePacket(QIODevice& source, std::size_t memoryLimit) {
+    auto inflater = std::make_unique<Inflater>(source);
     char length[4];
-    if (inflater.read(length, 4) != 4)
+    if (inflater->read(length, 4) != 4)
         throw Error(kStreamReadError);
     quint32 raw = 0;
     for (int i = 3; i >= 0; --i)
@@ -87,27 +105,29 @@ QByteArray inflatePacket(QIODevice& source, std::size_t memoryLimit) {
     if (n < 0)
         throw Error(QStringLiteral("Stream write error"));
 
-    QByteArray packet;
-    std::array<char, 64 * 1024> chunk;
+    PodBuffer<char> packet;
     std::size_t remaining = std::size_t(n);
+    constexpr std::size_t kStep = std::size_t(1) << 20;
     try {
         while (remaining > 0) {
-            const std::size_t got = inflater.read(chunk.data(), std::min(remaining, chunk.size()));
+            // Never more than one byte past the limit, so that passing it is noticed at once.
+            const std::size_t room = std::min({remaining, kStep, memoryLimit + 1 - std::min(packet.size(), memoryLimit)});
+            const std::size_t got = inflater->read(packet.reserveMore(room), room);
             if (got == 0)
                 throw Error(kStreamReadError);
-            if (std::size_t(packet.size()) + got > memoryLimit)
+            packet.commit(got);
+            if (packet.size() > memoryLimit)
                 throw std::bad_alloc();
-            packet.append(chunk.data(), qsizetype(got));
             remaining -= got;
         }
     } catch (const std::bad_alloc&) {
-        throw Error(QStringLiteral("Out of memory while expanding memory stream"));
+        throw Error(kOutOfMemory);
     }
     return packet;
 }
 
-void LoadDataset(TClientDataSet& table, const QString& path) {
-    QFile file(path);
+void openCatalogueFile(QFile& file) {
+    const QString path = file.fileName();
     const QFileInfo info(path);
     if (info.isDir())
         cannotOpen(path, QString::fromLocal8Bit(std::strerror(EISDIR)));
@@ -122,7 +142,46 @@ void LoadDataset(TClientDataSet& table, const QString& path) {
     if (flock(file.handle(), LOCK_SH | LOCK_NB) != 0)
         cannotOpen(path, QString::fromLocal8Bit(std::strerror(errno)));
 #endif
-    table.LoadPacket(inflatePacket(file));
+}
+
+void LoadDataset(TClientDataSet& table, const QString& path) {
+    try {
+        PodBuffer<char> packet;
+        {
+            QFile file(path);
+            openCatalogueFile(file);
+            packet = inflatePacket(file);
+        }
+        table.LoadPacket(bytesOf(packet));
+    } catch (const std::bad_alloc&) {
+        throw Error(kOutOfMemory);
+    }
+}
+
+StreamInspection inspectStream(QIODevice& source) {
+    StreamInspection out;
+    Inflater inflater(source);
+    std::array<char, 64 * 1024> sink;
+    try {
+        for (std::size_t got; (got = inflater.read(sink.data(), sink.size())) > 0;)
+            out.inflatedBytes += qint64(got);
+    } catch (const Error&) {
+        const char* message = inflater.zlibMessage();
+        // A wrong check value is found only after all the data has come out.
+        if (message && std::strcmp(message, "incorrect data check") == 0) {
+            out.ended = true;
+            out.checkValueMatches = false;
+            out.bytesAfterStream = inflater.bytesAfterStream();
+        } else {
+            out.problem = QStringLiteral("the compressed data is corrupt (zlib: %1)")
+                              .arg(QString::fromLatin1(message ? message : "unknown error"));
+        }
+        return out;
+    }
+    out.ended = inflater.ended();
+    if (out.ended)
+        out.bytesAfterStream = inflater.bytesAfterStream();
+    return out;
 }
 
 }  // namespace kavinto

@@ -47,8 +47,8 @@ struct FieldDef {
 
 using Record = std::vector<Value>;
 
-// A decoded data packet: its declared fields and its current records (with
-// any pending changes already applied), in the packet's order.
+// A table given as records of values: the form in which tools and tests
+// build tables to write (see Table::fromPacket for the read-only form).
 struct Packet {
     std::vector<FieldDef> fields;
     std::vector<Record> records;

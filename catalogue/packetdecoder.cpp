@@ -6,7 +6,7 @@
 
 namespace kavinto {
 
-Packet decodePacket(const QByteArray& bytes) {
+Table decodePacket(const QByteArray& bytes) {
     if (hasBinaryPacketSignature(bytes))
         return decodeBinaryPacket(bytes);
     if (looksLikeXmlPacket(bytes))

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "packet.h"
+#include "table.h"
 
 #include <QByteArray>
 
@@ -8,6 +8,6 @@ namespace kavinto {
 
 // Decodes a data packet in either standard format, told apart by its first
 // bytes. Throws an Error "Invalid data packet: ..." for anything else.
-Packet decodePacket(const QByteArray& bytes);
+Table decodePacket(const QByteArray& bytes);
 
 }  // namespace kavinto

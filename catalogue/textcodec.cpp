@@ -2,28 +2,85 @@
 
 #include "error.h"
 
+#include <QHash>
+
 #include <algorithm>
 
 namespace kavinto {
+namespace {
+
+std::shared_ptr<const ByteTable> buildByteTable(const QString& encoding) {
+    const QByteArray name = encoding.toLatin1();
+    if (!QStringDecoder(name.constData()).isValid() || encoding.startsWith(QLatin1String("UTF"), Qt::CaseInsensitive))
+        return nullptr;
+    auto decodeAlone = [&](const QByteArray& bytes, bool* error) {
+        QStringDecoder decoder(name.constData(), QStringDecoder::Flag::Stateless);
+        const QString text = decoder.decode(bytes);
+        *error = decoder.hasError();
+        return text;
+    };
+    // A lead byte and a trail byte that decode as one character: a multi-byte code page.
+    for (const char* pair : {"\x81\x40", "\x81\x41", "\xA1\x40", "\xA1\xA1", "\xB0\xA1"}) {
+        bool error = false;
+        if (decodeAlone(QByteArray(pair, 2), &error).size() == 1 && !error)
+            return nullptr;
+    }
+    auto table = std::make_shared<ByteTable>();
+    for (int b = 0; b < 256; ++b) {
+        bool error = false;
+        const QString c = decodeAlone(QByteArray(1, char(b)), &error);
+        table->valid[std::size_t(b)] = !error && c.size() == 1;
+        table->character[std::size_t(b)] = table->valid[std::size_t(b)] ? c[0].unicode() : u'\0';
+    }
+    return table;
+}
+
+}  // namespace
+
+std::shared_ptr<const ByteTable> byteTableOf(const QString& encoding) {
+    static QHash<QString, std::shared_ptr<const ByteTable>> tables;
+    const auto it = tables.constFind(encoding);
+    if (it != tables.cend())
+        return it.value();
+    std::shared_ptr<const ByteTable> table = buildByteTable(encoding);
+    tables.insert(encoding, table);
+    return table;
+}
 
 TextDecoder::TextDecoder(const QString& encoding, const QString& what)
     : m_encoding(encoding),
-      m_asciiCompatible(!encoding.startsWith(QLatin1String("UTF-16"), Qt::CaseInsensitive)),
+      m_table(byteTableOf(encoding)),
       m_decoder(encoding.toLatin1().constData(), QStringDecoder::Flag::Stateless) {
     if (!m_decoder.isValid())
         throw Error(QStringLiteral("Invalid data packet: the encoding %1 of %2 is not available").arg(encoding, what));
 }
 
-std::optional<QString> TextDecoder::decode(const QByteArray& bytes) {
-    // Most catalogue texts are plain ASCII, the same in every 8-bit code page.
-    if (m_asciiCompatible &&
-        std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<quint8>(c) < 0x80; }))
-        return QString::fromLatin1(bytes);
-    QString text = m_decoder.decode(bytes);
-    if (m_decoder.hasError()) {
-        m_decoder.resetState();
-        return std::nullopt;
+qsizetype TextDecoder::decodeInto(const char* bytes, qsizetype n, char16_t* out) {
+    if (m_table) {
+        const ByteTable& t = *m_table;
+        bool valid = true;
+        for (qsizetype i = 0; i < n; ++i) {
+            const auto b = static_cast<quint8>(bytes[i]);
+            out[i] = t.character[b];
+            valid &= t.valid[b];
+        }
+        return valid ? n : -1;
     }
+    const QString text = m_decoder.decode(QByteArrayView(bytes, n));
+    if (m_decoder.hasError() || text.size() > n) {
+        m_decoder.resetState();
+        return -1;
+    }
+    std::copy_n(reinterpret_cast<const char16_t*>(text.utf16()), text.size(), out);
+    return text.size();
+}
+
+std::optional<QString> TextDecoder::decode(const QByteArray& bytes) {
+    QString text(bytes.size(), Qt::Uninitialized);
+    const qsizetype n = decodeInto(bytes.constData(), bytes.size(), reinterpret_cast<char16_t*>(text.data()));
+    if (n < 0)
+        return std::nullopt;
+    text.truncate(n);
     return text;
 }
 

@@ -3,6 +3,7 @@
 #include "changelog.h"
 #include "error.h"
 #include "packetlocale.h"
+#include "quoted.h"
 #include "textcodec.h"
 
 #include <QRegularExpression>
@@ -14,6 +15,12 @@
 
 namespace kavinto {
 namespace {
+
+// As many fields as a binary packet can declare.
+constexpr int kMaxFields = 65535;
+// Elements other than ROW carry a few attributes; a real packet nests four deep.
+constexpr int kMaxOtherAttributes = 256;
+constexpr int kMaxDepth = 64;
 
 [[noreturn]] void fail(const QString& what) {
     throw Error(QStringLiteral("Invalid data packet: ") + what);
@@ -39,7 +46,7 @@ QString documentEncoding(const QByteArray& bytes) {
         const qsizetype end = bytes.indexOf("?>", start);
         static const QRegularExpression encodingAttr(
             QStringLiteral("encoding\\s*=\\s*[\"']([A-Za-z0-9._:-]+)[\"']"));
-        const auto m = encodingAttr.match(QString::fromLatin1(bytes.mid(start, end < 0 ? 200 : end - start)));
+        const auto m = encodingAttr.match(QString::fromLatin1(bytes.mid(start, end < 0 ? 200 : std::min<qsizetype>(end - start, 200))));
         if (m.hasMatch())
             return m.captured(1);
     }
@@ -55,16 +62,133 @@ QString documentEncoding(const QByteArray& bytes) {
     return packetLocale(lcid).codePage;
 }
 
+// Walks the markup once before the XML reader does, refusing in linear time
+// what would make the reader's work grow with the square of a tag: more
+// attributes than a ROW can hold (one a field, and RowState), or than any
+// other element of a packet has. Also refuses a document type declaration
+// and deep nesting. Well-formedness is left to the reader.
+class MarkupCheck {
+public:
+    explicit MarkupCheck(QStringView text) : m_text(text) {}
+
+    void run() {
+        const qsizetype n = m_text.size();
+        qsizetype i = 0;
+        while (i < n) {
+            const char16_t c = m_text[i].unicode();
+            if (c == u'\n') {
+                newLine(i);
+                ++i;
+            } else if (c != u'<') {
+                ++i;
+            } else if (startsWith(i, u"<!--")) {
+                i = skipPast(i + 4, u"-->");
+            } else if (startsWith(i, u"<![CDATA[")) {
+                i = skipPast(i + 9, u"]]>");
+            } else if (startsWith(i, u"<?")) {
+                i = skipPast(i + 2, u"?>");
+            } else if (startsWith(i, u"<!")) {
+                fail(QStringLiteral("the XML packet declares a document type at %1, which a data packet does not have")
+                         .arg(where(i)));
+            } else if (startsWith(i, u"</")) {
+                if (!m_open.empty())
+                    m_open.pop_back();
+                i = skipPast(i + 2, u">");
+            } else {
+                i = startTag(i);
+            }
+        }
+    }
+
+private:
+    bool startsWith(qsizetype i, QStringView s) const { return m_text.mid(i).startsWith(s); }
+    void newLine(qsizetype i) {
+        ++m_line;
+        m_lineStart = i + 1;
+    }
+    QString where(qsizetype i) const {
+        return QStringLiteral("line %1, column %2").arg(m_line).arg(i - m_lineStart + 1);
+    }
+    qsizetype skipPast(qsizetype i, QStringView end) {
+        const qsizetype n = m_text.size();
+        for (; i < n; ++i) {
+            if (m_text[i] == u'\n')
+                newLine(i);
+            else if (m_text.mid(i).startsWith(end))
+                return i + end.size();
+        }
+        return n;
+    }
+    bool inFields() const {
+        return m_open.size() == 3 && m_open[0] == u"DATAPACKET" && m_open[1] == u"METADATA" && m_open[2] == u"FIELDS";
+    }
+
+    qsizetype startTag(qsizetype at) {
+        const qsizetype line = m_line;
+        const qsizetype column = at - m_lineStart + 1;
+        auto place = [&] { return QStringLiteral("line %1, column %2").arg(line).arg(column); };
+        const qsizetype n = m_text.size();
+        qsizetype i = at + 1;
+        while (i < n && !m_text[i].isSpace() && m_text[i] != u'/' && m_text[i] != u'>')
+            ++i;
+        const QStringView name = m_text.mid(at + 1, i - at - 1);
+        qsizetype attributes = 0;
+        bool empty = false;
+        for (; i < n; ++i) {
+            const char16_t c = m_text[i].unicode();
+            if (c == u'\n') {
+                newLine(i);
+            } else if (c == u'"' || c == u'\'') {
+                for (++i; i < n && m_text[i] != QChar(c); ++i)
+                    if (m_text[i] == u'\n')
+                        newLine(i);
+            } else if (c == u'=') {
+                ++attributes;
+            } else if (c == u'>') {
+                empty = m_text[i - 1] == u'/';
+                ++i;
+                break;
+            }
+        }
+        if (name == u"ROW") {
+            if (attributes > m_fields + 1)
+                fail(QStringLiteral("the row at %1 has %2 attributes, more than the %3 fields and RowState of the packet")
+                         .arg(place())
+                         .arg(attributes)
+                         .arg(m_fields));
+        } else if (attributes > kMaxOtherAttributes) {
+            fail(QStringLiteral("the element <%1> at %2 has %3 attributes, more than a data packet's elements have")
+                     .arg(quoted(name).mid(1).chopped(1), place())
+                     .arg(attributes));
+        }
+        if (name == u"FIELD" && inFields() && ++m_fields > kMaxFields)
+            fail(QStringLiteral("the XML packet declares more than %1 fields at %2").arg(kMaxFields).arg(place()));
+        if (!empty) {
+            if (m_open.size() >= kMaxDepth)
+                fail(QStringLiteral("the XML packet nests elements more than %1 deep at %2").arg(kMaxDepth).arg(place()));
+            m_open.push_back(name);
+        }
+        return i;
+    }
+
+    QStringView m_text;
+    std::vector<QStringView> m_open;
+    qsizetype m_fields = 0;
+    qsizetype m_line = 1;
+    qsizetype m_lineStart = 0;
+};
+
 struct XmlField {
     FieldDef def;
     QString attrName;
+    int sameAttrName = -1;  // the next field read from the same attribute
 };
 
 class XmlPacketReader {
 public:
     explicit XmlPacketReader(const QString& text) : m_xml(text) {}
 
-    Packet read() {
+    Table read() {
         expectElement(u"DATAPACKET");
         while (nextChild()) {
             if (name() == u"METADATA")
@@ -77,13 +201,13 @@ public:
         checkXml();
         if (!m_haveMetadata)
             fail(QStringLiteral("the XML packet has no METADATA"));
-        Packet packet;
-        packet.lcid = m_lcid;
-        for (const XmlField& f : m_fields)
-            packet.fields.push_back(f.def);
-        packet.hasPendingChanges = hasPendingChanges(m_rows, m_changeLog);
-        packet.records = resolvePendingChanges(std::move(m_rows), m_changeLog);
-        return packet;
+        ensureColumns();
+        for (Column& c : m_columns)
+            c.finish(m_stored.status.size());
+        Table table(std::move(m_columns), m_stored.status.size());
+        table.lcid = m_lcid;
+        table.hasPendingChanges = hasPendingChanges(m_stored, m_changeLog);
+        return currentRecords(std::move(table), m_stored, m_changeLog);
     }
 
 private:
@@ -104,7 +228,7 @@ private:
             fail(QStringLiteral("the XML packet has no %1 element").arg(expected));
         }
         if (name() != expected)
-            fail(QStringLiteral("the XML packet begins with <%1>, not <%2>").arg(name(), expected));
+            fail(QStringLiteral("the XML packet begins with <%1>, not <%2>").arg(quoted(name()).mid(1).chopped(1), expected));
     }
 
     // Moves to the next child element of the current one; false at its end.
@@ -132,21 +256,22 @@ private:
                 m_xml.skipCurrentElement();
                 continue;
             }
+            if (!m_columns.empty())
+                fail(QStringLiteral("field %1 at %2 is declared after the rows").arg(m_fields.size() + 1).arg(where()));
             const QXmlStreamAttributes a = m_xml.attributes();
             XmlField f;
             f.attrName = a.value(QLatin1String("attrname")).toString();
             const QString fieldName = a.value(QLatin1String("fieldname")).toString();
             f.def.name = fieldName.isEmpty() ? f.attrName : fieldName;
             const QString typeName = a.value(QLatin1String("fieldtype")).toString();
-            const QString at = QStringLiteral("field %1 ('%2') at %3").arg(m_fields.size() + 1).arg(f.def.name, where());
+            const QString at = QStringLiteral("field %1 (%2) at %3").arg(m_fields.size() + 1).arg(quoted(f.def.name), where());
             if (f.attrName.isEmpty())
                 fail(at + QStringLiteral(" has no attrname"));
             const std::optional<FieldType> type = fieldTypeFromName(typeName);
             if (!type) {
-                if (typeName == u"nested" || typeName == u"ADT" || typeName == u"array" ||
-                    typeName == u"ref")
+                if (typeName == u"nested" || typeName == u"ADT" || typeName == u"array" || typeName == u"ref")
                     fail(QStringLiteral("%1 has the type %2, which is not supported").arg(at, typeName));
-                fail(QStringLiteral("%1 has the unknown type '%2'").arg(at, typeName));
+                fail(QStringLiteral("%1 has the unknown type %2").arg(at, quoted(typeName)));
             }
             f.def.type = *type;
             f.def.subtype = a.value(QLatin1String("SUBTYPE")).toString();
@@ -154,7 +279,7 @@ private:
                 bool ok = false;
                 f.def.width = a.value(QLatin1String("WIDTH")).toInt(&ok);
                 if (!ok || f.def.width < 0)
-                    fail(QStringLiteral("%1 has the invalid WIDTH '%2'").arg(at, a.value(QLatin1String("WIDTH"))));
+                    fail(QStringLiteral("%1 has the invalid WIDTH %2").arg(at, quoted(a.value(QLatin1String("WIDTH")))));
             }
             if (a.value(QLatin1String("readonly")) == u"true")
                 f.def.attributes |= kReadOnly;
@@ -170,6 +295,16 @@ private:
                     fail(at + QStringLiteral(" is a nested table, which is not supported"));
                 m_xml.skipCurrentElement();
             }
+            const int index = int(m_fields.size());
+            const auto known = m_fieldByAttrName.constFind(f.attrName);
+            if (known == m_fieldByAttrName.cend()) {
+                m_fieldByAttrName.insert(f.attrName, index);
+            } else {
+                int last = known.value();
+                while (m_fields[std::size_t(last)].sameAttrName >= 0)
+                    last = m_fields[std::size_t(last)].sameAttrName;
+                m_fields[std::size_t(last)].sameAttrName = index;
+            }
             m_fields.push_back(std::move(f));
         }
     }
@@ -180,7 +315,7 @@ private:
             bool ok = false;
             m_lcid = a.value(QLatin1String("LCID")).toInt(&ok);
             if (!ok)
-                fail(QStringLiteral("the LCID '%1' at %2 is no number").arg(a.value(QLatin1String("LCID")), where()));
+                fail(QStringLiteral("the LCID %1 at %2 is no number").arg(quoted(a.value(QLatin1String("LCID"))), where()));
         }
         if (a.hasAttribute(QLatin1String("CHANGE_LOG"))) {
             const auto items = a.value(QLatin1String("CHANGE_LOG")).split(u' ', Qt::SkipEmptyParts);
@@ -188,48 +323,69 @@ private:
                 bool ok = false;
                 m_changeLog.push_back(item.toUInt(&ok));
                 if (!ok)
-                    fail(QStringLiteral("the change log at %1 holds '%2'").arg(where(), item));
+                    fail(QStringLiteral("the change log at %1 holds %2").arg(where(), quoted(item)));
             }
         }
         m_xml.skipCurrentElement();
     }
 
+    void ensureColumns() {
+        if (!m_columns.empty() || m_fields.empty())
+            return;
+        m_columns.reserve(m_fields.size());
+        for (const XmlField& f : m_fields)
+            m_columns.emplace_back(f.def);
+    }
+
+    int fieldOf(QStringView attrName, int expected) const {
+        if (expected < int(m_fields.size()) && m_fields[std::size_t(expected)].attrName == attrName)
+            return expected;
+        return m_fieldByAttrName.value(attrName.toString(), -1);
+    }
+
     void readRows() {
+        ensureColumns();
         while (nextChild()) {
             if (name() != u"ROW") {
                 m_xml.skipCurrentElement();
                 continue;
             }
-            const QXmlStreamAttributes a = m_xml.attributes();
-            StoredRecord rec;
-            rec.values.resize(m_fields.size());
-            const qsizetype rowNumber = qsizetype(m_rows.size()) + 1;
-            if (a.hasAttribute(QLatin1String("RowState"))) {
-                bool ok = false;
-                const uint state = a.value(QLatin1String("RowState")).toUInt(&ok);
-                if (!ok || state > 0xFF)
-                    fail(QStringLiteral("row %1 at %2 has the invalid RowState '%3'")
-                             .arg(rowNumber)
-                             .arg(where(), a.value(QLatin1String("RowState"))));
-                rec.status = quint8(state);
+            const std::size_t record = m_stored.status.size();
+            quint8 status = 0;
+            const QXmlStreamAttributes attributes = m_xml.attributes();
+            int expected = 0;
+            for (const QXmlStreamAttribute& a : attributes) {
+                const QStringView attrName = a.qualifiedName();
+                if (attrName == u"RowState") {
+                    bool ok = false;
+                    const uint state = a.value().toUInt(&ok);
+                    if (!ok || state > 0xFF)
+                        fail(QStringLiteral("row %1 at %2 has the invalid RowState %3")
+                                 .arg(record + 1)
+                                 .arg(where(), quoted(a.value())));
+                    status = quint8(state);
+                    continue;
+                }
+                int field = fieldOf(attrName, expected);
+                if (field >= 0)
+                    expected = field + 1;
+                for (; field >= 0; field = m_fields[std::size_t(field)].sameAttrName)
+                    parseValue(field, a.value(), record);
             }
-            for (std::size_t i = 0; i < m_fields.size(); ++i) {
-                const XmlField& f = m_fields[i];
-                if (!a.hasAttribute(f.attrName))
-                    continue;  // null
-                rec.values[i] = parseValue(f, a.value(f.attrName).toString(), rowNumber);
-            }
-            m_rows.push_back(std::move(rec));
+            m_stored.status.push_back(status);
             m_xml.skipCurrentElement();
         }
     }
 
-    Value parseValue(const XmlField& f, const QString& text, qsizetype row) const {
-        auto bad = [&]() -> Value {
-            fail(QStringLiteral("field '%1' of row %2 at %3 holds '%4', which is no %5 value")
-                     .arg(f.def.name)
-                     .arg(row)
-                     .arg(where(), text.left(60), fieldTypeName(f.def.type)));
+    // Values arrive in attribute order; a column takes them in record order.
+    void parseValue(int field, QStringView text, std::size_t row) {
+        const XmlField& f = m_fields[std::size_t(field)];
+        Column& c = m_columns[std::size_t(field)];
+        auto bad = [&]() {
+            fail(QStringLiteral("field %1 of row %2 at %3 holds %4, which is no %5 value")
+                     .arg(quoted(f.def.name))
+                     .arg(row + 1)
+                     .arg(where(), quoted(text), fieldTypeName(f.def.type)));
         };
         bool ok = false;
         switch (f.def.type) {
@@ -242,8 +398,10 @@ private:
                                  : f.def.type == FieldType::Int16 ? 16
                                  : f.def.type == FieldType::Int32 ? 32 : 64;
                 if (!ok || (bits < 64 && (v < -(qint64(1) << (bits - 1)) || v >= (qint64(1) << (bits - 1)))))
-                    return bad();
-                return Value::integer(v);
+                    bad();
+                c.beginValue(row);
+                bits == 64 ? c.pushInt64(v) : c.pushInt32(qint32(v));
+                return;
             }
             case FieldType::UInt8:
             case FieldType::UInt16:
@@ -254,56 +412,82 @@ private:
                                  : f.def.type == FieldType::UInt16 ? 16
                                  : f.def.type == FieldType::UInt32 ? 32 : 64;
                 if (!ok || text.startsWith(u'-') || (bits < 64 && v >= (quint64(1) << bits)))
-                    return bad();
-                return Value::unsignedInteger(v);
+                    bad();
+                c.beginValue(row);
+                bits <= 16 ? c.pushInt32(qint32(v)) : c.pushInt64(qint64(v));
+                return;
             }
             case FieldType::Boolean:
                 if (text.compare(u"TRUE", Qt::CaseInsensitive) == 0)
-                    return Value::boolean(true);
-                if (text.compare(u"FALSE", Qt::CaseInsensitive) == 0)
-                    return Value::boolean(false);
-                return bad();
+                    ok = true;
+                else if (text.compare(u"FALSE", Qt::CaseInsensitive) != 0)
+                    bad();
+                c.beginValue(row);
+                c.pushBoolean(ok);
+                return;
             case FieldType::Float32:
             case FieldType::Float64: {
                 const double v = text.toDouble(&ok);
                 if (!ok || !std::isfinite(v))
-                    return bad();
-                return Value::floating(f.def.type == FieldType::Float32 ? double(float(v)) : v);
+                    bad();
+                c.beginValue(row);
+                c.pushFloat(f.def.type == FieldType::Float32 ? double(float(v)) : v);
+                return;
             }
             case FieldType::Decimal: {
                 const std::optional<QString> d = canonicalDecimal(text);
-                return d ? Value::decimal(Decimal{*d}) : bad();
+                if (!d)
+                    bad();
+                c.beginValue(row);
+                c.pushText(*d);
+                return;
             }
             case FieldType::Date: {
-                const std::optional<qint32> d = parseDate(QStringView(text));
-                return d ? Value::date(Date{*d}) : bad();
+                const std::optional<qint32> d = parseDate(text);
+                if (!d)
+                    bad();
+                c.beginValue(row);
+                c.pushInt32(*d);
+                return;
             }
             case FieldType::Time: {
-                const std::optional<qint32> t = parseTime(QStringView(text));
-                return t ? Value::time(Time{*t}) : bad();
+                const std::optional<qint32> t = parseTime(text);
+                if (!t)
+                    bad();
+                c.beginValue(row);
+                c.pushInt32(*t);
+                return;
             }
             case FieldType::Timestamp: {
-                const std::optional<qint32> d = parseDate(QStringView(text).left(8));
+                const std::optional<qint32> d = parseDate(text.left(8));
                 std::optional<qint32> t = 0;
                 if (text.size() > 8)
-                    t = text[8] == u'T' ? parseTime(QStringView(text).mid(9)) : std::nullopt;
+                    t = text[8] == u'T' ? parseTime(text.mid(9)) : std::nullopt;
                 if (!d || !t)
-                    return bad();
-                return Value::timestamp(Timestamp{double(*d) * 86400000.0 + *t});
+                    bad();
+                c.beginValue(row);
+                c.pushFloat(double(*d) * 86400000.0 + *t);
+                return;
             }
             case FieldType::String:
-            case FieldType::WideString: return Value::text(text);
+            case FieldType::WideString:
+                c.beginValue(row);
+                c.pushText(text);
+                return;
             case FieldType::Blob: {
-                if (f.def.isMemo())
-                    return Value::text(text);
-                const auto decoded = QByteArray::fromBase64Encoding(
-                    text.toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
+                if (f.def.isMemo()) {
+                    c.beginValue(row);
+                    c.pushText(text);
+                    return;
+                }
+                const auto decoded = QByteArray::fromBase64Encoding(text.toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
                 if (!decoded)
-                    return bad();
-                return Value::bytes(decoded.decoded);
+                    bad();
+                c.beginValue(row);
+                c.pushBytes(decoded.decoded);
+                return;
             }
         }
-        return {};
     }
 
     static std::optional<qint32> parseDate(QStringView s) {
@@ -328,7 +512,7 @@ private:
         return ((h * 60 + m) * 60 + sec) * 1000 + ms;
     }
 
-    static std::optional<QString> canonicalDecimal(const QString& text) {
+    static std::optional<QString> canonicalDecimal(QStringView text) {
         static const QRegularExpression form(QStringLiteral("^([-+]?)([0-9]*)(?:\\.([0-9]*))?$"));
         const auto m = form.match(text);
         if (!m.hasMatch() || (m.captured(2).isEmpty() && m.captured(3).isEmpty()))
@@ -348,7 +532,9 @@ private:
 
     QXmlStreamReader m_xml;
     std::vector<XmlField> m_fields;
-    std::vector<StoredRecord> m_rows;
+    QHash<QString, int> m_fieldByAttrName;
+    std::vector<Column> m_columns;
+    StoredRecords m_stored;
     std::vector<quint32> m_changeLog;
     std::optional<qint32> m_lcid;
     bool m_haveMetadata = false;
@@ -363,14 +549,13 @@ bool looksLikeXmlPacket(const QByteArray& bytes) {
     return i < bytes.size() && bytes[i] == '<';
 }
 
-Packet decodeXmlPacket(const QByteArray& bytes) {
+Table decodeXmlPacket(const QByteArray& bytes) {
     const QString encoding = documentEncoding(bytes);
     if (!QStringDecoder(encoding.toLatin1().constData()).isValid())
         fail(QStringLiteral("the encoding %1 of the XML text is not available").arg(encoding));
-    QByteArray body = bytes;
-    if (encoding == u"UTF-8" && body.startsWith("\xEF\xBB\xBF"))
-        body.remove(0, 3);
-    const QString text = decodeText(body, encoding, QStringLiteral("the XML text"));
+    const qsizetype bom = encoding == u"UTF-8" && bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    const QString text = decodeText(bytes.mid(bom), encoding, QStringLiteral("the XML text"));
+    MarkupCheck(text).run();
     return XmlPacketReader(text).read();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "packet.h"
+#include "table.h"
 
 #include <QByteArray>
 
@@ -14,6 +14,6 @@ bool looksLikeXmlPacket(const QByteArray& bytes);
 // declaration names; without one, raw bytes above 127 are in the code page
 // of the packet's LCID. Throws an Error "Invalid data packet: ..." naming the
 // fault and, for malformed XML, its line and column.
-Packet decodeXmlPacket(const QByteArray& bytes);
+Table decodeXmlPacket(const QByteArray& bytes);
 
 }  // namespace kavinto

@@ -6,10 +6,6 @@
 namespace kavinto {
 namespace {
 
-bool serves(const TClientDataSet& methods, int k) {
-    return methods.ReadValue(flagField(k)).equals(Value::text(QStringLiteral("1")));
-}
-
 // The function number that a function number text stands for, when it is
 // one of "1" to "17"; 0 otherwise, which no flag serves.
 int functionNumber(const QString& id) {
@@ -28,76 +24,73 @@ QString functionId(TClientDataSet& functions, const QString& chosen) {
     return functions.ReadValue(QStringLiteral("fun_id")).toText();
 }
 
-// Keeps the hits whose method serves the function, in their order. The hits
-// stand in mod_nev order, the order in which the table is walked, so
-// visiting them directly keeps exactly the methods a walk would keep.
-int narrow(TClientDataSet& methods, WorkingRecords& records, int hitCount, const QString& id) {
-    const int k = functionNumber(id);
-    int kept = 0;
-    methods.setIndexFieldNames(QStringLiteral("mod_nev"));
-    for (int n = 1; n <= hitCount && k != 0; ++n) {
-        methods.GotoBookmark(records.hit(n).record);
-        if (!serves(methods, k))
-            continue;
-        if (++kept != n)
-            records.hit(kept) = records.hit(n);
+const BitVector& servingPositions(TClientDataSet& methods, int k) {
+    return methods.positionsEqualTo(methods.fieldNumber(flagField(k)), Value::text(QStringLiteral("1")));
+}
+
+// The first pass reads mod_id and mod_nev of every hit as text: the first
+// null among them fails the search.
+void requireTexts(TClientDataSet& methods, const RecordOrder& order, const BitVector& hits) {
+    const Table& table = methods.content()->table();
+    const Column& id = table.column(methods.fieldNumber(QStringLiteral("mod_id")));
+    const Column& name = table.column(methods.fieldNumber(QStringLiteral("mod_nev")));
+    if (!id.hasNulls() && !name.hasNulls())
+        return;
+    for (std::size_t p = hits.findNext(0); p < hits.size(); p = hits.findNext(p + 1)) {
+        const quint32 record = order.recordAt(p);
+        if (id.isNull(record) || name.isNull(record))
+            Value().toText();  // throws the conversion error
     }
-    return kept;
+}
+
+// Keeps the hits that also serve the function with number text `id`.
+std::size_t narrow(TClientDataSet& methods, BitVector& hits, std::size_t hitCount, const QString& id) {
+    const int k = functionNumber(id);
+    methods.setIndexFieldNames(QStringLiteral("mod_nev"));
+    if (hitCount == 0 || k == 0)
+        return 0;
+    hits.intersect(servingPositions(methods, k));
+    return hits.count();
 }
 
 }  // namespace
 
 int functionSearch(TClientDataSet& methods, TClientDataSet& functions, WorkingRecords& records) {
+    records.func1_id = records.func2_id = records.func3_id = kNothingChosen;
     records.func1_id = functionId(functions, records.selection.func1);
     records.func2_id = functionId(functions, records.selection.func2);
     records.func3_id = functionId(functions, records.selection.func3);
 
-    int hitCount = 0;
+    FunctionHits& hits = records.hits;
+    hits = FunctionHits{};
+    std::size_t hitCount = 0;
+    std::shared_ptr<const RecordOrder> order;
     if (records.func1_id != kNothingChosen) {
         const int k = functionNumber(records.func1_id);
         methods.setIndexFieldNames(QStringLiteral("mod_nev"));
-        for (methods.GoFirst(); !methods.AtEnd(); methods.GoNext()) {
-            if (k == 0 || !serves(methods, k))
-                continue;
-            t_result& entry = records.hit(++hitCount);
-            entry.azon = methods.ReadValue(QStringLiteral("mod_id")).toText();
-            entry.nev = methods.ReadValue(QStringLiteral("mod_nev")).toText();
-            entry.record = methods.Bookmark();
+        methods.GoFirst();
+        if (k != 0 && !methods.AtEnd()) {
+            order = methods.currentOrder();
+            const BitVector& serving = servingPositions(methods, k);
+            hits.positions = BitVector(serving.size(), true);
+            hits.positions.intersect(serving);
+            hitCount = hits.positions.count();
+            if (hitCount > 0)
+                requireTexts(methods, *order, hits.positions);
         }
     }
     if (records.func2_id != kNothingChosen)
-        hitCount = narrow(methods, records, hitCount, records.func2_id);
+        hitCount = narrow(methods, hits.positions, hitCount, records.func2_id);
     if (records.func3_id != kNothingChosen)
-        hitCount = narrow(methods, records, hitCount, records.func3_id);
-    return hitCount;
-}
+        hitCount = narrow(methods, hits.positions, hitCount, records.func3_id);
 
-void fillResultRows(TClientDataSet& methods, TClientDataSet& functions, const WorkingRecords& records,
-                    int hitCount, const RowWriter& write) {
-    // Function names looked up once per search rather than once per row.
-    std::array<std::optional<QString>, kFunctionCount> names;
-    std::array<bool, kFunctionCount> looked{};
-    methods.setIndexFieldNames(QStringLiteral("mod_id"));
-    for (int r = 1; r <= hitCount; ++r) {
-        methods.GotoBookmark(records.hit(r).record);
-        ResultRow row;
-        row[0] = methods.ReadValue(QStringLiteral("mod_id")).toText();
-        row[1] = QString::number(r) + QLatin1Char('.');
-        row[2] = methods.ReadValue(QStringLiteral("mod_nev")).toText();
-        row[4] = methods.ReadValue(QStringLiteral("mod_fajl")).toText();
-        for (int k = 1; k <= kFunctionCount; ++k) {
-            if (!serves(methods, k))
-                continue;
-            const std::size_t i = std::size_t(k - 1);
-            if (!looked[i]) {
-                names[i] = functionName(functions, k);
-                looked[i] = true;
-            }
-            if (names[i])
-                row[3] += *names[i] + QStringLiteral("; ");
-        }
-        write(r, row);
+    if (hitCount > 0) {
+        hits.table = methods.content();
+        hits.orderFields = methods.orderFields();
+        hits.records.reserve(hitCount);
+        hits.positions.forEachSet([&](std::size_t p) { hits.records.push_back(order->recordAt(p)); });
     }
+    return int(hitCount);
 }
 
 }  // namespace kavinto

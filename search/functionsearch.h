@@ -2,26 +2,19 @@
 
 #include "clientdataset.h"
 #include "records.h"
-#include "resultrow.h"
-
-#include <functional>
 
 namespace kavinto {
 
-// Turns the chosen function names into func1_id..func3_id ("-" where
-// nothing is chosen or the name is not in the functions table), collects in
-// hit_list every method serving the first function, in ascending mod_nev
-// order, and narrows the list by the second and third. Returns hit_count.
-// A method serves function k when its flag compares equal to the text "1"
-// (a null flag does not). Work is linear in the catalogue size.
+// Sets func1_id..func3_id to "-", then to the chosen functions' numbers
+// ("-" where nothing is chosen or the name is not in the functions table),
+// collects in records.hits every method serving the first function, in
+// ascending mod_nev order, and narrows them by the second and third.
+// Returns hit_count. A method serves function k when its flag compares
+// equal to the text "1" (a null flag does not). Each function's flags are
+// read once per loaded table, as a bit set over the name order; a search is
+// bit operations over those. Fails where, and with what, a walk over the
+// table reading each record would: a missing field, a hit whose mod_id or
+// mod_nev is null.
 int functionSearch(TClientDataSet& methods, TClientDataSet& functions, WorkingRecords& records);
-
-// Hands rows 1 to hitCount of the result grid, for the hits of a function
-// search, to `write` in hit order, each as soon as it is read: the method's
-// id, number, name, document and every function it serves, in the order of
-// their numbers; a flagged number the functions table lacks adds nothing.
-using RowWriter = std::function<void(int row, const ResultRow& cells)>;
-void fillResultRows(TClientDataSet& methods, TClientDataSet& functions, const WorkingRecords& records,
-                    int hitCount, const RowWriter& write);
 
 }  // namespace kavinto

@@ -21,7 +21,6 @@ std::optional<ResultRow> lookupMethod(TClientDataSet& methods, TClientDataSet& f
     hit.azon = methods.ReadValue(QStringLiteral("mod_id")).toText();
     hit.nev = methods.ReadValue(QStringLiteral("mod_nev")).toText();
     hit.fajl = methods.ReadValue(QStringLiteral("mod_fajl")).toText();
-    hit.record = methods.Bookmark();
     for (int k = 1; k <= kFunctionCount; ++k)
         hit.fun_k(k) = methods.ReadValue(flagField(k)).toText();
 

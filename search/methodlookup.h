@@ -2,7 +2,7 @@
 
 #include "clientdataset.h"
 #include "records.h"
-#include "resultrow.h"
+#include "resultrows.h"
 
 #include <optional>
 

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "loadedtable.h"
+
 #include <QString>
 
 #include <array>
+#include <memory>
 #include <vector>
 
 namespace kavinto {
@@ -18,24 +21,31 @@ struct select {
     QString func3;
 };
 
-// One entry of the working arrays: 21 texts, and the record it came from.
+// One entry of the working arrays: 21 texts.
 struct t_result {
     QString nev;
     QString fajl;
     QString azon;
     std::array<QString, kFunctionCount> fun;  // fun_1 .. fun_17
     QString fun_list;
-    // The methods table bookmark of the hit, so that records sharing an id
-    // stay apart; -1 where no record was taken.
-    int record = -1;
 
     QString& fun_k(int k) { return fun[std::size_t(k - 1)]; }
     const QString& fun_k(int k) const { return fun[std::size_t(k - 1)]; }
 };
 
+// The hits of a function search: methods table records, in the order of
+// mod_nev, held as record numbers rather than copied texts.
+struct FunctionHits {
+    std::shared_ptr<const LoadedTable> table;
+    std::vector<int> orderFields;  // the order they stand in
+    BitVector positions;           // their places in that order
+    std::vector<quint32> records;  // their records, in that order
+};
+
 // The search's working records, alive for the whole run and overwritten by
-// every search. hit_list and name_list hold 100 entries each; hit_list grows
-// when a function search finds more.
+// every search. hit_list and name_list hold 100 entries each: a method
+// lookup fills entry 1 of both; a function search keeps its hits, however
+// many, in `hits`.
 struct WorkingRecords {
     select selection;
     std::vector<t_result> hit_list = std::vector<t_result>(kListEntries);
@@ -43,13 +53,14 @@ struct WorkingRecords {
     QString func1_id;
     QString func2_id;
     QString func3_id;
+    FunctionHits hits;
 
-    // Entry n, counted from 1; hit_list grows to reach it.
-    t_result& hit(int n);
+    // Entry n of hit_list, counted from 1.
+    t_result& hit(int n) { return hit_list.at(std::size_t(n - 1)); }
     const t_result& hit(int n) const { return hit_list.at(std::size_t(n - 1)); }
 
-    // Empties every field of both arrays (back to 100 entries each); keeps
-    // the selection and the function number texts.
+    // Empties every field of both arrays and the hits; keeps the selection
+    // and the function number texts.
     void arrayclear();
 };
 

@@ -1,6 +1,8 @@
 #include "controls.h"
 
+#include <QAbstractListModel>
 #include <QKeyEvent>
+#include <QListView>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -18,7 +20,63 @@ void releaseClick(const QWidget* w, QMouseEvent* e, const Event& onClick) {
 
 }  // namespace
 
-DropDownList::DropDownList(QWidget* parent) : QComboBox(parent) {
+// The items of a drop-down list: texts appended one by one, and runs of
+// texts made when asked for.
+class ItemList : public QAbstractListModel {
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override { return parent.isValid() ? 0 : m_count; }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+            return {};
+        return text(index.row());
+    }
+    Qt::ItemFlags flags(const QModelIndex& index) const override {
+        return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren : Qt::NoItemFlags;
+    }
+
+    void append(const QString& text) {
+        beginInsertRows({}, m_count, m_count);
+        if (m_runs.empty() || m_runs.back().textAt)
+            m_runs.push_back({m_count, 0, nullptr, {}});
+        m_runs.back().own.push_back(text);
+        ++m_runs.back().count;
+        ++m_count;
+        endInsertRows();
+    }
+    void appendRun(int count, std::function<QString(int)> textAt) {
+        if (count <= 0)
+            return;
+        beginInsertRows({}, m_count, m_count + count - 1);
+        m_runs.push_back({m_count, count, std::move(textAt), {}});
+        m_count += count;
+        endInsertRows();
+    }
+
+private:
+    QString text(int row) const {
+        const auto run = std::upper_bound(m_runs.begin(), m_runs.end(), row,
+                                          [](int r, const Run& x) { return r < x.first; }) - 1;
+        return run->textAt ? run->textAt(row - run->first) : run->own[row - run->first];
+    }
+
+    struct Run {
+        int first;
+        int count;
+        std::function<QString(int)> textAt;  // null: the texts are in `own`
+        QStringList own;
+    };
+    std::vector<Run> m_runs;
+    int m_count = 0;
+};
+
+DropDownList::DropDownList(QWidget* parent) : QComboBox(parent), m_items(new ItemList(this)) {
+    setModel(m_items);
+    // Long lists: rows of one height, and no pass over every item for a size hint.
+    if (auto* list = qobject_cast<QListView*>(view()))
+        list->setUniformItemSizes(true);
+    setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     setEditable(false);
     // Without this, most styles open a list as long as the screen and ignore DropDownCount.
     setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
@@ -29,13 +87,22 @@ DropDownList::DropDownList(QWidget* parent) : QComboBox(parent) {
     });
 }
 
-void DropDownList::addItem(const QString& text) {
+template <typename F>
+void DropDownList::keepingSelection(F append) {
     // Appending to an empty list would select it; the selection stays as it was.
     const int selected = currentIndex();
     m_programChange = true;
-    QComboBox::addItem(text);
+    append();
     setCurrentIndex(selected);
     m_programChange = false;
+}
+
+void DropDownList::addItem(const QString& text) {
+    keepingSelection([&] { m_items->append(text); });
+}
+
+void DropDownList::addItems(int count, std::function<QString(int)> textAt) {
+    keepingSelection([&] { m_items->appendRun(count, std::move(textAt)); });
 }
 
 void DropDownList::setSelectedIndex(int index) {

@@ -9,17 +9,25 @@
 #include <QPushButton>
 #include <QWidget>
 
+#include <functional>
+
 namespace kavinto {
+
+class ItemList;
 
 // A drop-down list that accepts only its own items. OnChange fires once for
 // each change the user makes, with Text already the new item; never for the
-// program's own SelectedIndex assignments or for appended items.
+// program's own SelectedIndex assignments or for appended items. Items may
+// come as a run whose texts are made when shown, so that a list of a
+// million items holds no million objects.
 class DropDownList : public QComboBox {
     Q_OBJECT
 public:
     explicit DropDownList(QWidget* parent = nullptr);
 
-    void addItem(const QString& text);  // appends; the selection stays
+    // Both append; the selection stays.
+    void addItem(const QString& text);
+    void addItems(int count, std::function<QString(int)> textAt);
     int itemCount() const { return count(); }
     QString item(int index) const { return itemText(index); }
     int SelectedIndex() const { return currentIndex(); }
@@ -31,6 +39,10 @@ public:
     Event OnChange;
 
 private:
+    template <typename F>
+    void keepingSelection(F append);
+
+    ItemList* m_items;
     bool m_programChange = false;
 };
 

@@ -3,6 +3,7 @@
 #include "error.h"
 
 #include <QKeyEvent>
+#include <algorithm>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -43,16 +44,67 @@ void StringGrid::setRowCount(int count) {
 QString StringGrid::Cells(int col, int row) const {
     if (col < 0 || row < 0)
         outOfRange();
-    return m_cells.value(cellKey(col, row));
+    const auto stored = m_cells.constFind(cellKey(col, row));
+    if (stored != m_cells.cend())
+        return stored.value();
+    for (const Run& run : m_runs)
+        if (row >= run.first && row <= run.last)
+            return run.rows->cells(row).value(col);
+    return {};
+}
+
+QStringList StringGrid::rowTexts(int row) const {
+    QStringList texts;
+    for (const Run& run : m_runs)
+        if (row >= run.first && row <= run.last)
+            texts = run.rows->cells(row);
+    texts.reserve(m_colCount);
+    while (texts.size() < m_colCount)
+        texts.append(QString());
+    for (int c = 0; c < m_colCount; ++c) {
+        const auto stored = m_cells.constFind(cellKey(c, row));
+        if (stored != m_cells.cend())
+            texts[c] = stored.value();
+    }
+    return texts;
 }
 
 void StringGrid::setCells(int col, int row, const QString& text) {
     if (col < 0 || row < 0)
         outOfRange();
-    if (text.isEmpty())
+    const bool served = std::any_of(m_runs.begin(), m_runs.end(),
+                                    [row](const Run& run) { return row >= run.first && row <= run.last; });
+    if (text.isEmpty() && !served)
         m_cells.remove(cellKey(col, row));
     else
         m_cells.insert(cellKey(col, row), text);
+    viewport()->update();
+}
+
+void StringGrid::setRows(int first, int last, std::shared_ptr<const GridRows> rows) {
+    if (first < 0)
+        outOfRange();
+    if (last < first)
+        return;
+    // What the range covers is replaced; the rest of a run it cuts stays, as a smaller run.
+    std::vector<Run> kept;
+    for (const Run& run : m_runs) {
+        if (run.last < first || run.first > last) {
+            kept.push_back(run);
+            continue;
+        }
+        if (run.first < first)
+            kept.push_back({run.first, first - 1, run.rows->slice(run.first, first - 1)});
+        if (run.last > last)
+            kept.push_back({last + 1, run.last, run.rows->slice(last + 1, run.last)});
+    }
+    if (rows)
+        kept.push_back({first, last, std::move(rows)});
+    m_runs = std::move(kept);
+    for (auto it = m_cells.begin(); it != m_cells.end();) {
+        const int row = int(it.key() & 0xFFFFFFFF);
+        it = row >= first && row <= last ? m_cells.erase(it) : std::next(it);
+    }
     viewport()->update();
 }
 
@@ -125,6 +177,7 @@ void StringGrid::paintEvent(QPaintEvent*) {
         const bool fixed = row == 0;
         const bool selected = !fixed && row >= selectionTop() && row <= selectionBottom();
         p.setFont(fixed ? m_headerFont : font());
+        const QStringList texts = rowTexts(row);
         int x = 0;
         for (int c = 0; c < m_colCount; ++c) {
             const int w = m_colWidths[std::size_t(c)];
@@ -136,8 +189,7 @@ void StringGrid::paintEvent(QPaintEvent*) {
                 // Wrapped at spaces and cut at the cell's edge: rows never grow.
                 p.save();
                 p.setClipRect(cell.adjusted(0, 0, -1, -1));
-                p.drawText(cell.adjusted(2, 2, -2, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
-                           m_cells.value(cellKey(c, row)));
+                p.drawText(cell.adjusted(2, 2, -2, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, texts[c]);
                 p.restore();
                 p.setPen(pal.mid().color());
                 p.drawLine(x + w - 1, y, x + w - 1, y + h - 1);

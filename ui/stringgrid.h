@@ -8,14 +8,30 @@
 #include <QHash>
 #include <QStringList>
 
+#include <memory>
 #include <vector>
 
 namespace kavinto {
 
+// Rows that a grid shows without storing their texts: each row's cell
+// texts, in column order, are made when the grid asks for them.
+class GridRows {
+public:
+    virtual ~GridRows() = default;
+    virtual int firstRow() const = 0;
+    virtual int lastRow() const = 0;
+    virtual QStringList cells(int row) const = 0;
+    // The rows first..last of these, holding no more than they need.
+    virtual std::shared_ptr<const GridRows> slice(int first, int last) const = 0;
+};
+
 // A grid of text cells with one fixed header row and whole-row selection.
 //
 // Texts are stored per cell whatever RowCount is: cutting rows takes them
-// out of view, raising RowCount brings them back with their texts. Row, the
+// out of view, raising RowCount brings them back with their texts. A run of
+// rows may instead be served by a GridRows, as if its texts had been written
+// into those cells at that moment: nothing is stored per row, and only the
+// rows in view are ever made. Row, the
 // current data row, stays within 1..RowCount-1; the program never sets it.
 // OnClick fires on every left-button release over the cell area (header and
 // empty area included), after the current row has moved; OnDblClick on the
@@ -35,6 +51,9 @@ public:
 
     QString Cells(int col, int row) const;
     void setCells(int col, int row, const QString& text);
+    // Every cell of rows first..last takes the text `rows` gives it, or the
+    // empty text where `rows` is null.
+    void setRows(int first, int last, std::shared_ptr<const GridRows> rows);
 
     int ColWidths(int col) const;
     // A width of 0 hides the column; its cells keep their texts. A column
@@ -80,6 +99,14 @@ private:
     int m_rangeEnd = 1;
     bool m_dragging = false;
     std::vector<int> m_colWidths;
+    // A cell's text: written into it, else from the run covering its row, else empty.
+    QStringList rowTexts(int row) const;
+    struct Run {
+        int first;
+        int last;
+        std::shared_ptr<const GridRows> rows;
+    };
+    std::vector<Run> m_runs;          // disjoint
     QHash<quint64, QString> m_cells;  // (col << 32 | row) -> text
     QFont m_headerFont;
 };

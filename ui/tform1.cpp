@@ -11,6 +11,7 @@
 #include "methodlookup.h"
 #include "pictures.h"
 #include "records.h"
+#include "resultrows.h"
 
 #include <QCoreApplication>
 
@@ -46,6 +47,31 @@ DropDownList* list(QWidget* parent, int left, int top, int width, int dropDownCo
     auto* l = place(new DropDownList(parent), left, top, width, 21);
     l->setDropDownCount(dropDownCount);
     return l;
+}
+
+// The rows of a function search's result, as the grid asks for them.
+class ResultGridRows : public GridRows {
+public:
+    explicit ResultGridRows(std::shared_ptr<const ResultRows> rows) : m_rows(std::move(rows)) {}
+    int firstRow() const override { return m_rows->firstRow(); }
+    int lastRow() const override { return m_rows->lastRow(); }
+    QStringList cells(int row) const override {
+        const ResultRow cells = m_rows->row(row);
+        return QStringList(cells.begin(), cells.end());
+    }
+    std::shared_ptr<const GridRows> slice(int first, int last) const override {
+        return std::make_shared<ResultGridRows>(m_rows->slice(first, last));
+    }
+
+private:
+    std::shared_ptr<const ResultRows> m_rows;
+};
+
+ChoiceList choiceList(DropDownList* list) {
+    return {[list](const QString& text) { list->addItem(text); },
+            [list](const TextRun& run) {
+                list->addItems(int(run.size()), [run](int i) { return run.at(std::size_t(i)); });
+            }};
 }
 
 }  // namespace
@@ -182,12 +208,9 @@ void TForm1::FormActivate(QObject*) {
     TClientDataSet& methods = Data->MClientData;
     TClientDataSet& functions = Data->FClientData;
     openMethodsTable(methods, kMethodsFile);
-    addMethodNames(methods, [this](const QString& name) { list_modszer->addItem(name); });
+    addMethodNames(methods, choiceList(list_modszer));
     openFunctionsTable(functions, kFunctionsFile);
-    addFunctionNames(
-        functions, [this](const QString& name) { list_func1->addItem(name); },
-        [this](const QString& name) { list_func2->addItem(name); },
-        [this](const QString& name) { list_func3->addItem(name); });
+    addFunctionNames(functions, choiceList(list_func1), choiceList(list_func2), choiceList(list_func3));
     for (DropDownList* l : {list_modszer, list_func1, list_func2, list_func3})
         l->setSelectedIndex(0);
 }
@@ -235,11 +258,14 @@ void TForm1::searchByFunctions() {
         Strgrid->setVisible(false);
     else
         Strgrid->setRowCount(hitCount + 1);
-    for (int r = 1; r <= hitCount; ++r)
-        for (int c = 0; c < 5; ++c)
-            Strgrid->setCells(c, r, QString());
-    fillResultRows(Data->MClientData, Data->FClientData, workingRecords, hitCount,
-               [this](int r, const ResultRow& row) { writeRow(r, row); });
+    // Rows 1 to hit_count are emptied, then written from the hits, which the
+    // grid reads as it shows them.
+    Strgrid->setRows(1, hitCount, nullptr);
+    const FilledRows filled = fillResultRows(Data->MClientData, Data->FClientData, workingRecords, hitCount);
+    if (filled.rows)
+        Strgrid->setRows(filled.rows->firstRow(), filled.rows->lastRow(), std::make_shared<ResultGridRows>(filled.rows));
+    if (filled.failure)
+        throw *filled.failure;
     showResultsPage();
     if (hitCount > 0)
         StrgridDblClick(this);

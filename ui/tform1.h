@@ -3,7 +3,7 @@
 #include "controls.h"
 #include "documentopener.h"
 #include "formwindow.h"
-#include "resultrow.h"
+#include "resultrows.h"
 #include "stringgrid.h"
 
 #include <functional>

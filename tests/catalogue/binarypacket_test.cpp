@@ -48,15 +48,15 @@ QString decodeError(const QByteArray& bytes) {
 }  // namespace
 
 TEST(BinaryPacket, DecodesFieldsRecordsAndNulls) {
-    const Packet p = decodeBinaryPacket(validPacket());
-    ASSERT_EQ(p.fields.size(), 2u);
-    EXPECT_EQ(p.fields[0].name, QStringLiteral("id"));
-    EXPECT_EQ(p.fields[0].type, FieldType::Int32);
-    EXPECT_EQ(p.fields[1].type, FieldType::String);
+    const Table p = decodeBinaryPacket(validPacket());
+    ASSERT_EQ(std::size_t(p.fieldCount()), 2u);
+    EXPECT_EQ(p.field(0).name, QStringLiteral("id"));
+    EXPECT_EQ(p.field(0).type, FieldType::Int32);
+    EXPECT_EQ(p.field(1).type, FieldType::String);
     EXPECT_EQ(p.lcid, 1038);
-    ASSERT_EQ(p.records.size(), 2u);
-    EXPECT_EQ(p.records[0][1].toText(), QStringLiteral("Árvíz"));  // windows-1250
-    EXPECT_TRUE(p.records[1][1].isNull());
+    ASSERT_EQ(p.recordCount(), 2u);
+    EXPECT_EQ(p.value(0, 1).toText(), QStringLiteral("Árvíz"));  // windows-1250
+    EXPECT_TRUE(p.value(1, 1).isNull());
     EXPECT_FALSE(p.hasPendingChanges);
 }
 
@@ -124,14 +124,14 @@ TEST(BinaryPacket, PropertyArrayCountPastTheEndIsRejected) {
 TEST(BinaryPacket, CodePageFollowsTheLcid) {
     const QByteArray fields = field("s", 1, 0x49);
     const QByteArray data = QByteArray(2, '\0') + QByteArray("\x01\xE9", 2);  // 0xE9
-    EXPECT_EQ(decodeBinaryPacket(packet(1, 1, fields, lcidProperty(1033), 1, data)).records[0][0].toText(),
+    EXPECT_EQ(decodeBinaryPacket(packet(1, 1, fields, lcidProperty(1033), 1, data)).value(0, 0).toText(),
               QStringLiteral("é"));  // windows-1252
-    EXPECT_EQ(decodeBinaryPacket(packet(1, 1, fields, lcidProperty(1049), 1, data)).records[0][0].toText(),
+    EXPECT_EQ(decodeBinaryPacket(packet(1, 1, fields, lcidProperty(1049), 1, data)).value(0, 0).toText(),
               QStringLiteral("й"));  // windows-1251
-    EXPECT_EQ(decodeBinaryPacket(packet(1, 1, fields, {}, 0, data)).records[0][0].toText(),
+    EXPECT_EQ(decodeBinaryPacket(packet(1, 1, fields, {}, 0, data)).value(0, 0).toText(),
               QStringLiteral("é"));  // no LCID: windows-1250, where 0xE9 is é too
     const QByteArray o = QByteArray(2, '\0') + QByteArray("\x01\xF5", 2);
-    EXPECT_EQ(decodeBinaryPacket(packet(1, 1, fields, {}, 0, o)).records[0][0].toText(), QStringLiteral("ő"));
+    EXPECT_EQ(decodeBinaryPacket(packet(1, 1, fields, {}, 0, o)).value(0, 0).toText(), QStringLiteral("ő"));
 }
 
 TEST(BinaryPacket, PendingChangesShowTheCurrentRecords) {
@@ -145,13 +145,13 @@ TEST(BinaryPacket, PendingChangesShowTheCurrentRecords) {
     };
     const QByteArray data = rec(5, 1, "a") + rec(4, 2, "b") + rec(4, 3, "c") +
                             QByteArray(1, '\x0C') + QByteArray(1, '\x08') + le32(10);  // name "not changed"
-    const Packet p = decodeBinaryPacket(packet(2, 4, fields, log, 1, data));
+    const Table p = decodeBinaryPacket(packet(2, 4, fields, log, 1, data));
     EXPECT_TRUE(p.hasPendingChanges);
-    ASSERT_EQ(p.records.size(), 3u);
-    EXPECT_EQ(p.records[0][0].toText(), QStringLiteral("10"));
-    EXPECT_EQ(p.records[0][1].toText(), QStringLiteral("a"));
-    EXPECT_EQ(p.records[1][0].toText(), QStringLiteral("2"));
-    EXPECT_EQ(p.records[2][0].toText(), QStringLiteral("3"));
+    ASSERT_EQ(p.recordCount(), 3u);
+    EXPECT_EQ(p.value(0, 0).toText(), QStringLiteral("10"));
+    EXPECT_EQ(p.value(0, 1).toText(), QStringLiteral("a"));
+    EXPECT_EQ(p.value(1, 0).toText(), QStringLiteral("2"));
+    EXPECT_EQ(p.value(2, 0).toText(), QStringLiteral("3"));
 }
 
 TEST(BinaryPacket, MalformedChangeLogsAreRejected) {

@@ -7,6 +7,19 @@
 using namespace kavinto;
 using namespace kavinto::test;
 
+namespace {
+
+// A list that collects the texts it is given, runs included.
+ChoiceList into(QStringList& items) {
+    return {[&items](const QString& s) { items << s; },
+            [&items](const TextRun& run) {
+                for (std::size_t i = 0; i < run.size(); ++i)
+                    items << run.at(i);
+            }};
+}
+
+}  // namespace
+
 TEST(ChoiceLists, MethodsInPacketOrderFunctionsByName) {
     ScratchDir dir;
     const QString methodsPath = dir.write(
@@ -16,14 +29,12 @@ TEST(ChoiceLists, MethodsInPacketOrderFunctionsByName) {
     TClientDataSet methods(QStringLiteral("MClientData")), functions(QStringLiteral("FClientData"));
     openMethodsTable(methods, methodsPath);
     QStringList m;
-    addMethodNames(methods, [&](const QString& s) { m << s; });
+    addMethodNames(methods, into(m));
     EXPECT_EQ(m, QStringList({"-", "Vita", "Mozaik", "Vita"}));
 
     openFunctionsTable(functions, functionsPath);
     QStringList f1, f2, f3;
-    addFunctionNames(
-        functions, [&](const QString& s) { f1 << s; }, [&](const QString& s) { f2 << s; },
-        [&](const QString& s) { f3 << s; });
+    addFunctionNames(functions, into(f1), into(f2), into(f3));
     EXPECT_EQ(f1, QStringList({"-", "Csoportalakítás", "Ellenőrzés", "Motiváció"}));
     EXPECT_EQ(f2, f1);
     EXPECT_EQ(f3, f1);
@@ -37,7 +48,7 @@ TEST(ChoiceLists, NullNameFailsAfterTheNamesBeforeIt) {
                                         catalogueFile(table({"mod_id:i4", "mod_nev"}, {{"1", "Vita"}, {"2", "<null>"}}))));
     QStringList m;
     try {
-        addMethodNames(methods, [&](const QString& s) { m << s; });
+        addMethodNames(methods, into(m));
         FAIL();
     } catch (const Error& e) {
         EXPECT_EQ(e.message(), QStringLiteral("Could not convert variant of type (Null) into type (String)"));

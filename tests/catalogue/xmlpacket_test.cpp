@@ -26,40 +26,40 @@ QString decodeError(const QByteArray& bytes) {
 }  // namespace
 
 TEST(XmlPacket, NamesNullsAndTextForms) {
-    const Packet p = decodeXmlPacket(xml(
+    const Table p = decodeXmlPacket(xml(
         "<FIELD fieldname=\"Length (cm)\" attrname=\"Length__cm_\" fieldtype=\"r8\"/>"
         "<FIELD attrname=\"nev\" fieldtype=\"string\" WIDTH=\"20\" required=\"true\"/>"
         "<FIELD attrname=\"memo\" fieldtype=\"bin.hex\" SUBTYPE=\"Text\"/>",
         "<ROW Length__cm_=\"90.15748031496059\" nev=\"&#336;sz &amp; t&#233;l\" memo=\"a&#013;&#010;b\"/><ROW/>"));
-    ASSERT_EQ(p.fields.size(), 3u);
-    EXPECT_EQ(p.fields[0].name, QStringLiteral("Length (cm)"));
-    EXPECT_EQ(p.fields[1].width, 20);
-    EXPECT_EQ(p.fields[1].attributes, kRequired);
-    EXPECT_EQ(p.records[0][0].toText(), QStringLiteral("90.1574803149606"));
-    EXPECT_EQ(p.records[0][1].toText(), QStringLiteral("Ősz & tél"));
-    EXPECT_EQ(p.records[0][2].toText(), QStringLiteral("a\r\nb"));
-    EXPECT_TRUE(p.records[1][0].isNull());
-    EXPECT_TRUE(p.records[1][1].isNull());
+    ASSERT_EQ(std::size_t(p.fieldCount()), 3u);
+    EXPECT_EQ(p.field(0).name, QStringLiteral("Length (cm)"));
+    EXPECT_EQ(p.field(1).width, 20);
+    EXPECT_EQ(p.field(1).attributes, kRequired);
+    EXPECT_EQ(p.value(0, 0).toText(), QStringLiteral("90.1574803149606"));
+    EXPECT_EQ(p.value(0, 1).toText(), QStringLiteral("Ősz & tél"));
+    EXPECT_EQ(p.value(0, 2).toText(), QStringLiteral("a\r\nb"));
+    EXPECT_TRUE(p.value(1, 0).isNull());
+    EXPECT_TRUE(p.value(1, 1).isNull());
 }
 
 TEST(XmlPacket, AllThreeFormsOfNonAsciiText) {
     const char* fields = "<FIELD attrname=\"n\" fieldtype=\"string\" WIDTH=\"9\"/>";
     const QString expected = QStringLiteral("Ötletbörze");
-    EXPECT_EQ(decodeXmlPacket(xml(fields, "<ROW n=\"&#214;tletb&#246;rze\"/>")).records[0][0].toText(), expected);
+    EXPECT_EQ(decodeXmlPacket(xml(fields, "<ROW n=\"&#214;tletb&#246;rze\"/>")).value(0, 0).toText(), expected);
     EXPECT_EQ(decodeXmlPacket(xml(fields, "<ROW n=\"\xC3\x96tletb\xC3\xB6rze\"/>",
                                   "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"))
-                  .records[0][0]
+                  .value(0, 0)
                   .toText(),
               expected);
     EXPECT_EQ(decodeXmlPacket(xml(fields, "<ROW n=\"\xD6tletb\xF6rze\"/>",
                                   "<?xml version=\"1.0\" encoding=\"windows-1250\"?>"))
-                  .records[0][0]
+                  .value(0, 0)
                   .toText(),
               expected);
     // No declared encoding: raw bytes are in the LCID's code page.
-    EXPECT_EQ(decodeXmlPacket(xml(fields, "<ROW n=\"\xD5sz\"/>")).records[0][0].toText(), QStringLiteral("Ősz"));
+    EXPECT_EQ(decodeXmlPacket(xml(fields, "<ROW n=\"\xD5sz\"/>")).value(0, 0).toText(), QStringLiteral("Ősz"));
     EXPECT_EQ(decodeXmlPacket(xml(fields, "<ROW n=\"\xD5sz\"/>", "<?xml version=\"1.0\"?>", "<PARAMS LCID=\"1033\"/>"))
-                  .records[0][0]
+                  .value(0, 0)
                   .toText(),
               QStringLiteral("Õsz"));
 }
@@ -98,12 +98,12 @@ TEST(XmlPacket, EachFaultIsNamed) {
 }
 
 TEST(XmlPacket, RowStatesAndChangeLog) {
-    const Packet p = decodeXmlPacket(
+    const Table p = decodeXmlPacket(
         xml("<FIELD attrname=\"id\" fieldtype=\"i4\"/>",
             "<ROW RowState=\"5\" id=\"1\"/><ROW RowState=\"4\" id=\"2\"/><ROW RowState=\"12\" id=\"3\"/>",
             "<?xml version=\"1.0\"?>", "<PARAMS CHANGE_LOG=\"1 0 4 2 0 4 3 1 8\"/>"));
     EXPECT_TRUE(p.hasPendingChanges);
-    ASSERT_EQ(p.records.size(), 2u);
-    EXPECT_EQ(p.records[0][0].toText(), QStringLiteral("3"));
-    EXPECT_EQ(p.records[1][0].toText(), QStringLiteral("2"));
+    ASSERT_EQ(p.recordCount(), 2u);
+    EXPECT_EQ(p.value(0, 0).toText(), QStringLiteral("3"));
+    EXPECT_EQ(p.value(1, 0).toText(), QStringLiteral("2"));
 }

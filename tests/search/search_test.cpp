@@ -83,7 +83,10 @@ TEST(FunctionSearch, GoldenQueries) {
         records.selection = q.selection;
         const int hits = functionSearch(m, f, records);
         std::vector<QString> rows;
-        fillResultRows(m, f, records, hits, [&](int, const ResultRow& r) { rows.push_back(joined(r)); });
+        const FilledRows filled = fillResultRows(m, f, records, hits);
+        ASSERT_FALSE(filled.failure);
+        for (int r = 1; filled.rows && r <= filled.rows->lastRow(); ++r)
+            rows.push_back(joined(filled.rows->row(r)));
         ASSERT_EQ(rows.size(), q.rows.size());
         for (std::size_t i = 0; i < rows.size(); ++i)
             EXPECT_EQ(rows[i], QString::fromUtf8(q.rows[i]));
@@ -137,10 +140,12 @@ TEST(WorkingRecords, ArrayclearEmptiesBothArraysOnly) {
     WorkingRecords r;
     r.selection.modszer = QStringLiteral("Vita");
     r.func1_id = QStringLiteral("3");
-    r.hit(150).nev = QStringLiteral("x");
+    r.hit(100).nev = QStringLiteral("x");
     r.name_list[99].fun_list = QStringLiteral("y");
+    r.hits.records = {4, 2};
     r.arrayclear();
     EXPECT_EQ(r.hit_list.size(), 100u);
+    EXPECT_TRUE(r.hits.records.empty());
     for (const auto* list : {&r.hit_list, &r.name_list})
         for (const t_result& e : *list) {
             EXPECT_TRUE(e.nev.isEmpty() && e.fajl.isEmpty() && e.azon.isEmpty() && e.fun_list.isEmpty());

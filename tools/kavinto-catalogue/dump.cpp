@@ -46,18 +46,25 @@ void forEachRecord(const TClientDataSet& table, F f) {
 }  // namespace
 
 void loadTableFile(TClientDataSet& table, const QString& path) {
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly)) {
+    try {
+        QFile file(path);
+        openCatalogueFile(file);
         const QByteArray head = file.read(64);
         const bool packet = head.startsWith("\x96\x19\xE0\xBD") || head.trimmed().startsWith('<') ||
                             head.startsWith("\xEF\xBB\xBF");
-        if (packet) {
-            file.seek(0);
-            table.LoadPacket(file);
-            return;
+        if (!file.seek(0))
+            throw Error(QStringLiteral("Stream read error"));
+        if (!packet) {
+            const PodBuffer<char> bytes = inflatePacket(file);
+            table.LoadPacket(bytesOf(bytes));
+        } else if (std::size_t(file.size()) > kPacketSizeLimit) {
+            throw std::bad_alloc();
+        } else {
+            table.LoadPacket(file.readAll());
         }
+    } catch (const std::bad_alloc&) {
+        throw Error(QStringLiteral("Out of memory while expanding memory stream"));
     }
-    LoadDataset(table, path);
 }
 
 QString dumpTable(const TClientDataSet& table, DumpFormat format) {

@@ -2,6 +2,8 @@
 
 #include "error.h"
 #include "packetlocale.h"
+#include "quoted.h"
+#include "textcodec.h"
 
 #include <QStringEncoder>
 
@@ -12,17 +14,22 @@
 namespace kavinto {
 namespace {
 
+// The longest value a string field's 2-byte length prefix can announce.
+constexpr qsizetype kMaxStringBytes = 0xFFFF;
+
 class ByteWriter {
 public:
     void u8(quint8 v) { m_out.append(char(v)); }
     void le(quint64 v, int n) {
+        char b[8];
         for (int i = 0; i < n; ++i)
-            m_out.append(char((v >> (8 * i)) & 0xFF));
+            b[i] = char((v >> (8 * i)) & 0xFF);
+        m_out.append(b, n);
     }
-    void bytes(const QByteArray& b) { m_out.append(b); }
+    void bytes(QByteArrayView b) { m_out.append(b); }
     void name(const QByteArray& n) {
         if (n.size() > 255)
-            throw Error(QStringLiteral("the name '%1' is longer than 255 bytes").arg(QString::fromLatin1(n)));
+            throw Error(QStringLiteral("the name %1 is longer than 255 bytes").arg(quoted(QString::fromLatin1(n))));
         u8(quint8(n.size()));
         bytes(n);
     }
@@ -63,76 +70,101 @@ Layout layoutOf(FieldType type, qsizetype longest) {
     throw Error(QStringLiteral("decimal fields cannot be written"));
 }
 
-QByteArray encodeText(const QString& text, const QString& codePage, const QString& where) {
-    QStringEncoder encoder(codePage.toLatin1().constData(), QStringEncoder::Flag::Stateless);
-    QByteArray bytes = encoder.encode(text);
-    // Round-trip: a character the code page lacks comes back changed.
-    if (encoder.hasError() || QStringDecoder(codePage.toLatin1().constData()).decode(bytes) != text)
-        throw Error(QStringLiteral("%1 holds a character that %2 cannot hold").arg(where, codePage));
-    return bytes;
-}
+// Texts in the packet's code page; a character the code page lacks is refused.
+class TextEncoder {
+public:
+    explicit TextEncoder(const QString& codePage) : m_codePage(codePage) {
+        if (const std::shared_ptr<const ByteTable> table = byteTableOf(codePage)) {
+            m_byte.assign(0x10000, -1);
+            for (int b = 255; b >= 0; --b)
+                if (table->valid[std::size_t(b)])
+                    m_byte[table->character[std::size_t(b)]] = qint16(b);
+        }
+    }
 
-QByteArray utf16(const QString& text) {
-    QByteArray b;
-    for (QChar c : text) {
-        b.append(char(c.unicode() & 0xFF));
-        b.append(char(c.unicode() >> 8));
+    QByteArray encode(QStringView text, const QString& where) const {
+        if (!m_byte.empty()) {
+            QByteArray out(text.size(), Qt::Uninitialized);
+            for (qsizetype i = 0; i < text.size(); ++i) {
+                const qint16 b = m_byte[text[i].unicode()];
+                if (b < 0)
+                    throw lacks(where);
+                out[i] = char(b);
+            }
+            return out;
+        }
+        QStringEncoder encoder(m_codePage.toLatin1().constData(), QStringEncoder::Flag::Stateless);
+        QByteArray bytes = encoder.encode(text);
+        // Round-trip: a character the code page lacks comes back changed.
+        if (encoder.hasError() || QString(QStringDecoder(m_codePage.toLatin1().constData()).decode(bytes)) != text)
+            throw lacks(where);
+        return bytes;
+    }
+
+private:
+    Error lacks(const QString& where) const {
+        return Error(QStringLiteral("%1 holds a character that %2 cannot hold").arg(where, m_codePage));
+    }
+
+    QString m_codePage;
+    std::vector<qint16> m_byte;  // character -> byte, -1 where the code page lacks it
+};
+
+QByteArray utf16(QStringView text) {
+    QByteArray b(text.size() * 2, Qt::Uninitialized);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        b[2 * i] = char(text[i].unicode() & 0xFF);
+        b[2 * i + 1] = char(text[i].unicode() >> 8);
     }
     return b;
 }
 
-QByteArray valueBytes(const FieldDef& f, const Value& v, const QString& codePage, const QString& where) {
-    ByteWriter w;
-    auto integer = [&](int n) {
-        const qint64 x = v.kind() == Value::Kind::Unsigned ? qint64(v.unsignedValue()) : v.toInteger();
-        w.le(quint64(x), n);
+QString place(const Column& c, std::size_t record) {
+    return QStringLiteral("field %1 of record %2").arg(quoted(c.def().name)).arg(record + 1);
+}
+
+// The bytes of a text or blob value as they are stored.
+QByteArray varyingBytes(const Column& c, std::size_t record, std::size_t slot, const TextEncoder& encoder) {
+    const FieldDef& f = c.def();
+    if (c.storage() == Column::Storage::Bytes)
+        return c.bytesAt(slot).toByteArray();
+    const QStringView text = c.textAt(slot);
+    const bool wide = f.type == FieldType::WideString || f.subtype == QLatin1String("WideText");
+    // The reader ends a string at its first NUL, so a NUL inside one would cut it short.
+    if (f.type != FieldType::Blob && text.contains(QChar(0)))
+        throw Error(place(c, record) + QStringLiteral(" holds a NUL character, which a string field cannot hold"));
+    QByteArray bytes = wide ? utf16(text) : encoder.encode(text, place(c, record));
+    if (f.type != FieldType::Blob && bytes.size() > kMaxStringBytes)
+        throw Error(QStringLiteral("%1 is %2 bytes long, more than the %3 a string field can hold")
+                        .arg(place(c, record))
+                        .arg(bytes.size())
+                        .arg(kMaxStringBytes));
+    return bytes;
+}
+
+void writeFixed(ByteWriter& w, const Column& c, std::size_t slot) {
+    auto bitsOf = [](auto x) {
+        quint64 bits = 0;
+        std::memcpy(&bits, &x, sizeof x);
+        return bits;
     };
-    switch (f.type) {
+    switch (c.def().type) {
         case FieldType::Int8:
-        case FieldType::UInt8: integer(1); break;
+        case FieldType::UInt8: w.le(quint64(c.integerAt(slot)), 1); break;
         case FieldType::Int16:
-        case FieldType::UInt16: integer(2); break;
+        case FieldType::UInt16: w.le(quint64(c.integerAt(slot)), 2); break;
         case FieldType::Int32:
-        case FieldType::UInt32: integer(4); break;
+        case FieldType::UInt32:
+        case FieldType::Date:
+        case FieldType::Time: w.le(quint64(c.integerAt(slot)), 4); break;
         case FieldType::Int64:
-        case FieldType::UInt64: integer(8); break;
-        case FieldType::Boolean: w.le(v.booleanValue() ? 1 : 0, 2); break;
-        case FieldType::Float32: {
-            const float x = float(v.floatValue());
-            quint32 bits;
-            std::memcpy(&bits, &x, 4);
-            w.le(bits, 4);
-            break;
-        }
-        case FieldType::Float64: {
-            const double x = v.floatValue();
-            quint64 bits;
-            std::memcpy(&bits, &x, 8);
-            w.le(bits, 8);
-            break;
-        }
-        case FieldType::Date: w.le(quint32(v.dateValue().day), 4); break;
-        case FieldType::Time: w.le(quint32(v.timeValue().msecs), 4); break;
-        case FieldType::Timestamp: {
-            const double x = v.timestampValue().msecs;
-            quint64 bits;
-            std::memcpy(&bits, &x, 8);
-            w.le(bits, 8);
-            break;
-        }
-        case FieldType::String: w.bytes(encodeText(v.toText(), codePage, where)); break;
-        case FieldType::WideString: w.bytes(utf16(v.toText())); break;
-        case FieldType::Blob:
-            if (f.subtype == QLatin1String("Text"))
-                w.bytes(encodeText(v.toText(), codePage, where));
-            else if (f.subtype == QLatin1String("WideText"))
-                w.bytes(utf16(v.toText()));
-            else
-                w.bytes(v.bytesValue());
-            break;
-        case FieldType::Decimal: throw Error(QStringLiteral("decimal fields cannot be written"));
+        case FieldType::UInt64: w.le(quint64(c.integerAt(slot)), 8); break;
+        case FieldType::Boolean: w.le(c.booleanAt(slot) ? 1 : 0, 2); break;
+        case FieldType::Float32: w.le(bitsOf(float(c.floatAt(slot))), 4); break;
+        case FieldType::Float64:
+        case FieldType::Timestamp: w.le(bitsOf(c.floatAt(slot)), 8); break;
+        default: break;
     }
-    return w.data();
 }
 
 void writeProperty(ByteWriter& w, const char* name, int size, quint16 type, const QByteArray& value) {
@@ -144,33 +176,38 @@ void writeProperty(ByteWriter& w, const char* name, int size, quint16 type, cons
 
 }  // namespace
 
-QByteArray encodeBinaryPacket(const Packet& packet) {
-    const qint32 lcid = packet.lcid.value_or(1038);
-    const QString codePage = packetLocale(lcid).codePage;
-    const std::size_t fieldCount = packet.fields.size();
+QByteArray encodeBinaryPacket(const Packet& packet) { return encodeBinaryPacket(Table::fromPacket(packet)); }
 
-    // Encode every value first: the field layout depends on the longest one.
-    std::vector<std::vector<std::optional<QByteArray>>> encoded(packet.records.size());
-    std::vector<qsizetype> longest(fieldCount, 0);
-    for (std::size_t r = 0; r < packet.records.size(); ++r) {
-        const Record& rec = packet.records[r];
-        encoded[r].resize(fieldCount);
-        for (std::size_t i = 0; i < fieldCount; ++i) {
-            if (i >= rec.size() || rec[i].isNull())
-                continue;
-            const QString where = QStringLiteral("field '%1' of record %2").arg(packet.fields[i].name).arg(r + 1);
-            encoded[r][i] = valueBytes(packet.fields[i], rec[i], codePage, where);
-            longest[i] = std::max(longest[i], encoded[r][i]->size());
-        }
+QByteArray encodeBinaryPacket(const Table& table) {
+    const qint32 lcid = table.lcid.value_or(1038);
+    const QString codePage = packetLocale(lcid).codePage;
+    const TextEncoder encoder(codePage);
+    const int fieldCount = table.fieldCount();
+    const std::size_t recordCount = table.recordCount();
+    if (fieldCount > 0xFFFF)
+        throw Error(QStringLiteral("a packet holds at most 65,535 fields"));
+
+    // The layout of a varying field depends on its longest value.
+    std::vector<qsizetype> longest(std::size_t(fieldCount), 0);
+    for (int i = 0; i < fieldCount; ++i) {
+        const Column& c = table.column(i);
+        if (c.def().type == FieldType::Decimal)
+            layoutOf(FieldType::Decimal, 0);
+        if (c.storage() != Column::Storage::Text && c.storage() != Column::Storage::Bytes)
+            continue;
+        for (std::size_t r = 0; r < recordCount; ++r)
+            if (const qint64 slot = c.slot(r); slot >= 0)
+                longest[std::size_t(i)] =
+                    std::max(longest[std::size_t(i)], varyingBytes(c, r, std::size_t(slot), encoder).size());
     }
 
     ByteWriter body;
     std::vector<Layout> layouts;
-    for (std::size_t i = 0; i < fieldCount; ++i) {
-        const FieldDef& f = packet.fields[i];
-        const Layout l = layoutOf(f.type, longest[i]);
+    for (int i = 0; i < fieldCount; ++i) {
+        const FieldDef& f = table.field(i);
+        const Layout l = layoutOf(f.type, longest[std::size_t(i)]);
         layouts.push_back(l);
-        body.name(encodeText(f.name, codePage, QStringLiteral("the field name '%1'").arg(f.name)));
+        body.name(encoder.encode(f.name, QStringLiteral("the field name %1").arg(quoted(f.name))));
         body.le(quint64(l.size), 2);
         body.le(quint16(l.kind | (l.varying ? 0x40 : 0)), 2);
         body.le(f.attributes, 2);
@@ -187,7 +224,7 @@ QByteArray encodeBinaryPacket(const Packet& packet) {
         }
         if (hasWidth) {
             const int unit = f.type == FieldType::WideString ? 2 : 1;
-            const int width = std::max<int>({f.width, int(longest[i] / unit), 1});
+            const int width = std::max<int>({f.width, int(longest[std::size_t(i)] / unit), 1});
             ByteWriter v;
             v.le(quint64(width), 2);
             writeProperty(body, "WIDTH", 2, 0x02, v.data());
@@ -202,27 +239,37 @@ QByteArray encodeBinaryPacket(const Packet& packet) {
         throw Error(QStringLiteral("the packet header is longer than 65,535 bytes"));
 
     const qsizetype statusBytes = (2 * qsizetype(fieldCount) + 7) / 8;
-    for (std::size_t r = 0; r < encoded.size(); ++r) {
+    QByteArray status(statusBytes, '\0');
+    for (std::size_t r = 0; r < recordCount; ++r) {
         body.u8(0);
-        QByteArray status(statusBytes, '\0');
-        for (std::size_t i = 0; i < fieldCount; ++i)
-            if (!encoded[r][i])
+        status.fill('\0');
+        for (int i = 0; i < fieldCount; ++i)
+            if (table.column(i).isNull(r))
                 status[qsizetype(i / 4)] = char(status[qsizetype(i / 4)] | (1 << (2 * (i % 4))));
         body.bytes(status);
-        for (std::size_t i = 0; i < fieldCount; ++i)
-            if (encoded[r][i]) {
-                if (layouts[i].varying)
-                    body.le(quint64(encoded[r][i]->size()), layouts[i].size);
-                body.bytes(*encoded[r][i]);
+        for (int i = 0; i < fieldCount; ++i) {
+            const Column& c = table.column(i);
+            const qint64 slot = c.slot(r);
+            if (slot < 0)
+                continue;
+            if (!layouts[std::size_t(i)].varying) {
+                writeFixed(body, c, std::size_t(slot));
+                continue;
             }
+            const QByteArray bytes = varyingBytes(c, r, std::size_t(slot), encoder);
+            body.le(quint64(bytes.size()), layouts[std::size_t(i)].size);
+            body.bytes(bytes);
+        }
     }
+    if (recordCount > 0x7FFFFFFF)
+        throw Error(QStringLiteral("a packet holds at most 2,147,483,647 records"));
 
     ByteWriter out;
     out.bytes(QByteArray("\x96\x19\xE0\xBD", 4));
     out.le(1, 4);
     out.le(24, 4);
-    out.le(fieldCount, 2);
-    out.le(encoded.size(), 4);
+    out.le(quint64(fieldCount), 2);
+    out.le(recordCount, 4);
     out.le(3, 4);
     out.le(quint64(headerSize), 2);
     out.bytes(body.data());

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "packet.h"
+#include "table.h"
 
 #include <QByteArray>
 
@@ -10,8 +10,10 @@ namespace kavinto {
 // given otherwise), 8-bit strings in that LCID's code page with a WIDTH
 // property, varying fields with the shortest length prefix that fits their
 // longest value. Every record is unmodified. Throws an Error when a value
-// does not fit its field (a text the code page cannot hold, an integer out
-// of range, a decimal field, which it does not write).
+// cannot be written so that it reads back the same: a text the code page
+// cannot hold, a string of more than 65,535 bytes or holding a NUL, an
+// integer out of range, a decimal field, which it does not write.
+QByteArray encodeBinaryPacket(const Table& table);
 QByteArray encodeBinaryPacket(const Packet& packet);
 
 // Wraps a packet in the catalogue file container: a zlib stream of the

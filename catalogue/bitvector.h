@@ -1,0 +1,105 @@
+#pragma once
+
+#include "podbuffer.h"
+
+#include <QtGlobal>
+
+#include <cstdint>
+
+namespace kavinto {
+
+// A sequence of bits, least significant bit of each 64-bit word first, with
+// an optional rank directory for counting set bits before a position in
+// constant time.
+class BitVector {
+public:
+    BitVector() = default;
+    explicit BitVector(std::size_t size, bool value = false) { appendRun(value, size); }
+
+    std::size_t size() const { return m_size; }
+    bool test(std::size_t i) const { return (m_words[i >> 6] >> (i & 63)) & 1; }
+    void set(std::size_t i) { m_words[i >> 6] |= quint64(1) << (i & 63); }
+
+    void push_back(bool bit) {
+        if ((m_size & 63) == 0)
+            m_words.push_back(0);
+        if (bit)
+            m_words.back() |= quint64(1) << (m_size & 63);
+        ++m_size;
+    }
+    void appendRun(bool bit, std::size_t count) {
+        while (count > 0 && (m_size & 63) != 0) {
+            push_back(bit);
+            --count;
+        }
+        const std::size_t whole = count / 64;
+        if (whole > 0) {
+            m_words.resize(m_words.size() + whole, bit ? ~quint64(0) : 0);
+            m_size += whole * 64;
+        }
+        for (std::size_t i = whole * 64; i < count; ++i)
+            push_back(bit);
+    }
+
+    std::size_t count() const {
+        std::size_t n = 0;
+        for (std::size_t w = 0; w < m_words.size(); ++w)
+            n += std::size_t(__builtin_popcountll(m_words[w]));
+        return n;
+    }
+    // Keeps only the bits also set in `other`, which has the same size.
+    void intersect(const BitVector& other) {
+        for (std::size_t w = 0; w < m_words.size(); ++w)
+            m_words[w] &= other.m_words[w];
+        m_rank.clear();
+    }
+    // The first set bit at or after i; size() when there is none.
+    std::size_t findNext(std::size_t i) const {
+        if (i >= m_size)
+            return m_size;
+        std::size_t w = i >> 6;
+        quint64 word = m_words[w] & (~quint64(0) << (i & 63));
+        while (word == 0) {
+            if (++w >= m_words.size())
+                return m_size;
+            word = m_words[w];
+        }
+        return std::min(m_size, w * 64 + std::size_t(__builtin_ctzll(word)));
+    }
+    // Calls f(i) for every set bit, in ascending order.
+    template <typename F>
+    void forEachSet(F&& f) const {
+        for (std::size_t w = 0; w < m_words.size(); ++w)
+            for (quint64 word = m_words[w]; word != 0; word &= word - 1)
+                f(w * 64 + std::size_t(__builtin_ctzll(word)));
+    }
+
+    // After buildRank(): the number of set bits before position i.
+    void buildRank() {
+        m_rank.clear();
+        m_rank.reserveMore(m_words.size());
+        quint32 n = 0;
+        for (std::size_t w = 0; w < m_words.size(); ++w) {
+            m_rank.push_back(n);
+            n += quint32(__builtin_popcountll(m_words[w]));
+        }
+    }
+    std::size_t rank(std::size_t i) const {
+        const std::size_t w = i >> 6;
+        const quint64 below = (i & 63) == 0 ? 0 : m_words[w] << (64 - (i & 63));
+        return m_rank[w] + std::size_t(__builtin_popcountll(below));
+    }
+
+    void shrinkToFit() {
+        m_words.shrinkToFit();
+        m_rank.shrinkToFit();
+    }
+    std::size_t memoryBytes() const { return m_words.size() * 8 + m_rank.size() * 4; }
+
+private:
+    PodBuffer<quint64> m_words;
+    PodBuffer<quint32> m_rank;
+    std::size_t m_size = 0;
+};
+
+}  // namespace kavinto

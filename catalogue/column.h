@@ -1,0 +1,101 @@
+#pragma once
+
+#include "bitvector.h"
+#include "packet.h"
+#include "podbuffer.h"
+#include "value.h"
+
+#include <QByteArrayView>
+#include <QStringView>
+
+namespace kavinto {
+
+// One field of a read-only table: the values of every record, in one flat
+// array of the field's kind, and which records are null. Only non-null values
+// take room; value slot s holds the s-th non-null value in record order.
+//
+// Layouts: 8- to 32-bit integers, dates and times as 32-bit integers; 64-bit
+// and unsigned 32-bit integers as 64-bit integers (unsigned 64-bit ones as
+// their bits); floats and timestamps as doubles; booleans as bytes; texts,
+// memos and decimals (their canonical text) as UTF-16 in one arena with
+// offsets; other blobs as bytes in one arena with offsets.
+class Column {
+public:
+    enum class Storage : quint8 { Int32, Int64, Float, Boolean, Text, Bytes };
+
+    explicit Column(FieldDef def);
+    Column(Column&&) noexcept = default;
+    Column& operator=(Column&&) noexcept = default;
+
+    const FieldDef& def() const { return m_def; }
+    Storage storage() const { return m_storage; }
+    // The kind of every non-null value (Integer for an unsigned 64-bit field).
+    Value::Kind valueKind() const { return m_kind; }
+
+    std::size_t recordCount() const { return m_recordCount; }
+    std::size_t valueCount() const { return m_valueCount; }
+    bool hasNulls() const { return m_valueCount < m_recordCount; }
+
+    // The value slot of a record, or -1 where the record's value is null.
+    qint64 slot(std::size_t record) const;
+    bool isNull(std::size_t record) const { return slot(record) < 0; }
+    // The record's value; null where it is null.
+    Value value(std::size_t record) const;
+    Value valueAtSlot(std::size_t slot) const;
+
+    qint64 integerAt(std::size_t slot) const {
+        return m_storage == Storage::Int32 ? m_int32[slot] : m_int64[slot];
+    }
+    double floatAt(std::size_t slot) const { return m_float[slot]; }
+    bool booleanAt(std::size_t slot) const { return m_bool[slot] != 0; }
+    QStringView textAt(std::size_t slot) const {
+        return QStringView(m_chars.data() + m_offsets[slot], qsizetype(m_offsets[slot + 1] - m_offsets[slot]));
+    }
+    QByteArrayView bytesAt(std::size_t slot) const {
+        return QByteArrayView(m_bytes.data() + m_offsets[slot], qsizetype(m_offsets[slot + 1] - m_offsets[slot]));
+    }
+
+    // Building, in ascending record order: beginValue(record) announces that
+    // the record holds the next value, one push follows. Records without a
+    // value are null. finish() seals the column for `recordCount` records.
+    void beginValue(std::size_t record);
+    void pushInt32(qint32 v) { m_int32.push_back(v); }
+    void pushInt64(qint64 v) { m_int64.push_back(v); }
+    void pushFloat(double v) { m_float.push_back(v); }
+    void pushBoolean(bool v) { m_bool.push_back(v ? 1 : 0); }
+    // Room for up to n characters of the next text; commitText(k) takes k.
+    char16_t* textSpace(std::size_t n) { return m_chars.reserveMore(n); }
+    void commitText(std::size_t n);
+    void pushText(QStringView text);
+    void pushBytes(QByteArrayView bytes);
+    // Copies the value in `slot` of a column of the same field.
+    void pushFrom(const Column& other, std::size_t slot);
+    void finish(std::size_t recordCount);
+
+    std::size_t memoryBytes() const;
+
+private:
+    void listValuesSoFar();
+
+    FieldDef m_def;
+    Storage m_storage;
+    Value::Kind m_kind;
+
+    std::size_t m_recordCount = 0;
+    std::size_t m_valueCount = 0;
+    // Which records hold values: all of them (neither below), the listed
+    // ones, or those whose bit is set, whichever takes less room.
+    enum class Presence : quint8 { All, Listed, Bitmap } m_presence = Presence::All;
+    PodBuffer<quint32> m_listed;
+    BitVector m_present;
+
+    PodBuffer<qint32> m_int32;
+    PodBuffer<qint64> m_int64;
+    PodBuffer<double> m_float;
+    PodBuffer<quint8> m_bool;
+    PodBuffer<quint32> m_offsets;
+    PodBuffer<char16_t> m_chars;
+    PodBuffer<char> m_bytes;
+};
+
+}  // namespace kavinto

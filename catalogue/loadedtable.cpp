@@ -1,0 +1,98 @@
+#include "loadedtable.h"
+
+#include "packetlocale.h"
+#include "tableorder.h"
+
+namespace kavinto {
+
+quint32 RecordOrder::positionOf(quint32 record) const {
+    if (isPacketOrder())
+        return record;
+    if (m_positions.empty()) {
+        m_positions.resize(m_size);
+        for (std::size_t p = 0; p < m_size; ++p)
+            m_positions[m_records[p]] = quint32(p);
+    }
+    return m_positions[record];
+}
+
+LoadedTable::LoadedTable(Table table) : m_table(std::move(table)), m_locale(packetLocale(m_table.lcid).locale) {}
+
+std::shared_ptr<const RecordOrder> LoadedTable::order(const std::vector<int>& fields) const {
+    auto it = m_orders.find(fields);
+    if (it != m_orders.end())
+        return it->second;
+    std::shared_ptr<const RecordOrder> made;
+    if (fields.empty()) {
+        made = std::make_shared<RecordOrder>(m_table.recordCount());
+    } else if (fields.size() == 1) {
+        made = std::make_shared<RecordOrder>(fieldOrder(m_table.column(fields[0]), m_locale));
+    } else {
+        std::vector<std::shared_ptr<const RecordOrder>> parts;
+        std::vector<std::vector<quint32>> records;
+        for (int f : fields) {
+            const std::shared_ptr<const RecordOrder> part = order({f});
+            std::vector<quint32> r(part->size());
+            for (std::size_t p = 0; p < r.size(); ++p)
+                r[p] = part->recordAt(p);
+            records.push_back(std::move(r));
+        }
+        std::vector<const std::vector<quint32>*> pointers;
+        for (const auto& r : records)
+            pointers.push_back(&r);
+        made = std::make_shared<RecordOrder>(combinedOrder(m_table, fields, pointers, m_locale));
+    }
+    m_orders.emplace(fields, made);
+    return made;
+}
+
+const EqualityIndex& LoadedTable::equalityIndex(int field) const {
+    std::unique_ptr<EqualityIndex>& index = m_equality[field];
+    if (!index)
+        index = std::make_unique<EqualityIndex>(m_table.column(field));
+    return *index;
+}
+
+const BitVector& LoadedTable::positionsEqualTo(const std::vector<int>& orderFields, int field, const Value& value) const {
+    std::map<QString, BitVector>& masks = m_masks[{orderFields, field}];
+    const QString key = value.isNull() ? QStringLiteral("null") : QString::number(int(value.kind())) + u':' + value.toText();
+    auto it = masks.find(key);
+    if (it != masks.end())
+        return it->second;
+    const BitVector records = recordsEqualTo(m_table.column(field), value);
+    const std::shared_ptr<const RecordOrder> o = order(orderFields);
+    BitVector positions(o->size());
+    for (std::size_t p = 0; p < o->size(); ++p)
+        if (records.test(o->recordAt(p)))
+            positions.set(p);
+    return masks.emplace(key, std::move(positions)).first->second;
+}
+
+BitVector recordsEqualTo(const Column& column, const Value& value) {
+    const std::size_t n = column.recordCount();
+    BitVector out(n);
+    const bool integers = (column.storage() == Column::Storage::Int32 || column.storage() == Column::Storage::Int64) &&
+                          column.valueKind() == Value::Kind::Integer && column.def().type != FieldType::UInt64;
+    const std::optional<Number> number = value.isNull() ? std::nullopt : numberOf(value);
+    if (integers && number && number->kind == Number::Kind::Signed) {
+        for (std::size_t r = 0; r < n; ++r) {
+            const qint64 s = column.slot(r);
+            if (s >= 0 && column.integerAt(std::size_t(s)) == number->s)
+                out.set(r);
+        }
+    } else if (column.valueKind() == Value::Kind::Text && value.kind() == Value::Kind::Text) {
+        const QString& text = value.textValue();
+        for (std::size_t r = 0; r < n; ++r) {
+            const qint64 s = column.slot(r);
+            if (s >= 0 && column.textAt(std::size_t(s)) == text)
+                out.set(r);
+        }
+    } else {
+        for (std::size_t r = 0; r < n; ++r)
+            if (column.value(r).equals(value))
+                out.set(r);
+    }
+    return out;
+}
+
+}  // namespace kavinto

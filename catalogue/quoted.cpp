@@ -1,0 +1,67 @@
+#include "quoted.h"
+
+namespace kavinto {
+namespace {
+
+constexpr int kMaxShown = 60;
+
+void appendEscaped(QString& out, char32_t c) {
+    switch (c) {
+        case U'\n': out += QLatin1String("\\n"); return;
+        case U'\r': out += QLatin1String("\\r"); return;
+        case U'\t': out += QLatin1String("\\t"); return;
+        case U'\\': out += QLatin1String("\\\\"); return;
+        case U'\'': out += QLatin1String("\\'"); return;
+        default: break;
+    }
+    const QChar::Category category = QChar::category(c);
+    const bool hidden = category == QChar::Other_Control || category == QChar::Other_Format ||
+                        category == QChar::Other_Surrogate || category == QChar::Other_NotAssigned ||
+                        category == QChar::Other_PrivateUse || category == QChar::Separator_Line ||
+                        category == QChar::Separator_Paragraph || c == U'\uFFFD';
+    if (!hidden) {
+        out += QString::fromUcs4(&c, 1);
+    } else if (c < 0x100) {
+        out += QStringLiteral("\\x%1").arg(uint(c), 2, 16, QLatin1Char('0'));
+    } else {
+        out += QStringLiteral("\\u%1").arg(uint(c), 4, 16, QLatin1Char('0'));
+    }
+}
+
+}  // namespace
+
+QString quoted(QStringView text) {
+    QString out = QStringLiteral("'");
+    int shown = 0;
+    for (qsizetype i = 0; i < text.size(); ++i, ++shown) {
+        if (shown == kMaxShown) {
+            out += QLatin1String("...");
+            break;
+        }
+        char32_t c = text[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(text[i], text[i + 1]);
+            ++i;
+        }
+        appendEscaped(out, c);
+    }
+    return out + QLatin1Char('\'');
+}
+
+QString quoted(QByteArrayView bytes, const ByteTable* table) {
+    QString out = QStringLiteral("'");
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (i == kMaxShown) {
+            out += QLatin1String("...");
+            break;
+        }
+        const auto b = static_cast<quint8>(bytes[i]);
+        if (table ? table->valid[b] : b < 0x80)
+            appendEscaped(out, table ? char32_t(table->character[b]) : char32_t(b));
+        else
+            out += QStringLiteral("\\x%1").arg(uint(b), 2, 16, QLatin1Char('0'));
+    }
+    return out + QLatin1Char('\'');
+}
+
+}  // namespace kavinto

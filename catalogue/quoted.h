@@ -1,0 +1,20 @@
+#pragma once
+
+#include "textcodec.h"
+
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+
+namespace kavinto {
+
+// A text from a packet, fit to stand in a one-line message: in single
+// quotes, control and unassigned characters as escapes (\n, \x01, \u200B),
+// cut to its first 60 characters followed by "...".
+QString quoted(QStringView text);
+// The same for raw bytes in a single-byte code page (its table may be
+// null): bytes it does not define, and all bytes above 127 without a
+// table, are shown as \xNN.
+QString quoted(QByteArrayView bytes, const ByteTable* table);
+
+}  // namespace kavinto

@@ -1,0 +1,125 @@
+#include "resultrows.h"
+
+#include "error.h"
+#include "methodlookup.h"
+
+#include <algorithm>
+#include <functional>
+#include <utility>
+
+namespace kavinto {
+namespace {
+
+const Value kServes = Value::text(QStringLiteral("1"));
+
+// Where writing the rows one by one first fails: the row, the step within it
+// (0 id, 1 name, 2 document, 2 + k flag k), and how.
+struct Failure {
+    int row = 0;
+    int step = 0;
+    std::function<void()> raise;
+    bool before(int r, int s) const { return !raise || std::pair(r, s) < std::pair(row, step); }
+};
+
+}  // namespace
+
+ResultRows::ResultRows(std::shared_ptr<const LoadedTable> table, std::vector<quint32> records, int firstRow,
+                       Fields fields, FunctionNames names)
+    : m_table(std::move(table)), m_records(std::move(records)), m_firstRow(firstRow), m_fields(fields),
+      m_names(std::move(names)) {}
+
+ResultRow ResultRows::row(int r) const {
+    const Table& t = m_table->table();
+    const std::size_t record = m_records[std::size_t(r - m_firstRow)];
+    ResultRow cells;
+    cells[0] = t.value(record, m_fields.id).toText();
+    cells[1] = QString::number(r) + QLatin1Char('.');
+    cells[2] = t.value(record, m_fields.name).toText();
+    cells[4] = t.value(record, m_fields.document).toText();
+    for (int k = 1; k <= kFunctionCount; ++k) {
+        const std::optional<QString>& name = m_names[std::size_t(k - 1)];
+        if (name && t.value(record, m_fields.flags[std::size_t(k - 1)]).equals(kServes))
+            cells[3] += *name + QStringLiteral("; ");
+    }
+    return cells;
+}
+
+std::shared_ptr<const ResultRows> ResultRows::slice(int first, int last) const {
+    std::vector<quint32> records(m_records.begin() + (first - m_firstRow), m_records.begin() + (last - m_firstRow + 1));
+    return std::make_shared<ResultRows>(m_table, std::move(records), first, m_fields, m_names);
+}
+
+FilledRows fillResultRows(TClientDataSet& methods, TClientDataSet& functions, const WorkingRecords& records,
+                          int hitCount) {
+    methods.setIndexFieldNames(QStringLiteral("mod_id"));
+    if (hitCount < 1)
+        return {};
+    const FunctionHits& hits = records.hits;
+    const Table& table = hits.table->table();
+    Failure failure;
+
+    // Row 1 reads every field first: the first one missing fails there.
+    ResultRows::Fields fields;
+    const QString fieldNames[3] = {QStringLiteral("mod_id"), QStringLiteral("mod_nev"), QStringLiteral("mod_fajl")};
+    int* const textFields[3] = {&fields.id, &fields.name, &fields.document};
+    for (int step = 0; step < 3 + kFunctionCount && !failure.raise; ++step) {
+        const QString name = step < 3 ? fieldNames[step] : flagField(step - 2);
+        const int field = table.fieldIndex(name);
+        if (field < 0)
+            failure = {1, step, [&methods, name] { methods.fieldNumber(name); }};
+        else
+            *(step < 3 ? textFields[step] : &fields.flags[std::size_t(step - 3)]) = field;
+    }
+    // Then each row reads its id, name and document as text: the first null fails.
+    for (int step = 0; step < 3 && !failure.raise; ++step) {
+        const Column& column = table.column(*textFields[step]);
+        if (!column.hasNulls())
+            continue;
+        for (int r = 1; r <= hitCount && failure.before(r, step); ++r)
+            if (column.isNull(hits.records[std::size_t(r - 1)])) {
+                failure = {r, step, [] { Value().toText(); }};
+                break;
+            }
+    }
+    // A function's name is looked up at the first row that serves it.
+    BitVector hitPositions = hits.positions;
+    hitPositions.buildRank();
+    std::vector<std::pair<int, int>> firstUse;  // (row, k)
+    for (int k = 1; k <= kFunctionCount; ++k) {
+        if (fields.flags[std::size_t(k - 1)] < 0)
+            continue;
+        const BitVector& serving = hits.table->positionsEqualTo(hits.orderFields, fields.flags[std::size_t(k - 1)], kServes);
+        BitVector both = hits.positions;
+        both.intersect(serving);
+        const std::size_t p = both.findNext(0);
+        if (p < both.size())
+            firstUse.emplace_back(int(hitPositions.rank(p)) + 1, k);
+    }
+    std::sort(firstUse.begin(), firstUse.end());
+    ResultRows::FunctionNames names;
+    for (const auto& [row, k] : firstUse) {
+        if (!failure.before(row, 2 + k))
+            break;
+        try {
+            names[std::size_t(k - 1)] = functionName(functions, k);
+        } catch (const Error& e) {
+            failure = {row, 2 + k, [e] { throw e; }};
+        }
+    }
+
+    const int written = failure.raise ? failure.row - 1 : hitCount;
+    FilledRows out;
+    if (written > 0)
+        out.rows = std::make_shared<ResultRows>(
+            hits.table, std::vector<quint32>(hits.records.begin(), hits.records.begin() + written), 1, fields, names);
+    if (failure.raise) {
+        try {
+            failure.raise();
+        } catch (const Error& e) {
+            out.failure = e;
+        }
+    }
+    return out;
+}
+
+}  // namespace kavinto
