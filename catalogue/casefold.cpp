@@ -21,7 +21,36 @@ const Expansion* findExpansion(char16_t c) {
     return it != std::end(kExpansions) && it->from == c ? it : nullptr;
 }
 
+constexpr quint32 kFnvBasis = 2166136261u;
+quint32 mix(quint32 h, char16_t unit) { return (h ^ unit) * 16777619u; }
+
 }  // namespace
+
+quint32 unitsHash(QStringView text) {
+    quint32 h = kFnvBasis;
+    for (QChar c : text)
+        h = mix(h, c.unicode());
+    return h;
+}
+
+quint32 foldedHash(QStringView text) {
+    quint32 h = kFnvBasis;
+    for (QChar c : text) {
+        if (c.isSurrogate())
+            return unitsHash(fullCaseFolded(text.toString()));
+        const auto folded = char16_t(QChar::toCaseFolded(char32_t(c.unicode())));
+        if (folded < 0x80) {
+            h = mix(h, folded);
+        } else if (const Expansion* e = findExpansion(folded)) {
+            for (char16_t u : e->to)
+                if (u != 0)
+                    h = mix(h, u);
+        } else {
+            h = mix(h, folded);
+        }
+    }
+    return h;
+}
 
 QString fullCaseFolded(const QString& text) {
     const QString simple = text.toCaseFolded();

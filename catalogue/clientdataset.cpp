@@ -170,14 +170,7 @@ bool TClientDataSet::FindValue(const QString& fieldName, const Value& value) {
     const std::vector<quint32> found = m_loaded->equalityIndex(field).find(value);
     if (found.empty())
         return false;
-    quint32 first = found.front();
-    if (found.size() > 1) {
-        const RecordOrder& o = order();
-        for (quint32 r : found)
-            if (o.positionOf(r) < o.positionOf(first))
-                first = r;
-    }
-    m_record = first;
+    m_record = found.size() == 1 ? found.front() : m_loaded->firstInOrder(m_orderFields, found);
     m_positionKnown = false;
     m_atEnd = false;
     return true;

@@ -1,6 +1,7 @@
 #include "equalityindex.h"
 
 #include "casefold.h"
+#include "tableorder.h"
 
 #include <QHash>
 
@@ -37,7 +38,7 @@ struct Key {
             case Tag::Integer: return quint32(qHash(integer, 1));
             case Tag::Unsigned: return quint32(qHash(unsignedInteger, 2));
             case Tag::Float: return std::isnan(real) ? 0x7FF8u : quint32(qHash(real, 3));
-            case Tag::Text: return quint32(qHash(text, 4));
+            case Tag::Text: return unitsHash(text);
         }
         return 0;
     }
@@ -82,23 +83,22 @@ std::optional<Key> keyOf(const FieldDef& field, const Value& value) {
 
 EqualityIndex::EqualityIndex(const Column& column) : m_column(column) {
     const std::size_t n = column.recordCount();
-    std::size_t capacity = 16;
-    while (capacity < 2 * n)
-        capacity *= 2;
-    m_slots.assign(capacity, 0);
-    m_hashes.assign(capacity, 0);
-    m_mask = quint32(capacity - 1);
+    const bool texts = column.valueKind() == Value::Kind::Text;
+    m_entries.reserve(n);
     for (std::size_t r = 0; r < n; ++r) {
-        const std::optional<Key> key = keyOf(column.def(), column.value(r));
-        if (!key)
-            continue;
-        const quint32 h = key->hash();
-        quint32 i = h & m_mask;
-        while (m_slots[i] != 0)
-            i = (i + 1) & m_mask;
-        m_slots[i] = quint32(r + 1);
-        m_hashes[i] = h;
+        quint32 h = 0;
+        const qint64 slot = column.slot(r);
+        if (texts && slot >= 0) {
+            h = foldedHash(column.textAt(std::size_t(slot)));
+        } else {
+            const std::optional<Key> key = keyOf(column.def(), column.value(r));
+            if (!key)
+                continue;
+            h = key->hash();
+        }
+        m_entries.push_back(quint64(h) << 32 | r);
     }
+    radixSortHigh32(m_entries);  // records stay ascending among equal hashes
 }
 
 std::vector<quint32> EqualityIndex::find(const Value& value) const {
@@ -106,16 +106,36 @@ std::vector<quint32> EqualityIndex::find(const Value& value) const {
     const std::optional<Key> key = keyOf(m_column.def(), value);
     if (!key)
         return found;
-    const quint32 h = key->hash();
-    for (quint32 i = h & m_mask; m_slots[i] != 0; i = (i + 1) & m_mask) {
-        if (m_hashes[i] != h)
-            continue;
-        const quint32 record = m_slots[i] - 1;
+    const quint64 h = quint64(key->hash()) << 32;
+    for (auto it = std::lower_bound(m_entries.begin(), m_entries.end(), h); it != m_entries.end() && (*it & ~quint64(0xFFFFFFFF)) == h; ++it) {
+        const auto record = quint32(*it & 0xFFFFFFFF);
         if (keyOf(m_column.def(), m_column.value(record)) == key)
             found.push_back(record);
     }
-    std::sort(found.begin(), found.end());
     return found;
+}
+
+EqualsTest::EqualsTest(const Column& column, const Value& value) : m_column(column), m_value(value) {
+    const bool integers = (column.storage() == Column::Storage::Int32 || column.storage() == Column::Storage::Int64) &&
+                          column.valueKind() == Value::Kind::Integer && column.def().type != FieldType::UInt64;
+    const std::optional<Number> number = value.isNull() ? std::nullopt : numberOf(value);
+    if (integers && number && number->kind == Number::Kind::Signed) {
+        m_way = Way::Integer;
+        m_integer = number->s;
+    } else if (column.valueKind() == Value::Kind::Text && value.kind() == Value::Kind::Text) {
+        m_way = Way::Text;
+    }
+}
+
+bool EqualsTest::operator()(std::size_t record) const {
+    if (m_way == Way::General)
+        return m_column.value(record).equals(m_value);
+    const qint64 slot = m_column.slot(record);
+    if (slot < 0)
+        return false;
+    if (m_way == Way::Integer)
+        return m_column.integerAt(std::size_t(slot)) == m_integer;
+    return m_column.textAt(std::size_t(slot)) == m_value.textValue();
 }
 
 }  // namespace kavinto

@@ -46,6 +46,18 @@ std::shared_ptr<const RecordOrder> LoadedTable::order(const std::vector<int>& fi
     return made;
 }
 
+quint32 LoadedTable::firstInOrder(const std::vector<int>& fields, const std::vector<quint32>& records) const {
+    const auto known = m_orders.find(fields);
+    if (known == m_orders.end() && fields.size() == 1 && m_table.column(fields[0]).valueKind() == Value::Kind::Text)
+        return firstInFieldOrder(m_table.column(fields[0]), m_locale, records);
+    const std::shared_ptr<const RecordOrder> o = order(fields);
+    quint32 first = records.front();
+    for (quint32 r : records)
+        if (o->positionOf(r) < o->positionOf(first))
+            first = r;
+    return first;
+}
+
 const EqualityIndex& LoadedTable::equalityIndex(int field) const {
     std::unique_ptr<EqualityIndex>& index = m_equality[field];
     if (!index)
@@ -69,29 +81,11 @@ const BitVector& LoadedTable::positionsEqualTo(const std::vector<int>& orderFiel
 }
 
 BitVector recordsEqualTo(const Column& column, const Value& value) {
-    const std::size_t n = column.recordCount();
-    BitVector out(n);
-    const bool integers = (column.storage() == Column::Storage::Int32 || column.storage() == Column::Storage::Int64) &&
-                          column.valueKind() == Value::Kind::Integer && column.def().type != FieldType::UInt64;
-    const std::optional<Number> number = value.isNull() ? std::nullopt : numberOf(value);
-    if (integers && number && number->kind == Number::Kind::Signed) {
-        for (std::size_t r = 0; r < n; ++r) {
-            const qint64 s = column.slot(r);
-            if (s >= 0 && column.integerAt(std::size_t(s)) == number->s)
-                out.set(r);
-        }
-    } else if (column.valueKind() == Value::Kind::Text && value.kind() == Value::Kind::Text) {
-        const QString& text = value.textValue();
-        for (std::size_t r = 0; r < n; ++r) {
-            const qint64 s = column.slot(r);
-            if (s >= 0 && column.textAt(std::size_t(s)) == text)
-                out.set(r);
-        }
-    } else {
-        for (std::size_t r = 0; r < n; ++r)
-            if (column.value(r).equals(value))
-                out.set(r);
-    }
+    const EqualsTest equals(column, value);
+    BitVector out(column.recordCount());
+    for (std::size_t r = 0; r < column.recordCount(); ++r)
+        if (equals(r))
+            out.set(r);
     return out;
 }
 

@@ -46,6 +46,9 @@ public:
     // The order by the fields; no fields: the packet's order.
     std::shared_ptr<const RecordOrder> order(const std::vector<int>& fields) const;
     const EqualityIndex& equalityIndex(int field) const;
+    // Of the records, the one that comes first in the order by the fields;
+    // computes the order only where it must.
+    quint32 firstInOrder(const std::vector<int>& fields, const std::vector<quint32>& records) const;
     // Bit p is set where the record at position p of the order holds a value
     // equal to `value` (Value::equals).
     const BitVector& positionsEqualTo(const std::vector<int>& orderFields, int field, const Value& value) const;

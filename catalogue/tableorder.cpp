@@ -2,12 +2,30 @@
 
 #include "collation.h"
 
+#include <QHash>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <numeric>
 
 namespace kavinto {
+
+// A byte at a time, from the lowest.
+void radixSortHigh32(std::vector<quint64>& values) {
+    std::vector<quint64> sorted(values.size());
+    for (int shift = 32; shift < 64; shift += 8) {
+        std::size_t start[257] = {};
+        for (quint64 v : values)
+            ++start[((v >> shift) & 0xFF) + 1];
+        for (int b = 1; b <= 256; ++b)
+            start[b] += start[b - 1];
+        for (quint64 v : values)
+            sorted[start[(v >> shift) & 0xFF]++] = v;
+        values.swap(sorted);
+    }
+}
+
 namespace {
 
 // Slot numbers 0..n-1 sorted by `less` on their keys; equal keys by slot.
@@ -29,41 +47,86 @@ std::vector<quint32> sortedSlots(std::size_t n, const Key* keys, Less less) {
     return bySlot;
 }
 
+// Texts by collation. Equal texts share one sort key, so that each distinct
+// text is keyed once; the distinct keys are sorted, and the slots placed
+// by the rank of their key, in slot order among equals.
 std::vector<quint32> collatedSlots(const Column& column, const QLocale& locale) {
     const std::size_t n = column.valueCount();
+    // Equal texts found by sorting the slots by a hash of their text: linear,
+    // and reading memory in order.
+    std::vector<quint64> byHash(n);
+    for (std::size_t s = 0; s < n; ++s)
+        byHash[s] = quint64(quint32(qHash(column.textAt(s)))) << 32 | s;
+    radixSortHigh32(byHash);
+    std::vector<quint32> distinctOf(n);
+    std::vector<quint32> firstSlot;  // of each distinct text
+    for (std::size_t i = 0; i < n;) {
+        std::size_t end = i + 1;
+        while (end < n && byHash[end] >> 32 == byHash[i] >> 32)
+            ++end;
+        const std::size_t firstDistinct = firstSlot.size();
+        for (; i < end; ++i) {
+            const auto s = quint32(byHash[i]);
+            const QStringView text = column.textAt(s);
+            std::size_t d = firstDistinct;
+            while (d < firstSlot.size() && column.textAt(firstSlot[d]) != text)
+                ++d;
+            if (d == firstSlot.size())
+                firstSlot.push_back(s);
+            distinctOf[s] = quint32(d);
+        }
+    }
+    const std::size_t distinct = firstSlot.size();
     const Collation collation(locale);
     PodBuffer<char> keys;
-    std::vector<std::size_t> offsets(n);
-    for (std::size_t s = 0; s < n; ++s) {
-        offsets[s] = keys.size();
-        collation.appendKey(column.textAt(s), keys);
+    std::vector<std::size_t> offsets(distinct);
+    for (std::size_t d = 0; d < distinct; ++d) {
+        offsets[d] = keys.size();
+        collation.appendKey(column.textAt(firstSlot[d]), keys);
     }
-    // The first eight key bytes decide most comparisons without touching the keys.
+    // The first sixteen key bytes decide most comparisons without touching the keys.
     struct Entry {
-        quint64 prefix;
-        quint32 slot;
+        quint64 high;
+        quint64 low;
+        quint32 distinct;
     };
-    std::vector<Entry> entries(n);
-    for (std::size_t s = 0; s < n; ++s) {
-        const char* key = keys.data() + offsets[s];
-        quint64 prefix = 0;
+    std::vector<Entry> entries(distinct);
+    for (std::size_t d = 0; d < distinct; ++d) {
+        const char* key = keys.data() + offsets[d];
+        quint64 prefix[2] = {0, 0};
         bool ended = false;
-        for (int i = 0; i < 8; ++i) {
+        for (int i = 0; i < 16; ++i) {
             const quint8 b = ended ? 0 : static_cast<quint8>(key[i]);
             ended = ended || b == 0;
-            prefix = (prefix << 8) | b;
+            prefix[i / 8] = (prefix[i / 8] << 8) | b;
         }
-        entries[s] = {prefix, quint32(s)};
+        entries[d] = {prefix[0], prefix[1], quint32(d)};
     }
-    std::sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
-        if (a.prefix != b.prefix)
-            return a.prefix < b.prefix;
-        const int c = std::strcmp(keys.data() + offsets[a.slot], keys.data() + offsets[b.slot]);
-        return c != 0 ? c < 0 : a.slot < b.slot;
-    });
+    auto keyOf = [&](const Entry& e) { return keys.data() + offsets[e.distinct]; };
+    auto compare = [&](const Entry& a, const Entry& b) {
+        if (a.high != b.high)
+            return a.high < b.high ? -1 : 1;
+        if (a.low != b.low)
+            return a.low < b.low ? -1 : 1;
+        return std::strcmp(keyOf(a), keyOf(b));
+    };
+    std::sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) { return compare(a, b) < 0; });
+    // Texts whose keys are equal collate as equal: one rank.
+    std::vector<quint32> rankOf(distinct);
+    quint32 rank = 0;
+    for (std::size_t i = 0; i < distinct; ++i) {
+        if (i > 0 && compare(entries[i], entries[i - 1]) != 0)
+            ++rank;
+        rankOf[entries[i].distinct] = rank;
+    }
+    std::vector<quint32> start(std::size_t(rank) + 2, 0);
+    for (std::size_t s = 0; s < n; ++s)
+        ++start[rankOf[distinctOf[s]] + 1];
+    for (std::size_t r = 1; r < start.size(); ++r)
+        start[r] += start[r - 1];
     std::vector<quint32> bySlot(n);
-    for (std::size_t i = 0; i < n; ++i)
-        bySlot[i] = entries[i].slot;
+    for (std::size_t s = 0; s < n; ++s)
+        bySlot[start[rankOf[distinctOf[s]]]++] = quint32(s);
     return bySlot;
 }
 
@@ -161,6 +224,30 @@ std::vector<quint32> fieldOrder(const Column& column, const QLocale& locale) {
     for (quint32 s : bySlot)
         order.push_back(recordOfSlot[s]);
     return order;
+}
+
+quint32 firstInFieldOrder(const Column& column, const QLocale& locale, const std::vector<quint32>& records) {
+    if (column.valueKind() != Value::Kind::Text)
+        return fieldOrder(column, locale)[0];  // not reached for a text field's order
+    const Collation collation(locale);
+    PodBuffer<char> keys;
+    std::vector<std::size_t> offsets;
+    for (quint32 r : records) {
+        offsets.push_back(keys.size());
+        const qint64 slot = column.slot(r);
+        if (slot >= 0)
+            collation.appendKey(column.textAt(std::size_t(slot)), keys);
+    }
+    std::size_t best = 0;
+    for (std::size_t i = 1; i < records.size(); ++i) {
+        const bool nullI = column.isNull(records[i]), nullBest = column.isNull(records[best]);
+        int c = nullI == nullBest ? 0 : (nullI ? -1 : 1);
+        if (c == 0 && !nullI)
+            c = std::strcmp(keys.data() + offsets[i], keys.data() + offsets[best]);
+        if (c < 0 || (c == 0 && records[i] < records[best]))
+            best = i;
+    }
+    return records[best];
 }
 
 std::vector<quint32> combinedOrder(const Table& table, const std::vector<int>& fields,

@@ -61,8 +61,8 @@ int functionSearch(TClientDataSet& methods, TClientDataSet& functions, WorkingRe
     records.func2_id = functionId(functions, records.selection.func2);
     records.func3_id = functionId(functions, records.selection.func3);
 
-    FunctionHits& hits = records.hits;
-    hits = FunctionHits{};
+    records.hits = FunctionHits{};
+    BitVector hits;  // positions in the name order
     std::size_t hitCount = 0;
     std::shared_ptr<const RecordOrder> order;
     if (records.func1_id != kNothingChosen) {
@@ -71,24 +71,21 @@ int functionSearch(TClientDataSet& methods, TClientDataSet& functions, WorkingRe
         methods.GoFirst();
         if (k != 0 && !methods.AtEnd()) {
             order = methods.currentOrder();
-            const BitVector& serving = servingPositions(methods, k);
-            hits.positions = BitVector(serving.size(), true);
-            hits.positions.intersect(serving);
-            hitCount = hits.positions.count();
+            hits = servingPositions(methods, k);
+            hitCount = hits.count();
             if (hitCount > 0)
-                requireTexts(methods, *order, hits.positions);
+                requireTexts(methods, *order, hits);
         }
     }
     if (records.func2_id != kNothingChosen)
-        hitCount = narrow(methods, hits.positions, hitCount, records.func2_id);
+        hitCount = narrow(methods, hits, hitCount, records.func2_id);
     if (records.func3_id != kNothingChosen)
-        hitCount = narrow(methods, hits.positions, hitCount, records.func3_id);
+        hitCount = narrow(methods, hits, hitCount, records.func3_id);
 
     if (hitCount > 0) {
-        hits.table = methods.content();
-        hits.orderFields = methods.orderFields();
-        hits.records.reserve(hitCount);
-        hits.positions.forEachSet([&](std::size_t p) { hits.records.push_back(order->recordAt(p)); });
+        records.hits.table = methods.content();
+        records.hits.records.reserve(hitCount);
+        hits.forEachSet([&](std::size_t p) { records.hits.records.push_back(order->recordAt(p)); });
     }
     return int(hitCount);
 }

@@ -37,9 +37,7 @@ struct t_result {
 // mod_nev, held as record numbers rather than copied texts.
 struct FunctionHits {
     std::shared_ptr<const LoadedTable> table;
-    std::vector<int> orderFields;  // the order they stand in
-    BitVector positions;           // their places in that order
-    std::vector<quint32> records;  // their records, in that order
+    std::vector<quint32> records;
 };
 
 // The search's working records, alive for the whole run and overwritten by

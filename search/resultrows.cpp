@@ -38,7 +38,7 @@ ResultRow ResultRows::row(int r) const {
     cells[4] = t.value(record, m_fields.document).toText();
     for (int k = 1; k <= kFunctionCount; ++k) {
         const std::optional<QString>& name = m_names[std::size_t(k - 1)];
-        if (name && t.value(record, m_fields.flags[std::size_t(k - 1)]).equals(kServes))
+        if (name && EqualsTest(t.column(m_fields.flags[std::size_t(k - 1)]), kServes)(record))
             cells[3] += *name + QStringLiteral("; ");
     }
     return cells;
@@ -82,18 +82,16 @@ FilledRows fillResultRows(TClientDataSet& methods, TClientDataSet& functions, co
             }
     }
     // A function's name is looked up at the first row that serves it.
-    BitVector hitPositions = hits.positions;
-    hitPositions.buildRank();
     std::vector<std::pair<int, int>> firstUse;  // (row, k)
     for (int k = 1; k <= kFunctionCount; ++k) {
         if (fields.flags[std::size_t(k - 1)] < 0)
             continue;
-        const BitVector& serving = hits.table->positionsEqualTo(hits.orderFields, fields.flags[std::size_t(k - 1)], kServes);
-        BitVector both = hits.positions;
-        both.intersect(serving);
-        const std::size_t p = both.findNext(0);
-        if (p < both.size())
-            firstUse.emplace_back(int(hitPositions.rank(p)) + 1, k);
+        const EqualsTest serves(table.column(fields.flags[std::size_t(k - 1)]), kServes);
+        for (int r = 1; r <= hitCount && failure.before(r, 2 + k); ++r)
+            if (serves(hits.records[std::size_t(r - 1)])) {
+                firstUse.emplace_back(r, k);
+                break;
+            }
     }
     std::sort(firstUse.begin(), firstUse.end());
     ResultRows::FunctionNames names;

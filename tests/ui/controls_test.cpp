@@ -105,6 +105,48 @@ private slots:
         QVERIFY(log.empty());
     }
 
+    // Rows served on demand keep the rules of texts stored per cell.
+    void servedRowsBehaveAsWrittenCells() {
+        struct Numbered : GridRows {
+            Numbered(int first, int last, QString tag, int* made) : f(first), l(last), t(std::move(tag)), m(made) {}
+            int firstRow() const override { return f; }
+            int lastRow() const override { return l; }
+            QStringList cells(int row) const override {
+                ++*m;
+                return {t, QStringLiteral("%1.").arg(row)};
+            }
+            std::shared_ptr<const GridRows> slice(int first, int last) const override {
+                return std::make_shared<Numbered>(first, last, t, m);
+            }
+            int f, l;
+            QString t;
+            int* m;
+        };
+        int made = 0;
+        auto g = grid(2);
+        g->setCells(1, 5, QStringLiteral("old"));
+        g->setCells(3, 5, QStringLiteral("kept?"));
+        g->setRowCount(300001);
+        g->setRows(1, 300000, std::make_shared<Numbered>(1, 300000, QStringLiteral("a"), &made));
+        g->repaint();
+        QVERIFY(made > 0 && made < 40);  // only the rows in view were made
+        QCOMPARE(g->Cells(1, 5), QStringLiteral("5."));
+        QCOMPARE(g->Cells(3, 5), QString());  // the whole row was written
+        g->setCells(1, 7, QString());         // a write over a served cell stands
+        QCOMPARE(g->Cells(1, 7), QString());
+        g->setRowCount(2);
+        g->setRows(1, 3, std::make_shared<Numbered>(1, 3, QStringLiteral("b"), &made));
+        g->setRowCount(10);
+        QCOMPARE(g->Cells(0, 3), QStringLiteral("b"));
+        QCOMPARE(g->Cells(0, 4), QStringLiteral("a"));  // rows beyond the new run keep their texts
+        QCOMPARE(g->Cells(1, 299999), QStringLiteral("299999."));
+        QCOMPARE(g->Cells(1, 7), QString());
+        g->setRows(2, 299999, nullptr);
+        QCOMPARE(g->Cells(0, 2), QString());
+        QCOMPARE(g->Cells(0, 300000), QStringLiteral("a"));
+        QCOMPARE(g->Cells(0, 1), QStringLiteral("b"));
+    }
+
     void hiddenColumnsKeepTheirTexts() {
         StringGrid g(5, 3);
         g.setColWidths(0, 0);

@@ -1,0 +1,79 @@
+#include "sqliteanchor.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <sqlite3.h>
+
+#include <stdexcept>
+
+namespace kavinto::bench {
+
+void SqliteAnchor::exec(const char* sql) const {
+    char* error = nullptr;
+    if (sqlite3_exec(m_db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+        const std::string message = error ? error : "unknown";
+        sqlite3_free(error);
+        throw std::runtime_error("sqlite: " + message);
+    }
+}
+
+SqliteAnchor::SqliteAnchor(const Table& methods) {
+    if (sqlite3_open(":memory:", &m_db) != SQLITE_OK)
+        throw std::runtime_error("sqlite: cannot open a database in memory");
+    QByteArray create = "CREATE TABLE methods (mod_id INTEGER, mod_nev TEXT, mod_fajl TEXT";
+    QByteArray insert = "INSERT INTO methods VALUES (?, ?, ?";
+    for (int k = 1; k <= 17; ++k) {
+        create += ", mod_fun_" + QByteArray::number(k) + " INTEGER";
+        insert += ", ?";
+    }
+    exec(create + ")");
+    exec("BEGIN");
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(m_db, insert + ")", -1, &statement, nullptr);
+    for (std::size_t r = 0; r < methods.recordCount(); ++r) {
+        sqlite3_bind_int64(statement, 1, methods.value(r, 0).toInteger());
+        const QByteArray name = methods.value(r, 1).toText().toUtf8();
+        const QByteArray file = methods.value(r, 2).toText().toUtf8();
+        sqlite3_bind_text(statement, 2, name.constData(), int(name.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(statement, 3, file.constData(), int(file.size()), SQLITE_TRANSIENT);
+        for (int k = 1; k <= 17; ++k)
+            sqlite3_bind_int64(statement, 3 + k, methods.value(r, 2 + k).toInteger());
+        sqlite3_step(statement);
+        sqlite3_reset(statement);
+    }
+    sqlite3_finalize(statement);
+    exec("COMMIT");
+}
+
+SqliteAnchor::~SqliteAnchor() { sqlite3_close(m_db); }
+
+void SqliteAnchor::useIndexes(Indexes indexes) {
+    exec("DROP INDEX IF EXISTS by_name");
+    for (int k = 1; k <= 17; ++k)
+        exec("DROP INDEX IF EXISTS by_fun_" + QByteArray::number(k));
+    if (indexes == Indexes::Name)
+        exec("CREATE INDEX by_name ON methods (mod_nev)");
+    if (indexes == Indexes::PerFlag)
+        for (int k = 1; k <= 17; ++k)
+            exec("CREATE INDEX by_fun_" + QByteArray::number(k) + " ON methods (mod_fun_" + QByteArray::number(k) + ")");
+    exec("ANALYZE");
+}
+
+std::vector<qint64> SqliteAnchor::query(const std::vector<int>& functions) const {
+    QByteArray sql = "SELECT mod_id, mod_nev FROM methods WHERE ";
+    for (std::size_t i = 0; i < functions.size(); ++i)
+        sql += (i ? " AND mod_fun_" : "mod_fun_") + QByteArray::number(functions[i]) + "=1";
+    sql += " ORDER BY mod_nev";
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(m_db, sql.constData(), -1, &statement, nullptr);
+    std::vector<qint64> ids;
+    while (sqlite3_step(statement) == SQLITE_ROW) {
+        ids.push_back(sqlite3_column_int64(statement, 0));
+        sqlite3_column_text(statement, 1);
+    }
+    sqlite3_finalize(statement);
+    return ids;
+}
+
+}  // namespace kavinto::bench

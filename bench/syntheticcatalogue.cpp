@@ -1,0 +1,109 @@
+#include "syntheticcatalogue.h"
+
+#include "choicelists.h"
+#include "packetwriter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <random>
+
+namespace kavinto::bench {
+namespace {
+
+const char16_t* const kWords[] = {
+    u"ötlet",   u"börze",     u"csoport",  u"munka",    u"vita",       u"szerep",   u"játék",   u"gyakorlás",
+    u"kerek",   u"asztal",    u"értékelés", u"összegzés", u"mozaik",   u"páros",    u"kérdés",  u"válasz",
+    u"tükör",   u"fürt",      u"szó",      u"kártya",   u"térkép",     u"gondolat", u"forgó",   u"színpad",
+    u"napló",   u"projekt",   u"interjú",  u"rejtvény", u"kvíz",       u"dráma",    u"óra",     u"könyv",
+    u"levél",   u"híd",       u"kör",      u"lánc",     u"fa",         u"ház",      u"plakát",  u"zsákutca",
+    u"Ábécé",   u"Élménykör", u"Ősz",      u"Újság",    u"Íróasztal",  u"Óriás",    u"Ügyes",   u"Csend",
+    u"Gyűjtő",  u"Nyitó",     u"Szabály",  u"Zöld",     u"Tanulás",    u"Mérleg",   u"Hálózat", u"Dzsungel",
+};
+
+Column column(const QString& name, FieldType type, int width = 0) { return Column(FieldDef{name, type, width, {}, 0}); }
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+}  // namespace
+
+const std::array<QString, 17>& functionNames() {
+    static const std::array<QString, 17> names = {
+        QStringLiteral("Ráhangolódás"), QStringLiteral("Motiváció"),    QStringLiteral("Ismétlés"),
+        QStringLiteral("Új ismeret"),   QStringLiteral("Gyakorlás"),     QStringLiteral("Alkalmazás"),
+        QStringLiteral("Rendszerezés"), QStringLiteral("Ellenőrzés"),    QStringLiteral("Értékelés"),
+        QStringLiteral("Differenciálás"), QStringLiteral("Csoportalakítás"), QStringLiteral("Együttműködés"),
+        QStringLiteral("Kommunikáció"), QStringLiteral("Kreativitás"),   QStringLiteral("Problémamegoldás"),
+        QStringLiteral("Reflexió"),     QStringLiteral("Lezárás")};
+    return names;
+}
+
+Table syntheticMethods(std::size_t count, quint64 seed) {
+    std::mt19937_64 rng(seed);
+    std::uniform_int_distribution<int> wordCount(2, 4);
+    std::uniform_int_distribution<int> word(0, int(std::size(kWords)) - 1);
+    std::bernoulli_distribution serves(0.3);
+    std::vector<Column> columns;
+    columns.push_back(column(QStringLiteral("mod_id"), FieldType::Int32));
+    columns.push_back(column(QStringLiteral("mod_nev"), FieldType::String, 100));
+    columns.push_back(column(QStringLiteral("mod_fajl"), FieldType::String, 20));
+    for (int k = 1; k <= 17; ++k)
+        columns.push_back(column(QStringLiteral("mod_fun_%1").arg(k), FieldType::Int32));
+    QString name;
+    for (std::size_t r = 0; r < count; ++r) {
+        name.clear();
+        for (int w = wordCount(rng); w > 0; --w) {
+            if (!name.isEmpty())
+                name += u' ';
+            name += QString::fromUtf16(kWords[word(rng)]);
+        }
+        for (Column& c : columns)
+            c.beginValue(r);
+        columns[0].pushInt32(qint32(r + 1));
+        columns[1].pushText(name);
+        columns[2].pushText(QStringLiteral("m%1.pdf").arg(r + 1));
+        for (int k = 1; k <= 17; ++k)
+            columns[std::size_t(2 + k)].pushInt32(serves(rng) ? 1 : 0);
+    }
+    for (Column& c : columns)
+        c.finish(count);
+    Table t(std::move(columns), count);
+    t.lcid = 1038;
+    return t;
+}
+
+Table syntheticFunctions() {
+    std::vector<Column> columns;
+    columns.push_back(column(QStringLiteral("fun_id"), FieldType::Int32));
+    columns.push_back(column(QStringLiteral("fun_nev"), FieldType::String, 100));
+    for (std::size_t k = 0; k < 17; ++k) {
+        columns[0].beginValue(k);
+        columns[0].pushInt32(qint32(k + 1));
+        columns[1].beginValue(k);
+        columns[1].pushText(functionNames()[k]);
+    }
+    for (Column& c : columns)
+        c.finish(17);
+    Table t(std::move(columns), 17);
+    t.lcid = 1038;
+    return t;
+}
+
+void writeSyntheticCatalogue(const QString& dir, std::size_t count) {
+    const QDir d(dir);
+    d.mkpath(QStringLiteral("data"));
+    const QString methods = d.filePath(kMethodsFile);
+    if (!QFileInfo::exists(methods))
+        writeFile(methods, compressCatalogueFile(encodeBinaryPacket(syntheticMethods(count))));
+    const QString functions = d.filePath(kFunctionsFile);
+    if (!QFileInfo::exists(functions))
+        writeFile(functions, compressCatalogueFile(encodeBinaryPacket(syntheticFunctions())));
+}
+
+}  // namespace kavinto::bench

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "table.h"
+
+#include <QString>
+
+#include <array>
+
+namespace kavinto::bench {
+
+// The 17 function names of the synthetic catalogues.
+const std::array<QString, 17>& functionNames();
+
+// A deterministic catalogue of `count` methods: ids 1..count, names of two
+// to four accented words, documents "m<id>.pdf", and each of the 17 flags
+// set with probability 0.3.
+Table syntheticMethods(std::size_t count, quint64 seed = 20261209);
+Table syntheticFunctions();
+
+// Writes DIR/data/kavinto_modszerek.cds and DIR/data/kavinto_funkciok.cds
+// with the catalogue writer, unless they are there already.
+void writeSyntheticCatalogue(const QString& dir, std::size_t count);
+
+}  // namespace kavinto::bench
