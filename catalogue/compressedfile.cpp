@@ -163,8 +163,12 @@ StreamInspection inspectStream(QIODevice& source) {
     Inflater inflater(source);
     std::array<char, 64 * 1024> sink;
     try {
-        for (std::size_t got; (got = inflater.read(sink.data(), sink.size())) > 0;)
+        for (std::size_t got; (got = inflater.read(sink.data(), sink.size())) > 0;) {
+            if (out.inflatedBytes == 0 && got >= 4)
+                out.declaredLength = qint32(quint32(quint8(sink[0])) | quint32(quint8(sink[1])) << 8 |
+                                            quint32(quint8(sink[2])) << 16 | quint32(quint8(sink[3])) << 24);
             out.inflatedBytes += qint64(got);
+        }
     } catch (const Error&) {
         const char* message = inflater.zlibMessage();
         // A wrong check value is found only after all the data has come out.

@@ -50,6 +50,7 @@ void openCatalogueFile(QFile& file);
 // What the stream of a catalogue file holds beyond what loading reads.
 struct StreamInspection {
     qint64 inflatedBytes = 0;          // everything the stream yields
+    qint64 declaredLength = -1;        // the packet length its first 4 bytes give
     bool ended = false;                // the stream reached its end
     bool checkValueMatches = true;     // its Adler-32 check value, where it ended
     qint64 bytesAfterStream = 0;       // file bytes after the stream's end

@@ -52,7 +52,7 @@ TEST(Pack, RoundTripsHungarianNamesExactly) {
     TClientDataSet m(QStringLiteral("MClientData"));
     LoadDataset(m, dir.path(QStringLiteral("out/data/kavinto_modszerek.cds")));
     const QString dump = dumpTable(m, DumpFormat::Csv);
-    EXPECT_TRUE(dump.contains(QStringLiteral("mod_nev,string,23,,\n"))) << dump.toStdString();
+    EXPECT_TRUE(dump.contains(QStringLiteral("mod_nev,string,100,,\n"))) << dump.toStdString();
     EXPECT_TRUE(dump.contains(QStringLiteral("\n1,Ötletbörze,otletborze.pdf,1,1,0,")));
     EXPECT_TRUE(dump.contains(QStringLiteral("\n2,\"Árvíztűrő, tükörfúrógép\",arviz.pdf,0,")));
     EXPECT_EQ(m.lcid(), 1038);
@@ -60,7 +60,7 @@ TEST(Pack, RoundTripsHungarianNamesExactly) {
     TClientDataSet f(QStringLiteral("FClientData"));
     LoadDataset(f, dir.path(QStringLiteral("out/data/kavinto_funkciok.cds")));
     EXPECT_EQ(dumpTable(f, DumpFormat::Csv),
-              QStringLiteral("field,type,width,subtype,attributes\nfun_id,i4,,,\nfun_nev,string,12,,\n\n"
+              QStringLiteral("field,type,width,subtype,attributes\nfun_id,i4,,,\nfun_nev,string,100,,\n\n"
                              "fun_id,fun_nev\n1,Ráhangolódás\n2,Motiváció\n3,Ellenőrzés\n"));
 }
 
@@ -90,6 +90,11 @@ TEST(Pack, RefusesNamingFileLineAndColumnAndWritesNothing) {
          "%F: line 2, column fun_nev: '\u2713 pipa' holds a character that windows-1250 cannot hold"},
         {"empty name", methodsHeader() + "1,,vita.pdf" + flags("") + "\n", kFunctions,
          "%M: line 2, column mod_nev: the name is empty"},
+        {"NUL inside a name", methodsHeader() + QByteArray("1,Vi\0ta,vita.pdf", 16) + flags("") + "\n", kFunctions,
+         "%M: line 2, column mod_nev: 'Vi\\x00ta' holds a NUL character, which a catalogue text cannot hold"},
+        {"name of 65,536 bytes", methodsHeader() + "1," + QByteArray(65536, 'a') + ",vita.pdf" + flags("") + "\n",
+         kFunctions,
+         "%M: line 2, column mod_nev: the text is 65536 bytes long, more than the 65535 a catalogue text can hold"},
     };
     for (const Case& c : cases) {
         ScratchDir dir;

@@ -3,10 +3,12 @@
 #include "casefold.h"
 #include "choicelists.h"
 #include "clientdataset.h"
+#include "compressedfile.h"
 #include "documentpath.h"
 #include "error.h"
 
 #include <QDir>
+#include <QFile>
 #include <QHash>
 
 namespace kavinto {
@@ -42,11 +44,36 @@ private:
         }
         try {
             open(table, m_dir.filePath(file));
-            return true;
         } catch (const Error& e) {
             report(file, QStringLiteral("does not load: ") + e.message());
             return false;
         }
+        checkStream(file);
+        return true;
+    }
+
+    // Loading reads no further than the packet: whatever the stream holds
+    // after it, and its check value, are read here.
+    void checkStream(const QString& file) {
+        QFile f(m_dir.filePath(file));
+        try {
+            openCatalogueFile(f);
+        } catch (const Error& e) {
+            report(file, e.message());
+            return;
+        }
+        const StreamInspection s = inspectStream(f);
+        if (!s.problem.isEmpty())
+            report(file, QStringLiteral("past the packet, %1").arg(s.problem));
+        else if (!s.ended)
+            report(file, QStringLiteral("the file ends inside the compressed stream, after the packet"));
+        if (!s.checkValueMatches)
+            report(file, QStringLiteral("the compressed stream's Adler-32 check value is wrong: the file is corrupt"));
+        if (s.bytesAfterStream > 0)
+            report(file, QStringLiteral("%1 bytes follow the compressed stream").arg(s.bytesAfterStream));
+        const qint64 after = s.inflatedBytes - 4 - s.declaredLength;
+        if (s.declaredLength > 0 && after > 0)
+            report(file, QStringLiteral("the stream holds %1 bytes after the packet").arg(after));
     }
 
     bool hasField(const TClientDataSet& t, const QString& name) const {

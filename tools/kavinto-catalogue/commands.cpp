@@ -6,6 +6,8 @@
 #include "error.h"
 #include "pack.h"
 
+#include <new>
+
 namespace kavinto {
 namespace {
 
@@ -110,6 +112,12 @@ int runCatalogueCommand(const QStringList& args, QTextStream& out, QTextStream& 
         }
     } catch (const Error& e) {
         err << e.message() << '\n';
+        return 1;
+    } catch (const std::bad_alloc&) {
+        err << "Out of memory while expanding memory stream\n";
+        return 1;
+    } catch (const std::exception& e) {
+        err << e.what() << '\n';
         return 1;
     }
     return usage(err, QStringLiteral("unknown command '%1'").arg(command));

@@ -3,6 +3,7 @@
 #include "choicelists.h"
 #include "error.h"
 #include "packetwriter.h"
+#include "quoted.h"
 
 #include <QDir>
 #include <QSaveFile>
@@ -13,6 +14,9 @@ namespace kavinto {
 namespace {
 
 constexpr int kFunctionCount = 17;
+constexpr qsizetype kMaxTextBytes = 0xFFFF;
+// The width the catalogue's text fields are declared with, unless a text is longer.
+constexpr int kDeclaredWidth = 100;
 
 QString flagColumn(int k) { return QStringLiteral("mod_fun_%1").arg(k); }
 
@@ -38,7 +42,7 @@ qint32 requireId(const CsvTable& t, const CsvTable::Row& row, int column, const 
     bool ok = false;
     const qint32 id = text.toInt(&ok);
     if (!ok)
-        refuse(t, row.line, name, QStringLiteral("'%1' is not an integer").arg(text));
+        refuse(t, row.line, name, QStringLiteral("%1 is not an integer").arg(quoted(text)));
     return id;
 }
 
@@ -50,12 +54,19 @@ QString requireText(const CsvTable& t, const CsvTable::Row& row, int column, con
     QStringEncoder encoder("windows-1250", QStringEncoder::Flag::Stateless);
     const QByteArray bytes = encoder.encode(text);
     if (encoder.hasError() || QStringDecoder("windows-1250").decode(bytes) != text)
-        refuse(t, row.line, name, QStringLiteral("'%1' holds a character that windows-1250 cannot hold").arg(text));
+        refuse(t, row.line, name, QStringLiteral("%1 holds a character that windows-1250 cannot hold").arg(quoted(text)));
+    // A catalogue reader ends a text at a NUL, and a text field holds at most 65,535 bytes.
+    if (text.contains(QChar(0)))
+        refuse(t, row.line, name, QStringLiteral("%1 holds a NUL character, which a catalogue text cannot hold").arg(quoted(text)));
+    if (bytes.size() > kMaxTextBytes)
+        refuse(t, row.line, name, QStringLiteral("the text is %1 bytes long, more than the %2 a catalogue text can hold")
+                                      .arg(bytes.size())
+                                      .arg(kMaxTextBytes));
     return text;
 }
 
 FieldDef textField(const QString& name, const std::vector<Record>& records, std::size_t index) {
-    FieldDef f{name, FieldType::String, 1, {}, 0};
+    FieldDef f{name, FieldType::String, kDeclaredWidth, {}, 0};
     for (const Record& r : records)
         f.width = std::max<int>(f.width, int(r[index].textValue().size()));
     return f;
@@ -86,7 +97,7 @@ Packet methodsPacket(const CsvTable& t) {
         for (int k = 1; k <= kFunctionCount; ++k) {
             const QString flag = cell(row, flagCols[std::size_t(k - 1)]);
             if (!flag.isEmpty() && flag != QLatin1String("0") && flag != QLatin1String("1"))
-                refuse(t, row.line, flagColumn(k), QStringLiteral("the flag '%1' is not 0, 1 or empty").arg(flag));
+                refuse(t, row.line, flagColumn(k), QStringLiteral("the flag %1 is not 0, 1 or empty").arg(quoted(flag)));
             r.push_back(Value::integer(flag == QLatin1String("1") ? 1 : 0));
         }
         p.records.push_back(std::move(r));
