@@ -1,10 +1,14 @@
 #include "check.h"
 #include "commands.h"
 #include "packetbuilder.h"
+#include "packetwriter.h"
 
 #include <QDir>
+#include <QFile>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using namespace kavinto;
 using namespace kavinto::test;
@@ -44,6 +48,21 @@ TEST(DumpCommand, PrintsTheLoadersMessageOnFailure) {
     EXPECT_EQ(run({QStringLiteral("dump")}).code, 2);
     EXPECT_EQ(run({QStringLiteral("frobnicate")}).code, 2);
     EXPECT_EQ(run({QStringLiteral("--help")}).code, 0);
+}
+
+TEST(DumpCommand, EndsInAMessageWhereItCannotRead) {
+    ScratchDir dir;
+    const QString pipe = dir.path(QStringLiteral("pipe.cds"));
+    ASSERT_EQ(mkfifo(pipe.toLocal8Bit().constData(), 0600), 0);
+    CommandResult r = run({QStringLiteral("dump"), pipe});  // must not wait for a writer
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.endsWith(QStringLiteral("pipe.cds\". Not a regular file\n"))) << r.err.toStdString();
+    // A bare packet larger than the packet size limit (a sparse file).
+    QFile huge(dir.write(QStringLiteral("huge.cds"), QByteArray("\x96\x19\xE0\xBD", 4)));
+    ASSERT_TRUE(huge.resize(qint64(600) << 20));
+    r = run({QStringLiteral("dump"), huge.fileName()});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, QStringLiteral("Out of memory while expanding memory stream\n"));
 }
 
 TEST(DumpCommand, SameTableInEitherEncodingDumpsTheSame) {
@@ -108,4 +127,30 @@ TEST(CheckCommand, MissingAndUnloadableFiles) {
     ASSERT_EQ(problems.size(), 2);
     EXPECT_TRUE(problems[0].endsWith(QStringLiteral("kavinto_funkciok.cds: does not load: Error")));
     EXPECT_TRUE(problems[1].endsWith(QStringLiteral("kavinto_modszerek.cds: the file is missing")));
+}
+
+TEST(CheckCommand, FindsWhatLoadingDoesNotRead) {
+    const QByteArray packet = encodeBinaryPacket(table({"fun_id:i4", "fun_nev"}, {{"1", "a"}}));
+    const QByteArray body = le32(quint32(packet.size())) + packet;
+    // Loading stops after the packet, before the check value: a long tail keeps it from the stream's end.
+    QByteArray badCheck = zlibStream(body + QByteArray(100000, 't'));
+    badCheck[badCheck.size() - 1] = char(badCheck[badCheck.size() - 1] ^ 1);
+    struct Case {
+        const char* what;
+        QByteArray file;
+        const char* problem;
+    };
+    const std::vector<Case> cases = {
+        {"wrong check value", badCheck, "the compressed stream's Adler-32 check value is wrong: the file is corrupt"},
+        {"bytes after the stream", zlibStream(body) + "xyz", "3 bytes follow the compressed stream"},
+        {"inflated bytes after the packet", zlibStream(body + "tail"), "the stream holds 4 bytes after the packet"},
+    };
+    for (const Case& c : cases) {
+        ScratchDir dir;
+        dir.write(QStringLiteral("data/kavinto_funkciok.cds"), c.file);
+        dir.write(QStringLiteral("data/kavinto_modszerek.cds"), catalogueFile(methods({})));
+        const CommandResult r = run({QStringLiteral("check"), dir.path(QStringLiteral("."))});
+        EXPECT_EQ(r.code, 1) << c.what;
+        EXPECT_TRUE(r.out.contains(QStringLiteral("kavinto_funkciok.cds: ") + QString::fromUtf8(c.problem))) << r.out.toStdString();
+    }
 }

@@ -5,6 +5,7 @@
 #include "dump.h"
 #include "error.h"
 #include "pack.h"
+#include "unpack.h"
 
 #include <new>
 
@@ -21,6 +22,9 @@ const char kUsage[] =
     "      Function columns: fun_id, fun_nev.\n"
     "  kavinto-catalogue check DIR\n"
     "      Load DIR's catalogue as the program does and list every problem.\n"
+    "  kavinto-catalogue unpack DIR --out FOLDER [--force]\n"
+    "      Write FOLDER/methods.csv and FOLDER/functions.csv back from DIR's catalogue,\n"
+    "      as pack reads them; --force replaces files already there.\n"
     "  kavinto-catalogue --help | --version\n";
 
 int usage(QTextStream& err, const QString& problem) {
@@ -74,6 +78,31 @@ int pack(const QStringList& args, QTextStream& out, QTextStream& err) {
     return 0;
 }
 
+int unpack(const QStringList& args, QTextStream& out, QTextStream& err) {
+    QString dir, folder;
+    bool force = false;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--force")) {
+            force = true;
+        } else if (args[i] == QLatin1String("--out")) {
+            if (i + 1 >= args.size())
+                return usage(err, QStringLiteral("--out needs a folder"));
+            folder = args[++i];
+        } else if (dir.isEmpty()) {
+            dir = args[i];
+        } else {
+            return usage(err, QStringLiteral("unpack takes one catalogue folder"));
+        }
+    }
+    if (dir.isEmpty() || folder.isEmpty())
+        return usage(err, QStringLiteral("unpack needs a catalogue folder and --out"));
+    const QStringList notes = unpackCatalogue(dir, folder, force);
+    for (const QString& n : notes)
+        out << n << '\n';
+    out << "wrote " << folder << "/methods.csv and " << folder << "/functions.csv\n";
+    return 0;
+}
+
 int check(const QStringList& args, QTextStream& out) {
     const QStringList problems = checkCatalogue(args.value(0));
     for (const QString& p : problems)
@@ -105,6 +134,8 @@ int runCatalogueCommand(const QStringList& args, QTextStream& out, QTextStream& 
             return dump(rest, out, err);
         if (command == QLatin1String("pack"))
             return pack(rest, out, err);
+        if (command == QLatin1String("unpack"))
+            return unpack(rest, out, err);
         if (command == QLatin1String("check")) {
             if (rest.size() != 1)
                 return usage(err, QStringLiteral("check takes one folder"));

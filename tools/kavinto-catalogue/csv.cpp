@@ -3,6 +3,7 @@
 #include "error.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 
 namespace kavinto {
@@ -40,6 +41,10 @@ int CsvTable::column(const QString& name) const {
 
 CsvTable readCsvFile(const QString& path) {
     QFile file(path);
+    // A pipe or a device would block the open or never end: only files are read.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        throw Error(QStringLiteral("%1: not a regular file").arg(path));
     if (!file.open(QIODevice::ReadOnly))
         throw Error(QStringLiteral("%1: %2").arg(path, file.errorString()));
     return parseCsv(file.readAll(), path);

@@ -1,0 +1,134 @@
+#include "unpack.h"
+
+#include "choicelists.h"
+#include "clientdataset.h"
+#include "compressedfile.h"
+#include "csv.h"
+#include "error.h"
+#include "pack.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace kavinto {
+namespace {
+
+QString csvCell(const QString& text) {
+    const bool plain = !text.contains(QLatin1Char(';')) && !text.contains(QLatin1Char('"')) &&
+                       !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')) &&
+                       !text.contains(QLatin1Char(','));
+    if (plain)
+        return text;
+    QString quoted = text;
+    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+struct Column {
+    QString name;
+    int field;  // -1 where the table lacks it
+    FieldType packs;
+};
+
+// One table as CSV text: the catalogue's columns, then the table's other fields.
+QByteArray tableCsv(const TClientDataSet& table, const QString& file, const std::vector<std::pair<QString, FieldType>>& own,
+                    QStringList& notes) {
+    const std::shared_ptr<const LoadedTable> content = table.content();
+    const Table& t = content->table();
+    std::vector<Column> columns;
+    std::vector<bool> taken(std::size_t(t.fieldCount()), false);
+    for (const auto& [name, type] : own) {
+        const int field = t.fieldIndex(name);
+        columns.push_back({name, field, type});
+        if (field < 0) {
+            notes << QStringLiteral("%1: the table has no field %2; its column is left empty").arg(file, name);
+            continue;
+        }
+        taken[std::size_t(field)] = true;
+        if (t.field(field).type != type)
+            notes << QStringLiteral("%1: %2 is a %3 field; pack writes it as %4")
+                         .arg(file, name, fieldTypeName(t.field(field).type), fieldTypeName(type));
+    }
+    QStringList extra;
+    for (int f = 0; f < t.fieldCount(); ++f)
+        if (!taken[std::size_t(f)]) {
+            columns.push_back({t.field(f).name, f, t.field(f).type});
+            extra << t.field(f).name;
+        }
+    if (!extra.isEmpty())
+        notes << QStringLiteral("%1: kept the further fields %2 in further columns; pack does not write them")
+                     .arg(file, extra.join(QStringLiteral(", ")));
+
+    QString text = QStringLiteral("\uFEFF");
+    QStringList header;
+    for (const Column& c : columns)
+        header << csvCell(c.name);
+    text += header.join(QLatin1Char(';')) + QStringLiteral("\r\n");
+    for (std::size_t r = 0; r < t.recordCount(); ++r) {
+        QStringList cells;
+        for (const Column& c : columns) {
+            const Value v = c.field < 0 ? Value() : t.value(r, c.field);
+            const QString cell = v.isNull() ? QString() : v.toText();
+            if (c.packs == FieldType::String && cell != cell.trimmed() && cells.size() < int(own.size()))
+                notes << QStringLiteral("%1: record %2: %3 has spaces at its ends, which pack removes").arg(file).arg(r + 1).arg(c.name);
+            cells << csvCell(cell);
+        }
+        text += cells.join(QLatin1Char(';')) + QStringLiteral("\r\n");
+    }
+    return text.toUtf8();
+}
+
+TClientDataSet loaded(const QString& path, const QString& name) {
+    TClientDataSet table(name);
+    LoadDataset(table, path);
+    return table;
+}
+
+}  // namespace
+
+QStringList unpackCatalogue(const QString& dir, const QString& outDir, bool overwrite) {
+    const QDir in(dir), out(outDir);
+    const QString methodsCsv = out.filePath(QStringLiteral("methods.csv"));
+    const QString functionsCsv = out.filePath(QStringLiteral("functions.csv"));
+    if (!overwrite)
+        for (const QString& f : {methodsCsv, functionsCsv})
+            if (QFileInfo::exists(f))
+                throw Error(QStringLiteral("%1: the file exists; --force replaces it").arg(f));
+
+    std::vector<std::pair<QString, FieldType>> methodColumns = {{QStringLiteral("mod_id"), FieldType::Int32},
+                                                                {QStringLiteral("mod_nev"), FieldType::String},
+                                                                {QStringLiteral("mod_fajl"), FieldType::String}};
+    for (int k = 1; k <= 17; ++k)
+        methodColumns.push_back({QStringLiteral("mod_fun_%1").arg(k), FieldType::Int32});
+    QStringList notes;
+    const QByteArray methods = tableCsv(loaded(in.filePath(kMethodsFile), QStringLiteral("MClientData")),
+                                        QStringLiteral("methods.csv"), methodColumns, notes);
+    const QByteArray functions = tableCsv(loaded(in.filePath(kFunctionsFile), QStringLiteral("FClientData")),
+                                          QStringLiteral("functions.csv"),
+                                          {{QStringLiteral("fun_id"), FieldType::Int32}, {QStringLiteral("fun_nev"), FieldType::String}},
+                                          notes);
+    // What pack would refuse in these files, said now rather than at packing.
+    try {
+        methodsPacket(parseCsv(methods, QStringLiteral("methods.csv")));
+    } catch (const Error& e) {
+        notes << QStringLiteral("pack will refuse %1").arg(e.message());
+    }
+    try {
+        functionsPacket(parseCsv(functions, QStringLiteral("functions.csv")));
+    } catch (const Error& e) {
+        notes << QStringLiteral("pack will refuse %1").arg(e.message());
+    }
+
+    if (!out.mkpath(QStringLiteral(".")))
+        throw Error(QStringLiteral("%1: the folder cannot be created").arg(outDir));
+    QSaveFile methodsFile(methodsCsv), functionsFile(functionsCsv);
+    for (auto [file, bytes] : {std::pair{&methodsFile, &methods}, std::pair{&functionsFile, &functions}})
+        if (!file->open(QIODevice::WriteOnly) || file->write(*bytes) != bytes->size())
+            throw Error(QStringLiteral("%1: %2").arg(file->fileName(), file->errorString()));
+    if (!methodsFile.commit() || !functionsFile.commit())
+        throw Error(QStringLiteral("%1: the CSV files could not be written").arg(outDir));
+    return notes;
+}
+
+}  // namespace kavinto
