@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QString>
+#include <QMessageBox>
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 namespace kavinto {
 
@@ -23,8 +25,11 @@ QString applicationTitle(const QString& executablePath);
 // and its last character sorts after ".".
 QString errorBoxText(const QString& message);
 
-// Shows the modal error box: the text, the application's title as caption,
-// an error icon and one OK button. Tests replace the presenter.
+// The modal error box: the text, the application's title as caption, an
+// error icon and one OK button; never narrower than its caption needs.
+std::unique_ptr<QMessageBox> makeErrorBox(const QString& caption, const QString& text, QWidget* parent);
+
+// Shows the modal error box. Tests replace the presenter.
 using ErrorBoxPresenter = std::function<void(const QString& caption, const QString& text)>;
 void showErrorBox(const QString& message);
 ErrorBoxPresenter setErrorBoxPresenter(ErrorBoxPresenter presenter);

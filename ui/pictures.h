@@ -6,7 +6,7 @@ namespace kavinto {
 
 // The pictures embedded with the program (assets/), read through Qt's
 // image readers: the JPEG banner and splash picture, the button bitmaps
-// and the document icon.
+// (their bottom-left pixel's colour transparent) and the document icon.
 QPixmap bannerPicture();
 QPixmap splashPicture();
 QPixmap exitPicture();

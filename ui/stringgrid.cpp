@@ -17,6 +17,22 @@ quint64 cellKey(int col, int row) { return (quint64(quint32(col)) << 32) | quint
 
 }  // namespace
 
+QStringList linesAtSpaces(const QString& text, const QFontMetrics& metrics, int width) {
+    QStringList lines;
+    QString line;
+    for (const QString& word : text.split(QLatin1Char(' '))) {
+        const QString longer = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+        if (line.isEmpty() || metrics.horizontalAdvance(longer) <= width) {
+            line = longer;
+        } else {
+            lines << line;
+            line = word;
+        }
+    }
+    lines << line;
+    return lines;
+}
+
 StringGrid::StringGrid(int colCount, int rowCount, QWidget* parent)
     : QAbstractScrollArea(parent), m_colCount(colCount), m_rowCount(std::max(rowCount, 2)),
       m_colWidths(std::size_t(colCount), 64) {
@@ -189,7 +205,15 @@ void StringGrid::paintEvent(QPaintEvent*) {
                 // Wrapped at spaces and cut at the cell's edge: rows never grow.
                 p.save();
                 p.setClipRect(cell.adjusted(0, 0, -1, -1));
-                p.drawText(cell.adjusted(2, 2, -2, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, texts[c]);
+                const QRect text = cell.adjusted(2, 2, -2, 0);
+                const QFontMetrics metrics = p.fontMetrics();
+                int top = text.top();
+                for (const QString& line : linesAtSpaces(texts[c], metrics, text.width())) {
+                    if (top >= cell.bottom())
+                        break;
+                    p.drawText(QRect(text.left(), top, text.width(), metrics.height()), Qt::AlignLeft | Qt::AlignTop, line);
+                    top += metrics.lineSpacing();
+                }
                 p.restore();
                 p.setPen(pal.mid().color());
                 p.drawLine(x + w - 1, y, x + w - 1, y + h - 1);

@@ -5,6 +5,7 @@
 #include <QAbstractScrollArea>
 #include <QScrollBar>
 #include <QFont>
+#include <QFontMetrics>
 #include <QHash>
 #include <QStringList>
 
@@ -24,6 +25,11 @@ public:
     // The rows first..last of these, holding no more than they need.
     virtual std::shared_ptr<const GridRows> slice(int first, int last) const = 0;
 };
+
+// The lines in which a cell shows a text: broken at spaces only, as many
+// words on a line as fit the width; a word wider than the width stays whole
+// on its line, to be cut at the cell's edge.
+QStringList linesAtSpaces(const QString& text, const QFontMetrics& metrics, int width);
 
 // A grid of text cells with one fixed header row and whole-row selection.
 //

@@ -281,6 +281,20 @@ void TForm1::showResultsPage() {
     Panel2->setLeft(0);
     Panel2->setTop(72);
     Panel2->setVisible(true);
+    focusFirstTabStopOf({Strgrid, back});
+}
+
+// No hidden control may keep the focus, where keys would still reach it: the
+// first tab stop of the page shown takes it. Taking the focus fires no event.
+void TForm1::focusFirstTabStopOf(const std::vector<QWidget*>& page) {
+    const QWidget* focus = focusWidget();
+    if (focus && focus->isVisibleTo(this))
+        return;
+    for (QWidget* w : page)
+        if (w->isVisibleTo(this) && w->isEnabled()) {
+            w->setFocus(Qt::OtherFocusReason);
+            return;
+        }
 }
 
 void TForm1::Panel2Clear(QObject*) {
@@ -295,6 +309,7 @@ void TForm1::arrayclear(QObject*) { workingRecords.arrayclear(); }
 void TForm1::backClick(QObject*) {
     Panel2->setVisible(false);
     Panel1->setVisible(true);
+    focusFirstTabStopOf({list_modszer, list_func1, list_func2, list_func3, search, LMDButton1, LMDButton2});
 }
 
 void TForm1::LMDButton1Click(QObject*) { m_terminate(); }

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace kavinto {
 
@@ -86,6 +87,7 @@ private:
     void searchByFunctions();
     void writeRow(int row, const ResultRow& cells);
     void showResultsPage();
+    void focusFirstTabStopOf(const std::vector<QWidget*>& page);
 
     std::unique_ptr<DocumentOpener> m_opener;
     std::function<void()> m_terminate;

@@ -1,3 +1,4 @@
+#include "pictures.h"
 #include "controls.h"
 #include "error.h"
 #include "handler.h"
@@ -275,6 +276,34 @@ private slots:
         QCOMPARE(shown, QStringList({applicationTitle(QCoreApplication::applicationFilePath()),
                                      "MClientData: Field 'mod_fajl' not found."}));
         QCOMPARE(after, 1);
+
+        const std::unique_ptr<QMessageBox> box = makeErrorBox(QStringLiteral("Kavinto"), QStringLiteral("x."), nullptr);
+        box->show();
+        QVERIFY(box->width() >= QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(QStringLiteral("Kavinto")) + 160);
+        QCOMPARE(box->text(), QStringLiteral("x."));
+        QCOMPARE(box->icon(), QMessageBox::Critical);
+        QCOMPARE(box->standardButtons(), QMessageBox::Ok);
+        QCOMPARE(box->windowModality(), Qt::ApplicationModal);
+    }
+
+    void cellTextBreaksAtSpacesOnly() {
+        const QFontMetrics m(QFont(QStringLiteral("Liberation Sans"), 9));
+        for (const char* word : {"Kerekasztal-beszélgetés-sorozat", "Vita/érvelés/cáfolat"})
+            QCOMPARE(linesAtSpaces(QString::fromUtf8(word), m, 40), QStringList(QString::fromUtf8(word)));
+        QCOMPARE(linesAtSpaces(QStringLiteral("Vita és érvelés"), m, m.horizontalAdvance(QStringLiteral("Vita és")) + 1),
+                 QStringList({"Vita és", "érvelés"}));
+        QCOMPARE(linesAtSpaces(QStringLiteral("Ráhangolódás; Motiváció; "), m, 1000), QStringList("Ráhangolódás; Motiváció; "));
+    }
+
+    void buttonPicturesShowTheButtonAroundThem() {
+        for (const QPixmap& picture : {exitPicture(), newSearchPicture()}) {
+            const QImage image = picture.toImage();
+            QCOMPARE(qAlpha(image.pixel(0, image.height() - 1)), 0);
+            QCOMPARE(qAlpha(image.pixel(0, 0)), 0);  // the white around the symbol
+            QVERIFY(std::any_of(image.constBits(), image.constBits() + image.sizeInBytes(), [](uchar b) { return b != 0; }));
+        }
+        const QImage icon = documentIcon().toImage();
+        QCOMPARE(qAlpha(icon.pixel(0, icon.height() - 1)), 255);  // the document icon keeps its grey ground
     }
 };
 

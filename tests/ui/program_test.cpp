@@ -332,6 +332,29 @@ private slots:
         QCOMPARE(p->terminations, 1);
     }
 
+    void noHiddenControlKeepsTheFocus() {
+        auto p = started();
+        TForm1& f = *p->form;
+        // Keys go where the window's focus is.
+        auto space = [&] { QTest::keyClick(f.focusWidget(), Qt::Key_Space); };
+        p->choose(f.list_modszer, QStringLiteral("Mozaik"));  // its document is missing
+        f.search->setFocus();
+        space();
+        QVERIFY(f.Panel2->isVisible());
+        QCOMPARE(f.focusWidget(), f.Strgrid);
+        p->click(f.pdf_panel);
+        const QString message = f.pdf_label->Caption();
+        QVERIFY(message.startsWith(QStringLiteral("Hiányzik")));
+        space();  // no search again: the message stays
+        QCOMPARE(f.pdf_label->Caption(), message);
+        f.back->setFocus();
+        space();
+        QVERIFY(f.Panel1->isVisible());
+        QCOMPARE(f.focusWidget(), f.list_modszer);
+        space();  // not back again, nor a change of the list
+        QVERIFY(f.Panel1->isVisible());
+    }
+
     void documentPanelIconAndLabelOpenTheDocument() {
         auto p = started();
         p->writeDocument(QStringLiteral("allomasos.pdf"));
