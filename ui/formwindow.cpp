@@ -1,5 +1,7 @@
 #include "formwindow.h"
 
+#include "x11frame.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWindow>
@@ -25,7 +27,23 @@ QMargins FormWindow::frame() const {
     if (windowFlags() & Qt::FramelessWindowHint)
         return {};
     const QMargins reported = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-    return reported.isNull() ? kDesignedFrame : reported;
+    if (!reported.isNull())
+        return reported;
+    return m_managerFrame ? *m_managerFrame : kDesignedFrame;
+}
+
+void FormWindow::setVisible(bool visible) {
+    if (visible && !m_frameAsked && !(windowFlags() & Qt::FramelessWindowHint)) {
+        m_frameAsked = true;
+        winId();
+        m_managerFrame = requestFrameExtents(windowHandle());
+        keepOuterSize();
+    }
+    if (visible && !m_centred) {
+        m_centred = true;
+        centreOnScreen();
+    }
+    QWidget::setVisible(visible);
 }
 
 void FormWindow::setWidth(int w) {
@@ -69,8 +87,11 @@ void FormWindow::centreOnScreen() {
     if (!screen)
         return;
     const QRect area = screen->geometry();
-    // For a window, move() places the frame's top-left corner.
-    move(area.x() + (area.width() - Width()) / 2, area.y() + (area.height() - Height()) / 2);
+    const QPoint corner(area.x() + (area.width() - Width()) / 2, area.y() + (area.height() - Height()) / 2);
+    if (m_managerFrame)  // the client goes where the frame leaves it
+        setGeometry(QRect(corner + QPoint(m_managerFrame->left(), m_managerFrame->top()), size()));
+    else
+        move(corner);
 }
 
 bool FormWindow::event(QEvent* e) {
@@ -87,14 +108,6 @@ void FormWindow::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
     if (m_created)
         runHandler(OnResize);
-}
-
-void FormWindow::showEvent(QShowEvent* e) {
-    QWidget::showEvent(e);
-    if (!m_centred) {
-        m_centred = true;
-        centreOnScreen();
-    }
 }
 
 void FormWindow::moveEvent(QMoveEvent* e) {

@@ -5,13 +5,17 @@
 #include <QMargins>
 #include <QWidget>
 
+#include <optional>
+
 namespace kavinto {
 
 // A top-level form with a fixed, single frame. Width and Height are the
-// outer size, frame and title bar included: where the platform reports no
-// frame (before mapping, offscreen, no window manager), a Windows frame of
-// 3 + 3 by 26 + 3 pixels is assumed, so that 646 x 460 keeps the designed
-// client area of 640 x 431.
+// outer size, frame and title bar included. Before the form is first mapped
+// it asks the window manager for the frame it will get, so that the outer
+// size holds from the first map and the frame, not the client, is centred
+// on the screen. Where there is no frame to know (offscreen, no window
+// manager), a Windows frame of 3 + 3 by 26 + 3 pixels is assumed, so that
+// 646 x 460 keeps the designed client area of 640 x 431.
 //
 // OnCreate fires once, from the subclass's constructor through create().
 // OnResize fires after every change of size from then on; setting the size
@@ -28,6 +32,7 @@ public:
     int Height() const { return height() + frame().top() + frame().bottom(); }
     void setWidth(int width);
     void setHeight(int height);
+    void setVisible(bool visible) override;
 
     Event OnCreate;
     Event OnResize;
@@ -38,7 +43,6 @@ protected:
     void create();
     bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
 
 private:
@@ -48,6 +52,8 @@ private:
 
     bool m_created = false;
     bool m_centred = false;
+    bool m_frameAsked = false;
+    std::optional<QMargins> m_managerFrame;  // what the window manager said before the first map
     QMargins m_knownFrame;
 };
 

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QMargins>
+
+#include <optional>
+
+class QWindow;
+
+namespace kavinto {
+
+// The frame a window manager will put around the window, asked of it before
+// the window is first mapped (EWMH _NET_REQUEST_FRAME_EXTENTS), in the
+// window's device-independent pixels. Nothing where the platform is not X11,
+// no window manager runs, or it does not answer within a fifth of a second.
+// Creates the window's native window, unmapped, if it has none yet.
+std::optional<QMargins> requestFrameExtents(QWindow* window);
+
+}  // namespace kavinto
