@@ -1,4 +1,4 @@
-// The start-up sequence: the application, the main window (hidden, its
+// The start-up sequence: the platform (XWayland on a Wayland session), the application, the main window (hidden, its
 // creation handler run), the data module with its tables closed, the splash
 // window shown and painted, the busy pause, the splash hidden, then the
 // message loop, which shows the main window. Owners destroy what they own,
@@ -6,6 +6,7 @@
 
 #include "data.h"
 #include "fonts.h"
+#include "platformchoice.h"
 #include "startuptable.h"
 #include "tform1.h"
 #include "tsplashform.h"
@@ -15,6 +16,9 @@
 #include <memory>
 
 int main(int argc, char** argv) {
+    const QByteArray platform = kavinto::platformChoice(qgetenv("QT_QPA_PLATFORM"), qgetenv("WAYLAND_DISPLAY"), qgetenv("DISPLAY"));
+    if (!platform.isEmpty())
+        qputenv("QT_QPA_PLATFORM", platform);
     QApplication application(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral(KAVINTO_VERSION));
     kavinto::registerFonts();

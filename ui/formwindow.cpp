@@ -26,6 +26,8 @@ FormWindow::~FormWindow() {
 QMargins FormWindow::frame() const {
     if (windowFlags() & Qt::FramelessWindowHint)
         return {};
+    if (onWaylandSession())
+        return kDesignedFrame;
     const QMargins reported = windowHandle() ? windowHandle()->frameMargins() : QMargins();
     if (!reported.isNull())
         return reported;

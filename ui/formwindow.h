@@ -14,8 +14,9 @@ namespace kavinto {
 // it asks the window manager for the frame it will get, so that the outer
 // size holds from the first map and the frame, not the client, is centred
 // on the screen. Where there is no frame to know (offscreen, no window
-// manager), a Windows frame of 3 + 3 by 26 + 3 pixels is assumed, so that
-// 646 x 460 keeps the designed client area of 640 x 431.
+// manager, a Wayland compositor's frame), a Windows frame of 3 + 3 by 26 + 3
+// pixels is assumed, so that 646 x 460 keeps the designed client area of
+// 640 x 431.
 //
 // OnCreate fires once, from the subclass's constructor through create().
 // OnResize fires after every change of size from then on; setting the size

@@ -35,6 +35,8 @@ std::vector<uint32_t> property(xcb_connection_t* c, xcb_window_t window, xcb_ato
 
 }  // namespace
 
+bool onWaylandSession() { return !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"); }
+
 std::optional<QMargins> requestFrameExtents(QWindow* window) {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     xcb_connection_t* c = x11 ? x11->connection() : nullptr;
@@ -43,6 +45,8 @@ std::optional<QMargins> requestFrameExtents(QWindow* window) {
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
     if (property(c, root, atom(c, "_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW).empty())
         return std::nullopt;  // no window manager: no frame
+    if (onWaylandSession())
+        return std::nullopt;
     const auto id = xcb_window_t(window->winId());
     const xcb_atom_t extents = atom(c, "_NET_FRAME_EXTENTS");
 

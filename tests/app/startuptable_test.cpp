@@ -1,3 +1,4 @@
+#include "platformchoice.h"
 #include "startuptable.h"
 
 #include <gtest/gtest.h>
@@ -22,4 +23,11 @@ TEST(StartupTable, WrappedSquare) {
     EXPECT_EQ(wrappedSquare(46341), -2147479015);
     EXPECT_EQ(wrappedSquare(-3), 9);
     EXPECT_EQ(wrappedSquare(65536), 0);
+}
+
+TEST(PlatformChoice, XWaylandOnAWaylandSessionUnlessChosen) {
+    EXPECT_EQ(kavinto::platformChoice("", "wayland-0", ":0"), QByteArray("xcb"));
+    EXPECT_EQ(kavinto::platformChoice("wayland", "wayland-0", ":0"), QByteArray());  // the user's choice stands
+    EXPECT_EQ(kavinto::platformChoice("", "wayland-0", ""), QByteArray());          // no XWayland: Qt chooses
+    EXPECT_EQ(kavinto::platformChoice("", "", ":0"), QByteArray());                 // X11 already
 }
