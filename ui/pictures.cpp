@@ -1,5 +1,6 @@
 #include "pictures.h"
 
+#include <QGuiApplication>
 #include <QImageReader>
 
 // Q_INIT_RESOURCE must stand outside any namespace.
@@ -8,11 +9,17 @@ static void initialiseAssets() { Q_INIT_RESOURCE(assets); }
 namespace kavinto {
 namespace {
 
-QPixmap load(const char* resource, const char* format) {
+// The picture, or on a screen of twice the density or more its version drawn
+// at twice the size (NAME@2x), which paints at the same size, sharper.
+QPixmap load(const char* name, const char* format) {
     static const bool initialised = (initialiseAssets(), true);
     Q_UNUSED(initialised);
-    QImageReader reader(QString::fromLatin1(resource), format);
-    return QPixmap::fromImage(reader.read());
+    const bool dense = qApp && qApp->devicePixelRatio() >= 1.5;
+    const QString path = QStringLiteral(":/assets/%1%2.%3")
+                             .arg(QString::fromLatin1(name), dense ? QStringLiteral("@2x") : QString(), QString::fromLatin1(format));
+    QPixmap picture = QPixmap::fromImage(QImageReader(path, format).read());
+    picture.setDevicePixelRatio(dense ? 2 : 1);
+    return picture;
 }
 
 // As picture buttons draw a bitmap: its bottom-left pixel's colour is transparent.
@@ -32,10 +39,10 @@ QPixmap withTransparentCorner(const QPixmap& picture) {
 
 }  // namespace
 
-QPixmap bannerPicture() { return load(":/assets/banner.jpg", "jpeg"); }
-QPixmap splashPicture() { return load(":/assets/splash.jpg", "jpeg"); }
-QPixmap exitPicture() { return withTransparentCorner(load(":/assets/exit.bmp", "bmp")); }
-QPixmap newSearchPicture() { return withTransparentCorner(load(":/assets/newsearch.bmp", "bmp")); }
-QPixmap documentIcon() { return load(":/assets/pdf.bmp", "bmp"); }
+QPixmap bannerPicture() { return load("banner", "jpg"); }
+QPixmap splashPicture() { return load("splash", "jpg"); }
+QPixmap exitPicture() { return withTransparentCorner(load("exit", "bmp")); }
+QPixmap newSearchPicture() { return withTransparentCorner(load("newsearch", "bmp")); }
+QPixmap documentIcon() { return load("pdf", "bmp"); }
 
 }  // namespace kavinto

@@ -17,7 +17,7 @@ Tsplashform::Tsplashform() : FormWindow(Qt::Window | Qt::FramelessWindowHint) {
     setAutoFillBackground(true);
     const QPixmap picture = splashPicture();
     Image1 = new Picture(picture, this);
-    Image1->setGeometry(0, 0, picture.width(), picture.height());
+    Image1->setGeometry(QRect(QPoint(0, 0), picture.deviceIndependentSize().toSize()));
     setFixedSize(600, 400);
     create();
 }

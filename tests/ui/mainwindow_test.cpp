@@ -72,8 +72,8 @@ private slots:
         QVERIFY(f.search->icon().isNull());
         QCOMPARE(f.list_modszer->DropDownCount(), 20);
         QCOMPARE(f.list_func3->DropDownCount(), 14);
-        QCOMPARE(f.Image1->picture().size(), QSize(640, 73));
-        QCOMPARE(f.pdf_image->picture().size(), QSize(32, 32));
+        QCOMPARE(f.Image1->picture().deviceIndependentSize().toSize(), QSize(640, 73));
+        QCOMPARE(f.pdf_image->picture().deviceIndependentSize().toSize(), QSize(32, 32));
         QCOMPARE(f.pdf_panel->cursor().shape(), Qt::PointingHandCursor);
         QCOMPARE(f.pdf_label->cursor().shape(), Qt::PointingHandCursor);
         // After creation and activation.
@@ -148,12 +148,32 @@ private slots:
         QCOMPARE(splash.size(), QSize(600, 400));
         QVERIFY(splash.windowFlags() & Qt::FramelessWindowHint);
         QCOMPARE(splash.Width(), 600);
-        QCOMPARE(splash.Image1->picture().size(), QSize(600, 400));
+        QCOMPARE(splash.Image1->picture().deviceIndependentSize().toSize(), QSize(600, 400));
         QVERIFY(!splash.testAttribute(Qt::WA_QuitOnClose));
         splash.showAndPaint();
         QVERIFY(splash.isVisible());
         splash.hide();
         QVERIFY(!splash.isVisible());
+    }
+
+    // At any density: the designed geometry in device-independent pixels,
+    // pictures drawn for the density, and no text cut short.
+    void denseScreensKeepTheLayoutSharpAndWhole() {
+        Program p;
+        catalogue(p);
+        QVERIFY(p.start());
+        TForm1& f = *p.form;
+        const qreal ratio = f.devicePixelRatio() >= 1.5 ? 2 : 1;
+        QCOMPARE(f.Strgrid->geometry(), QRect(8, 64, 617, 232));
+        QCOMPARE(f.Image1->picture().deviceIndependentSize().toSize(), QSize(640, 73));
+        for (const QPixmap& picture : {f.Image1->picture(), f.pdf_image->picture(), f.LMDButton1->icon().pixmap(QSize(20, 20))})
+            QCOMPARE(picture.devicePixelRatio(), ratio);
+        for (const TextLabel* l : f.findChildren<TextLabel*>())
+            QVERIFY2(l->width() >= QFontMetrics(l->font()).horizontalAdvance(l->displayedText()), qPrintable(l->Caption()));
+        for (const PushButton* b : f.findChildren<PushButton*>()) {
+            const int needed = QFontMetrics(b->font()).horizontalAdvance(b->text()) + (b->icon().isNull() ? 0 : 24);
+            QVERIFY2(needed < b->width(), qPrintable(b->text()));
+        }
     }
 
     // Writes the pictures of the two pages that the README shows.
@@ -167,10 +187,12 @@ private slots:
         QVERIFY(p.start());
         const QDir out(QStringLiteral(KAVINTO_SCREENSHOT_DIR));
         out.mkpath(QStringLiteral("."));
-        QVERIFY(p.form->grab().save(out.filePath(QStringLiteral("search-page.png"))));
+        // Run at QT_SCALE_FACTOR=2 too: the pictures of a screen of twice the density.
+        const QString suffix = p.form->devicePixelRatio() >= 2 ? QStringLiteral("@2x.png") : QStringLiteral(".png");
+        QVERIFY(p.form->grab().save(out.filePath(QStringLiteral("search-page") + suffix)));
         p.choose(p.form->list_func1, QStringLiteral("Motiváció"));
         p.click(p.form->search);
-        QVERIFY(p.form->grab().save(out.filePath(QStringLiteral("results-page.png"))));
+        QVERIFY(p.form->grab().save(out.filePath(QStringLiteral("results-page") + suffix)));
         QVERIFY(!p.form->Strgrid->verticalScrollBar()->isVisibleTo(p.form.get()));  // three rows fit
     }
 };

@@ -1,7 +1,9 @@
 // Draws the program's pictures and writes them to the folder given:
 // banner.png and splash.png (which generate-assets.sh turns into baseline
 // 4:4:4 JPEGs), exit.bmp and newsearch.bmp (20 x 20, 32 bits), pdf.bmp
-// (32 x 32, 24 bits), and the desktop icon kavinto-48.png and kavinto-256.png.
+// (32 x 32, 24 bits), each also drawn at twice the size for screens of
+// twice the density (NAME@2x), and the desktop icon kavinto-48.png and
+// kavinto-256.png.
 
 #include <QDir>
 #include <QFile>
@@ -52,9 +54,15 @@ void drawBanner(QPainter& p, int width) {
     titleText(p, QRect(240, 33, 380, 40), QStringLiteral("Tarmeni"), 34);
 }
 
-QImage banner() {
-    QImage img(640, 73, QImage::Format_RGB32);
+// An image of the designed size times `scale`, its painter drawing in designed pixels.
+QImage canvas(int width, int height, int scale, QImage::Format format) {
+    return QImage(width * scale, height * scale, format);
+}
+
+QImage banner(int scale) {
+    QImage img = canvas(640, 73, scale, QImage::Format_RGB32);
     QPainter p(&img);
+    p.scale(scale, scale);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
     drawBanner(p, 640);
@@ -105,10 +113,11 @@ void block(QPainter& p, const QRectF& r, const QColor& c, const QString& label, 
     p.restore();
 }
 
-QImage splash() {
-    QImage img(600, 400, QImage::Format_RGB32);
+QImage splash(int scale) {
+    QImage img = canvas(600, 400, scale, QImage::Format_RGB32);
     img.fill(Qt::white);
     QPainter p(&img);
+    p.scale(scale, scale);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
     // The banner across the top, narrowed to the picture.
@@ -155,10 +164,11 @@ QImage splash() {
     return img;
 }
 
-QImage exitPicture() {
-    QImage img(20, 20, QImage::Format_ARGB32);
+QImage exitPicture(int scale) {
+    QImage img = canvas(20, 20, scale, QImage::Format_ARGB32);
     img.fill(Qt::white);
     QPainter p(&img);
+    p.scale(scale, scale);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(QColor(30, 80, 200), 2.4, Qt::SolidLine, Qt::RoundCap));
     p.drawArc(QRectF(3.5, 3.5, 13, 13), 120 * 16, 300 * 16);
@@ -166,10 +176,13 @@ QImage exitPicture() {
     return img;
 }
 
-QImage newSearchPicture() {
-    QImage img(20, 20, QImage::Format_ARGB32);
+QImage newSearchPicture(int scale) {
+    QImage img = canvas(20, 20, scale, QImage::Format_ARGB32);
     img.fill(Qt::white);
     QPainter p(&img);
+    p.scale(scale, scale);
+    if (scale > 1)
+        p.setRenderHint(QPainter::Antialiasing);
     QPolygon page({QPoint(4, 1), QPoint(12, 1), QPoint(16, 5), QPoint(16, 18), QPoint(4, 18)});
     p.setBrush(Qt::white);
     p.setPen(QColor(90, 90, 90));
@@ -179,10 +192,11 @@ QImage newSearchPicture() {
     return img;
 }
 
-QImage documentIcon() {
-    QImage img(32, 32, QImage::Format_RGB32);
+QImage documentIcon(int scale) {
+    QImage img = canvas(32, 32, scale, QImage::Format_RGB32);
     img.fill(QColor(238, 238, 238));
     QPainter p(&img);
+    p.scale(scale, scale);
     p.setRenderHint(QPainter::Antialiasing);
     p.setBrush(Qt::white);
     p.setPen(QColor(110, 110, 110));
@@ -285,12 +299,16 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QDir out(QString::fromLocal8Bit(argv[1]));
-    const bool ok = save(banner(), out.filePath(QStringLiteral("banner.png")), "png") &&
-                    save(splash(), out.filePath(QStringLiteral("splash.png")), "png") &&
-                    save(exitPicture(), out.filePath(QStringLiteral("exit.bmp")), "bmp32") &&
-                    save(newSearchPicture(), out.filePath(QStringLiteral("newsearch.bmp")), "bmp32") &&
-                    save(documentIcon(), out.filePath(QStringLiteral("pdf.bmp")), "bmp") &&
-                    save(appIcon(48), out.filePath(QStringLiteral("kavinto-48.png")), "png") &&
-                    save(appIcon(256), out.filePath(QStringLiteral("kavinto-256.png")), "png");
+    bool ok = true;
+    for (int scale : {1, 2}) {
+        const QString at = scale == 1 ? QString() : QStringLiteral("@%1x").arg(scale);
+        ok = ok && save(banner(scale), out.filePath(QStringLiteral("banner%1.png").arg(at)), "png") &&
+             save(splash(scale), out.filePath(QStringLiteral("splash%1.png").arg(at)), "png") &&
+             save(exitPicture(scale), out.filePath(QStringLiteral("exit%1.bmp").arg(at)), "bmp32") &&
+             save(newSearchPicture(scale), out.filePath(QStringLiteral("newsearch%1.bmp").arg(at)), "bmp32") &&
+             save(documentIcon(scale), out.filePath(QStringLiteral("pdf%1.bmp").arg(at)), "bmp");
+    }
+    ok = ok && save(appIcon(48), out.filePath(QStringLiteral("kavinto-48.png")), "png") &&
+         save(appIcon(256), out.filePath(QStringLiteral("kavinto-256.png")), "png");
     return ok ? 0 : 1;
 }

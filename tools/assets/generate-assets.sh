@@ -10,6 +10,6 @@ tmp="$(mktemp -d)"
 trap 'rm -rf "$tmp"' EXIT
 QT_QPA_PLATFORM=offscreen "$build/tools/assets/generate-assets" "$tmp"
 cp "$tmp"/*.bmp "$tmp"/kavinto-*.png "$root/assets/"
-for name in banner splash; do
+for name in banner splash banner@2x splash@2x; do
   convert "$tmp/$name.png" -strip -interlace none -sampling-factor 1x1,1x1,1x1 -quality 92 "$root/assets/$name.jpg"
 done
