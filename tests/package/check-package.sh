@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks a built kavinto Debian package: fields, contents, the desktop entry,
-# that apt can resolve its dependencies, and that the program it installs
-# starts in the desktop entry's folder. Usage: check-package.sh KAVINTO.deb
+# the AppStream metainfo, the manual pages, lintian, that apt can resolve its
+# dependencies, and that the program it installs starts in the desktop
+# entry's folder. Usage: check-package.sh KAVINTO.deb
 set -u
 deb=$(realpath "$1")
 scratch=$(mktemp -d)
@@ -25,16 +26,37 @@ has_depends() { for d in libqt6widgets6 libqt6gui6 libqt6core6 zlib1g qt6-qpa-pl
     grep -q "\b$d\b" <<<"$depends" || { echo "Depends lacks $d: $depends"; return 1; }; done; }
 has_files() { for f in ./usr/bin/kavinto ./usr/bin/kavinto-catalogue ./usr/share/applications/kavinto.desktop \
         ./usr/share/icons/hicolor/48x48/apps/kavinto.png ./usr/share/icons/hicolor/256x256/apps/kavinto.png \
-        ./usr/share/kavinto/sample/data/kavinto_modszerek.cds ./usr/share/kavinto/sample/data/kavinto_funkciok.cds; do
+        ./usr/share/kavinto/sample/data/kavinto_modszerek.cds ./usr/share/kavinto/sample/data/kavinto_funkciok.cds \
+        ./usr/share/doc/kavinto/copyright ./usr/share/doc/kavinto/changelog.gz; do
     grep -qx "$f" "$scratch/contents" || { echo "missing $f"; return 1; }; done
     [ "$(grep -c '^./usr/share/kavinto/sample/pdf/.*\.pdf$' "$scratch/contents")" -ge 40 ]; }
 entry_is_valid() { desktop-file-validate "$entry" &&
     grep -qx 'Path=/usr/share/kavinto/sample' "$entry" && grep -qx 'Exec=/usr/bin/kavinto' "$entry" &&
     grep -qx "X-Kavinto-Version=$version" "$entry"; }
 apt_resolves() { apt-get install -s "$deb" | grep -q "^Inst kavinto"; }
+metainfo_is_valid() {
+    local files=("$scratch"/root/usr/share/metainfo/*.metainfo.xml)
+    [ -f "${files[0]}" ] || { echo "no metainfo file"; return 1; }
+    grep -q 'launchable type="desktop-id">kavinto.desktop<' "${files[0]}" && grep -q '<summary xml:lang="hu">' "${files[0]}" &&
+        grep -q '<screenshot' "${files[0]}" && appstreamcli validate --no-net "${files[0]}"
+}
+manual_pages_render() {
+    local page
+    for page in kavinto kavinto-catalogue; do
+        local file="$scratch/root/usr/share/man/man1/$page.1.gz"
+        [ -f "$file" ] || { echo "no manual page $page(1)"; return 1; }
+        MANWIDTH=80 man -l "$file" 2>&1 | grep -q "^NAME" || { echo "$page(1) does not render"; return 1; }
+    done
+}
+# No error; the warnings, if any, are printed.
+lintian_finds_no_error() {
+    lintian "$deb" 2>/dev/null >"$scratch/lintian"
+    cat "$scratch/lintian"
+    ! grep -q '^E:' "$scratch/lintian"
+}
 sample_is_clean() { "$scratch/root/usr/bin/kavinto-catalogue" check "$sample"; }
 starts_in_its_folder() {
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$scratch/display" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$scratch/display" >/dev/null 2>&1 &
     xvfb=$!
     for _ in $(seq 100); do [ -s "$scratch/display" ] && break; sleep 0.05; done
     export DISPLAY=":$(head -1 "$scratch/display")"
@@ -49,6 +71,9 @@ check "dependencies" has_depends
 check "contents" has_files
 check "desktop entry" entry_is_valid
 check "apt resolves the dependencies" apt_resolves
+check "AppStream metainfo is valid" metainfo_is_valid
+check "manual pages render" manual_pages_render
+check "lintian finds no error" lintian_finds_no_error
 check "installed sample catalogue is clean" sample_is_clean
 check "starts in the desktop entry's folder" starts_in_its_folder
 echo "package: $passed passed, $failed failed"
