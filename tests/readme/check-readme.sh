@@ -31,7 +31,7 @@ done < <(sed -n 's/^    \(kavinto-catalogue [a-z].*\)$/\1/p' "$root/README.md" |
 
 # scripts/run builds the program and starts it on the sample catalogue.
 runs_the_sample() {
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$scratch/display" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$scratch/display" >/dev/null 2>&1 &
     xvfb=$!
     for _ in $(seq 100); do [ -s "$scratch/display" ] && break; sleep 0.05; done
     export DISPLAY=":$(head -1 "$scratch/display")"
