@@ -9,6 +9,8 @@
 
 #include <QBuffer>
 
+#include <zlib.h>
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -115,7 +117,25 @@ TEST(HostileFiles, EachEndsInItsMessage) {
 }
 
 TEST(HostileFiles, StreamPastTheSizeLimitFailsAsItPassesIt) {
-    EXPECT_EQ(kPacketSizeLimit, std::size_t(512) << 20);
+    // A length of 2,147,483,647 over 600 MiB of zeros: 0.6 MB of file.
+    z_stream z{};
+    ASSERT_EQ(deflateInit(&z, 9), Z_OK);
+    QByteArray compressed;
+    const QByteArray mebibyte(1 << 20, '\0');
+    for (int mib = 0; mib <= 600; ++mib) {
+        const QByteArray in = mib == 0 ? le32(0x7FFFFFFF) : mebibyte;
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.constData()));
+        z.avail_in = uInt(in.size());
+        do {
+            char out[65536];
+            z.next_out = reinterpret_cast<Bytef*>(out);
+            z.avail_out = sizeof out;
+            deflate(&z, mib == 600 ? Z_FINISH : Z_NO_FLUSH);
+            compressed.append(out, qsizetype(sizeof out - z.avail_out));
+        } while (z.avail_out == 0);
+    }
+    deflateEnd(&z);
+    EXPECT_EQ(loadMessage(compressed), QStringLiteral("Out of memory while expanding memory stream"));
     const QByteArray zeros = zlibStream(le32(0x7FFFFFFF) + QByteArray(3 << 20, '\0'), 9);
     const QByteArray xmlSpaces = zlibStream(le32(0x7FFFFFFF) + "<DATAPACKET" + QByteArray(3 << 20, ' '), 9);
     for (const QByteArray& stream : {zeros, xmlSpaces}) {
@@ -159,8 +179,9 @@ TEST(HostileFiles, BitFlipsEndInAMessageOrAreFoundByTheStreamCheck) {
         const bool sound = s.problem.isEmpty() && s.ended && s.checkValueMatches && s.bytesAfterStream == 0;
         caught += !sound;
         // What loads without a sound stream may hold other data; a sound stream holds the packet written.
-        if (sound)
+        if (sound) {
             EXPECT_EQ(loadMessage(bytes), expected) << bit;
+        }
     }
     EXPECT_GT(loaded, 0);
     EXPECT_GT(caught, 0);

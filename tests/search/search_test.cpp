@@ -102,6 +102,15 @@ TEST(FunctionSearch, FunctionNumberTexts) {
     EXPECT_EQ(records.func1_id, QStringLiteral("3"));
     EXPECT_EQ(records.func2_id, QStringLiteral("-"));
     EXPECT_EQ(records.func3_id, QStringLiteral("-"));
+
+    // All three are "-" before any is looked up: a failing lookup leaves no earlier search's number.
+    TClientDataSet broken(QStringLiteral("FClientData"));
+    broken.LoadPacket(encodeBinaryPacket(table({"fun_id:i4", "fun_nev"}, {{"1", "Egy"}, {"<null>", "Kettő"}})));
+    records.func3_id = QStringLiteral("7");
+    records.selection = {QStringLiteral("-"), QStringLiteral("Egy"), QStringLiteral("Kettő"), QStringLiteral("Egy")};
+    EXPECT_THROW(functionSearch(m, broken, records), Error);
+    EXPECT_EQ(records.func1_id, QStringLiteral("1"));
+    EXPECT_EQ(records.func3_id, QStringLiteral("-"));
 }
 
 TEST(MethodLookup, FillsTheRecordsAndTheRow) {
