@@ -94,7 +94,6 @@ public:
         m_words.shrinkToFit();
         m_rank.shrinkToFit();
     }
-    std::size_t memoryBytes() const { return m_words.size() * 8 + m_rank.size() * 4; }
 
 private:
     PodBuffer<quint64> m_words;

@@ -95,8 +95,6 @@ public:
     int fieldNumber(const QString& fieldName) const;
     // The same, or -1 where the table lacks it.
     int findField(const QString& fieldName) const;
-    // The field numbers of the current order.
-    const std::vector<int>& orderFields() const { return m_orderFields; }
     // The loaded content, shared with whoever keeps it; throws on a closed table.
     std::shared_ptr<const LoadedTable> content() const;
     // The current order, computed if it is not yet.

@@ -154,9 +154,4 @@ void Column::finish(std::size_t recordCount) {
     m_bytes.shrinkToFit();
 }
 
-std::size_t Column::memoryBytes() const {
-    return m_listed.size() * 4 + m_present.memoryBytes() + m_int32.size() * 4 + m_int64.size() * 8 +
-           m_float.size() * 8 + m_bool.size() + m_offsets.size() * 4 + m_chars.size() * 2 + m_bytes.size();
-}
-
 }  // namespace kavinto

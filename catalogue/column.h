@@ -72,7 +72,6 @@ public:
     void pushFrom(const Column& other, std::size_t slot);
     void finish(std::size_t recordCount);
 
-    std::size_t memoryBytes() const;
 
 private:
     void listValuesSoFar();

@@ -41,7 +41,6 @@ public:
     explicit LoadedTable(Table table);
 
     const Table& table() const { return m_table; }
-    const QLocale& collationLocale() const { return m_locale; }
 
     // The order by the fields; no fields: the packet's order.
     std::shared_ptr<const RecordOrder> order(const std::vector<int>& fields) const;

@@ -161,11 +161,4 @@ Table Table::fromPacket(const Packet& packet) {
     return out;
 }
 
-std::size_t Table::memoryBytes() const {
-    std::size_t n = 0;
-    for (const Column& c : m_columns)
-        n += c.memoryBytes();
-    return n;
-}
-
 }  // namespace kavinto

@@ -42,7 +42,6 @@ public:
     // naming the value that does not fit its field.
     static Table fromPacket(const Packet& packet);
 
-    std::size_t memoryBytes() const;
 
 private:
     std::vector<Column> m_columns;
