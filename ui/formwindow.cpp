@@ -2,6 +2,7 @@
 
 #include "x11frame.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWindow>
@@ -28,10 +29,14 @@ QMargins FormWindow::frame() const {
         return {};
     if (onWaylandSession())
         return kDesignedFrame;
+    // The window manager's own word; the margins Qt works out from the frame
+    // window's geometry pass through wrong values while it reparents.
+    if (m_managerFrame) {
+        const std::optional<QMargins> now = currentFrameExtents(windowHandle());
+        return now ? *now : *m_managerFrame;
+    }
     const QMargins reported = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-    if (!reported.isNull())
-        return reported;
-    return m_managerFrame ? *m_managerFrame : kDesignedFrame;
+    return reported.isNull() ? kDesignedFrame : reported;
 }
 
 void FormWindow::setVisible(bool visible) {
@@ -39,6 +44,10 @@ void FormWindow::setVisible(bool visible) {
         m_frameAsked = true;
         winId();
         m_managerFrame = requestFrameExtents(windowHandle());
+        // What the request brought (a configure notification among it) is
+        // taken now: arriving after the sizing below, it would hand Qt a stale
+        // geometry, whose position the next resize would send back.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         keepOuterSize();
     }
     if (visible && !m_centred) {

@@ -33,13 +33,32 @@ std::vector<uint32_t> property(xcb_connection_t* c, xcb_window_t window, xcb_ato
     return values;
 }
 
+xcb_connection_t* connection() {
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+
+std::optional<QMargins> extentsOf(xcb_connection_t* c, QWindow* window) {
+    const std::vector<uint32_t> v = property(c, xcb_window_t(window->winId()), atom(c, "_NET_FRAME_EXTENTS"), XCB_ATOM_CARDINAL);
+    if (v.size() != 4)
+        return std::nullopt;
+    const qreal ratio = window->devicePixelRatio();
+    return QMargins(qRound(v[0] / ratio), qRound(v[2] / ratio), qRound(v[1] / ratio), qRound(v[3] / ratio));
+}
+
 }  // namespace
 
 bool onWaylandSession() { return !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"); }
 
+std::optional<QMargins> currentFrameExtents(QWindow* window) {
+    xcb_connection_t* c = connection();
+    if (!c || !window || onWaylandSession())
+        return std::nullopt;
+    return extentsOf(c, window);
+}
+
 std::optional<QMargins> requestFrameExtents(QWindow* window) {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+    xcb_connection_t* c = connection();
     if (!c || !window)
         return std::nullopt;
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
@@ -48,7 +67,6 @@ std::optional<QMargins> requestFrameExtents(QWindow* window) {
     if (onWaylandSession())
         return std::nullopt;
     const auto id = xcb_window_t(window->winId());
-    const xcb_atom_t extents = atom(c, "_NET_FRAME_EXTENTS");
 
     xcb_client_message_event_t request{};
     request.response_type = XCB_CLIENT_MESSAGE;
@@ -61,11 +79,8 @@ std::optional<QMargins> requestFrameExtents(QWindow* window) {
     // The answer is a property on our window; its change event would reach Qt's queue, so read it directly.
     const QDeadlineTimer deadline(200);
     do {
-        const std::vector<uint32_t> v = property(c, id, extents, XCB_ATOM_CARDINAL);
-        if (v.size() == 4) {
-            const qreal ratio = window->devicePixelRatio();
-            return QMargins(qRound(v[0] / ratio), qRound(v[2] / ratio), qRound(v[1] / ratio), qRound(v[3] / ratio));
-        }
+        if (const std::optional<QMargins> extents = extentsOf(c, window))
+            return extents;
         QThread::msleep(5);
     } while (!deadline.hasExpired());
     return std::nullopt;

@@ -17,6 +17,10 @@ namespace kavinto {
 // Creates the window's native window, unmapped, if it has none yet.
 std::optional<QMargins> requestFrameExtents(QWindow* window);
 
+// The frame the window manager says the window has now (_NET_FRAME_EXTENTS),
+// in device-independent pixels; nothing where it says none.
+std::optional<QMargins> currentFrameExtents(QWindow* window);
+
 // Whether the program runs on a Wayland session (through XWayland): there
 // the compositor draws the frame, and the margins reported for it count
 // invisible shadows, so they say nothing of the outer size.
