@@ -7,14 +7,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
-    if (!kavinto::hasBinaryPacketSignature(bytes))
-        return 0;
-    kavinto::TClientDataSet table(QStringLiteral("T"));
-    try {
-        table.LoadPacket(bytes);
-    } catch (const kavinto::Error&) {
-        return 0;
-    }
-    kavinto::fuzz::exerciseTable(table);
+    if (kavinto::hasBinaryPacketSignature(bytes))
+        kavinto::fuzz::loadAndExercise(bytes);
     return 0;
 }

@@ -30,4 +30,15 @@ inline void exerciseTable(TClientDataSet& table) {
     }
 }
 
+// A packet loaded into a table, then every operation on what it holds.
+inline void loadAndExercise(const QByteArray& packet) {
+    TClientDataSet table(QStringLiteral("T"));
+    try {
+        table.LoadPacket(packet);
+    } catch (const Error&) {
+        return;
+    }
+    exerciseTable(table);
+}
+
 }  // namespace kavinto::fuzz
