@@ -71,7 +71,7 @@ FilledRows fillResultRows(TClientDataSet& methods, TClientDataSet& functions, co
             *(step < 3 ? textFields[step] : &fields.flags[std::size_t(step - 3)]) = field;
     }
     // Then each row reads its id, name and document as text: the first null fails.
-    for (int step = 0; step < 3 && !failure.raise; ++step) {
+    for (int step = 0; step < 3 && *textFields[step] >= 0; ++step) {
         const Column& column = table.column(*textFields[step]);
         if (!column.hasNulls())
             continue;
