@@ -133,12 +133,8 @@ void TClientDataSet::GoNext() {
 
 bool TClientDataSet::AtEnd() const { return !m_active || m_atEnd; }
 
-int TClientDataSet::findField(const QString& fieldName) const {
-    return m_loaded ? m_loaded->table().fieldIndex(fieldName) : -1;
-}
-
 int TClientDataSet::fieldNumber(const QString& fieldName) const {
-    const int field = findField(fieldName);
+    const int field = m_loaded ? m_loaded->table().fieldIndex(fieldName) : -1;
     if (field < 0)
         fail(QStringLiteral("Field '%1' not found").arg(fieldName));
     return field;

@@ -93,8 +93,6 @@ public:
     // Whole-table access for the search and the lists.
     // The number of the named field; throws "Field '%s' not found".
     int fieldNumber(const QString& fieldName) const;
-    // The same, or -1 where the table lacks it.
-    int findField(const QString& fieldName) const;
     // The loaded content, shared with whoever keeps it; throws on a closed table.
     std::shared_ptr<const LoadedTable> content() const;
     // The current order, computed if it is not yet.

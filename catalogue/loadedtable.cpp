@@ -28,7 +28,6 @@ std::shared_ptr<const RecordOrder> LoadedTable::order(const std::vector<int>& fi
     } else if (fields.size() == 1) {
         made = std::make_shared<RecordOrder>(fieldOrder(m_table.column(fields[0]), m_locale));
     } else {
-        std::vector<std::shared_ptr<const RecordOrder>> parts;
         std::vector<std::vector<quint32>> records;
         for (int f : fields) {
             const std::shared_ptr<const RecordOrder> part = order({f});

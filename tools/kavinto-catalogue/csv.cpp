@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 
+#include <algorithm>
+
 namespace kavinto {
 namespace {
 
@@ -37,6 +39,17 @@ int CsvTable::column(const QString& name) const {
         if (header[i].trimmed().compare(name, Qt::CaseInsensitive) == 0)
             return i;
     return -1;
+}
+
+QString csvField(const QString& text, QStringView separators) {
+    const bool plain = std::none_of(text.begin(), text.end(), [&](QChar c) {
+        return c == QLatin1Char('"') || c == QLatin1Char('\n') || c == QLatin1Char('\r') || separators.contains(c);
+    });
+    if (plain)
+        return text;
+    QString quoted = text;
+    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
 CsvTable readCsvFile(const QString& path) {

@@ -28,4 +28,8 @@ struct CsvTable {
 CsvTable readCsvFile(const QString& path);
 CsvTable parseCsv(const QByteArray& bytes, const QString& fileName);
 
+// A field as written to a CSV file: in double quotes, its own doubled, when
+// it holds a quote, a line break or one of `separators`.
+QString csvField(const QString& text, QStringView separators);
+
 }  // namespace kavinto

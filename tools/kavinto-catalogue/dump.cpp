@@ -2,6 +2,7 @@
 
 #include "clientdataset.h"
 #include "compressedfile.h"
+#include "csv.h"
 #include "error.h"
 
 #include <QFile>
@@ -12,14 +13,7 @@
 namespace kavinto {
 namespace {
 
-QString csvCell(const QString& text) {
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
-        !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
-        return text;
-    QString quoted = text;
-    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
+QString csvCell(const QString& text) { return csvField(text, u","); }
 
 QString attributeText(quint16 a) {
     QStringList parts;

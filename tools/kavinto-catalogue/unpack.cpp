@@ -14,16 +14,8 @@
 namespace kavinto {
 namespace {
 
-QString csvCell(const QString& text) {
-    const bool plain = !text.contains(QLatin1Char(';')) && !text.contains(QLatin1Char('"')) &&
-                       !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')) &&
-                       !text.contains(QLatin1Char(','));
-    if (plain)
-        return text;
-    QString quoted = text;
-    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
+// Quoted at commas too, where a spreadsheet might take them for the separator.
+QString csvCell(const QString& text) { return csvField(text, u";,"); }
 
 struct Column {
     QString name;
