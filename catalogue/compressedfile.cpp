@@ -2,6 +2,7 @@
 
 #include "clientdataset.h"
 #include "error.h"
+#include "sharedfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,13 +11,9 @@
 #include <zlib.h>
 
 #include <array>
-#include <cerrno>
 #include <cstring>
 #include <new>
 
-#ifdef Q_OS_UNIX
-#include <sys/file.h>
-#endif
 
 namespace kavinto {
 namespace {
@@ -128,20 +125,9 @@ PodBuffer<char> inflatePacket(QIODevice& source, std::size_t memoryLimit) {
 
 void openCatalogueFile(QFile& file) {
     const QString path = file.fileName();
-    const QFileInfo info(path);
-    if (info.isDir())
-        cannotOpen(path, QString::fromLocal8Bit(std::strerror(EISDIR)));
-    // A pipe or a device would block the open or never end: only files are read.
-    if (info.exists() && !info.isFile())
-        cannotOpen(path, QStringLiteral("Not a regular file"));
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        cannotOpen(path, file.errorString());
-#ifdef Q_OS_UNIX
-    // Shared for the load: another reader may load too, a writer holding an
-    // exclusive lock keeps us out. Released when the file closes.
-    if (flock(file.handle(), LOCK_SH | LOCK_NB) != 0)
-        cannotOpen(path, QString::fromLocal8Bit(std::strerror(errno)));
-#endif
+    const QString reason = openSharedForReading(file, path);
+    if (!reason.isEmpty())
+        cannotOpen(path, reason);
 }
 
 void LoadDataset(TClientDataSet& table, const QString& path) {

@@ -13,8 +13,9 @@ public:
     virtual void open(const QString& path, QWindow* owner) = 0;
 };
 
-// Opens through QDesktopServices (xdg-open on Linux, the shell's "open" on
-// Windows). The result is not examined: the viewer reports its own failures.
+// Hands the document to the system: the shell's "open" with the owner window
+// on Windows, QDesktopServices (xdg-open) elsewhere. The result is not
+// examined: the viewer reports its own failures.
 class SystemDocumentOpener : public DocumentOpener {
 public:
     void open(const QString& path, QWindow* owner) override;

@@ -14,8 +14,15 @@ bool isDocumentAvailable(const QString& name, const QDir& base) {
     if (name.startsWith(QLatin1Char('/')) || name.startsWith(QLatin1Char('\\')) ||
         drive.match(name).hasMatch())
         return false;
-    if (name.split(separators).contains(QStringLiteral("..")))
-        return false;
+    // Windows reserves these names, with any extension, in every folder: they
+    // open devices. Refused everywhere, so that a catalogue behaves alike on
+    // every system.
+    static const QRegularExpression device(QStringLiteral("^(con|prn|aux|nul|com[0-9]|lpt[0-9])\\s*(\\..*)?$"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    for (const QString& component : name.split(separators)) {
+        if (component == QStringLiteral("..") || device.match(component).hasMatch())
+            return false;
+    }
     const QFileInfo document(base.filePath(documentPath(name)));
     if (!document.exists() || document.isDir())
         return false;

@@ -10,8 +10,9 @@ QString documentPath(const QString& name);
 
 // Whether the document can be handed to the system: "pdf/" + name below
 // `base` is an existing file (a folder does not count) that stays inside
-// the pdf folder. An absolute name, a ".." component, or a link that
-// resolves outside the folder counts as missing.
+// the pdf folder. An absolute name, a drive letter, a ".." component, a
+// name Windows reserves for a device (CON, NUL, COM1, ...), or a link that
+// resolves outside the folder counts as missing. Either slash separates.
 bool isDocumentAvailable(const QString& name, const QDir& base = QDir::current());
 
 }  // namespace kavinto

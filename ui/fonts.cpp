@@ -7,8 +7,10 @@ namespace kavinto {
 void registerFonts() {
     const QStringList standIns = {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")};
     // Substitutes are used only where the designed face itself is missing.
-    for (const QString& family : {kSansSerif, kTahoma})
-        QFont::insertSubstitutions(family, standIns);
+    // Where a Windows lacks the bitmap "MS Sans Serif", its TrueType
+    // successor, of the same design and metrics, comes first.
+    QFont::insertSubstitutions(kSansSerif, QStringList{QStringLiteral("Microsoft Sans Serif")} + standIns);
+    QFont::insertSubstitutions(kTahoma, standIns);
 }
 
 QFont designFont(const QString& family, int pixelHeight, bool bold) {

@@ -1,6 +1,6 @@
 #include "formwindow.h"
 
-#include "x11frame.h"
+#include "windowframe.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

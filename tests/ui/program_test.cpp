@@ -380,7 +380,12 @@ private slots:
         QTest::newRow("empty") << "";
         QTest::newRow("parent folder") << "../secret.pdf";
         QTest::newRow("absolute") << "/etc/hostname";
+        QTest::newRow("parent folder, Windows' separator") << "..\\secret.pdf";
+        QTest::newRow("drive letter") << "C:secret.pdf";
+        QTest::newRow("device name") << "sub/Con.pdf";
+#ifndef Q_OS_WIN  // QFile::link makes a shell shortcut there, a plain file the shell does not follow
         QTest::newRow("link outside") << "link.pdf";
+#endif
         QTest::newRow("folder") << "folder";
     }
     void documentNamesThatCannotBeOpened() {
@@ -389,6 +394,7 @@ private slots:
         auto p = started({{1, "Vita", utf8.constData(), {2}}});
         p->dir.write(QStringLiteral("secret.pdf"), "%PDF");
         QDir().mkpath(p->dir.path(QStringLiteral("pdf/folder")));
+        p->dir.write(QStringLiteral("pdf/sub/Con.pdf"), "%PDF");  // a device on Windows: cannot be made there
         QFile::link(p->dir.path(QStringLiteral("secret.pdf")), p->dir.path(QStringLiteral("pdf/link.pdf")));
         searchFunctions(*p, "Motiváció");
         p->click(p->form->pdf_panel);

@@ -1,4 +1,5 @@
 #include "commands.h"
+#include "console.h"
 
 #include <QCoreApplication>
 
@@ -6,6 +7,7 @@
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    kavinto::prepareConsole();
     QTextStream out(stdout);
     QTextStream err(stderr);
     out.setEncoding(QStringConverter::Utf8);

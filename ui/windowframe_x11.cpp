@@ -1,4 +1,4 @@
-#include "x11frame.h"
+#include "windowframe.h"
 
 #include <QDeadlineTimer>
 #include <QGuiApplication>

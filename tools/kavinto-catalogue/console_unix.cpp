@@ -1,0 +1,7 @@
+#include "console.h"
+
+namespace kavinto {
+
+void prepareConsole() {}
+
+}  // namespace kavinto

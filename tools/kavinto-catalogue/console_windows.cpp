@@ -1,0 +1,17 @@
+#include "console.h"
+
+#include <cstdio>
+
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+namespace kavinto {
+
+void prepareConsole() {
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    SetConsoleOutputCP(CP_UTF8);
+}
+
+}  // namespace kavinto
