@@ -27,7 +27,7 @@ struct Key {
             case Tag::Null: return true;
             case Tag::Integer: return a.integer == b.integer;
             case Tag::Unsigned: return a.unsignedInteger == b.unsignedInteger;
-            case Tag::Float: return (std::isnan(a.real) && std::isnan(b.real)) || a.real == b.real;
+            case Tag::Float: return a.real == b.real;  // not a number equals nothing
             case Tag::Text: return a.text == b.text;
         }
         return false;

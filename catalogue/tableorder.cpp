@@ -164,7 +164,7 @@ std::vector<quint32> slotOrder(const Column& column, const QLocale& locale) {
             std::vector<double> keys(n);
             for (std::size_t s = 0; s < n; ++s)
                 keys[s] = column.floatAt(s);
-            // Not-a-number values last, equal among themselves.
+            // Not-a-number values last, in record order (equal to nothing, each ranks alone).
             return sortedSlots(n, keys.data(), [](double a, double b) { return a < b || (!std::isnan(a) && std::isnan(b)); });
         }
         case Column::Storage::Boolean: {

@@ -84,8 +84,11 @@ bool Value::equals(const Value& other) const {
         return textValue() == other.textValue();
     const std::optional<Number> a = numberOf(*this);
     const std::optional<Number> b = numberOf(other);
-    if (a && b)
-        return compareNumbers(*a, *b) == 0;
+    if (a && b) {
+        // Not a number equals nothing, not even itself.
+        const auto isNaN = [](const Number& n) { return n.kind == Number::Kind::Float && std::isnan(n.f); };
+        return !isNaN(*a) && !isNaN(*b) && compareNumbers(*a, *b) == 0;
+    }
     if (kind() == other.kind())
         return m_value == other.m_value;
     return false;

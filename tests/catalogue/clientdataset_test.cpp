@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 
 using namespace kavinto;
@@ -70,6 +71,18 @@ TEST(ClientDataSet, OrdersByHungarianCollationNumbersAndNulls) {
     EXPECT_EQ(column(t, QStringLiteral("mod_id")), QStringList({"1", "3", "4", "5", "6", "7", "8", "9", "20"}));
     t.setIndexFieldNames(QString());
     EXPECT_EQ(column(t, QStringLiteral("mod_id")).front(), QStringLiteral("3"));
+}
+
+TEST(ClientDataSet, NotANumberEqualsNothingAndSortsLastInRecordOrder) {
+    Packet p = table({"id:i4", "x:r8"}, {{"3", "0"}, {"1", "1"}, {"2", "0"}});
+    p.records[0][1] = Value::floating(std::nan(""));
+    p.records[2][1] = Value::floating(std::nan(""));
+    TClientDataSet t = loaded(p);
+    EXPECT_FALSE(t.FindValue(QStringLiteral("x"), Value::floating(std::nan(""))));
+    EXPECT_TRUE(t.FindValue(QStringLiteral("x"), Value::text(QStringLiteral("1"))));
+    EXPECT_EQ(t.ReadValue(QStringLiteral("id")).toText(), QStringLiteral("1"));
+    t.setIndexFieldNames(QStringLiteral("x;id"));
+    EXPECT_EQ(column(t, QStringLiteral("id")), QStringList({"1", "3", "2"}));
 }
 
 TEST(ClientDataSet, OrderChangeKeepsTheCurrentRecord) {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using namespace kavinto;
 
 TEST(Value, TextAndIntegerConversions) {
@@ -52,6 +54,10 @@ TEST(Value, ComparisonRules) {
     EXPECT_FALSE(Value().equals(Value::text(QString())));
     EXPECT_FALSE(Value::text(QString()).equals(Value()));
     EXPECT_FALSE(Value::unsignedInteger(18446744073709551615ull).equals(Value::integer(-1)));
+    const Value nan = Value::floating(std::nan(""));
+    EXPECT_FALSE(nan.equals(nan));
+    EXPECT_FALSE(nan.equals(Value::text(QStringLiteral("1"))));
+    EXPECT_FALSE(Value::integer(0).equals(nan));
 }
 
 TEST(CaseFold, FullFolding) {
