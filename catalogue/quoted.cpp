@@ -5,13 +5,18 @@ namespace {
 
 constexpr int kMaxShown = 60;
 
-void appendEscaped(QString& out, char32_t c) {
+// Inside quotes, the quote and the backslash are escaped too.
+void appendEscaped(QString& out, char32_t c, bool inQuotes = true) {
     switch (c) {
         case U'\n': out += QLatin1String("\\n"); return;
         case U'\r': out += QLatin1String("\\r"); return;
         case U'\t': out += QLatin1String("\\t"); return;
-        case U'\\': out += QLatin1String("\\\\"); return;
-        case U'\'': out += QLatin1String("\\'"); return;
+        case U'\\':
+        case U'\'':
+            if (inQuotes)
+                out += QLatin1Char('\\');
+            out += QChar(c);
+            return;
         default: break;
     }
     const QChar::Category category = QChar::category(c);
@@ -46,6 +51,19 @@ QString quoted(QStringView text) {
         appendEscaped(out, c);
     }
     return out + QLatin1Char('\'');
+}
+
+QString escaped(QStringView text) {
+    QString out;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t c = text[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(text[i], text[i + 1]);
+            ++i;
+        }
+        appendEscaped(out, c, false);
+    }
+    return out;
 }
 
 QString quoted(QByteArrayView bytes, const ByteTable* table) {

@@ -12,6 +12,11 @@ namespace kavinto {
 // quotes, control and unassigned characters as escapes (\n, \x01, \u200B),
 // cut to its first 60 characters followed by "...".
 QString quoted(QStringView text);
+// A text from a catalogue, or a path or a list holding one, fit to stand in
+// a report line unquoted: the same escapes for control and unassigned
+// characters, nothing cut. Every catalogue text a report or message prints
+// goes through one of the two.
+QString escaped(QStringView text);
 // The same for raw bytes in a single-byte code page (its table may be
 // null): bytes it does not define, and all bytes above 127 without a
 // table, are shown as \xNN.

@@ -7,7 +7,12 @@
 #include <QString>
 
 #ifndef Q_OS_WIN
+#include <csignal>
+
+#include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace kavinto::test {
@@ -31,6 +36,68 @@ inline QString nonRegularFile(const ScratchDir& dir) {
 #else
     const QString pipe = dir.path(QStringLiteral("pipe.cds"));
     return mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0 ? pipe : QString();
+#endif
+}
+
+// A limit on the size of the files this process writes, its signal ignored,
+// as a quota does: writes past it fail with "File too large". Lifted when it
+// goes; inactive where the system has none.
+class FileSizeLimit {
+public:
+#ifdef Q_OS_WIN
+    explicit FileSizeLimit(qint64) {}
+    bool active() const { return false; }
+#else
+    explicit FileSizeLimit(qint64 bytes) {
+        m_signal = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limit = m_old;
+        limit.rlim_cur = rlim_t(bytes);
+        m_active = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_signal);
+    }
+    bool active() const { return m_active; }
+
+private:
+    rlimit m_old{};
+    void (*m_signal)(int) = nullptr;
+    bool m_active = false;
+#endif
+};
+
+// A small empty file system mounted on the folder `dir` (a tmpfs, where the
+// process may mount one), unmounted when it goes.
+class SmallFileSystem {
+public:
+#ifdef Q_OS_WIN
+    SmallFileSystem(const QString&, qint64) {}
+    bool mounted() const { return false; }
+#else
+    SmallFileSystem(const QString& dir, qint64 bytes) : m_dir(QFile::encodeName(dir)) {
+        const QByteArray options = "size=" + QByteArray::number(bytes);
+        m_mounted = mount("tmpfs", m_dir.constData(), "tmpfs", 0, options.constData()) == 0;
+    }
+    ~SmallFileSystem() {
+        if (m_mounted)
+            umount(m_dir.constData());
+    }
+    bool mounted() const { return m_mounted; }
+
+private:
+    QByteArray m_dir;
+    bool m_mounted = false;
+#endif
+};
+
+// Whether folder permissions bind this process (they do not bind root).
+inline bool permissionsBind() {
+#ifdef Q_OS_WIN
+    return false;  // a read-only folder attribute does not stop writes there
+#else
+    return geteuid() != 0;
 #endif
 }
 

@@ -111,13 +111,33 @@ TEST(CheckCommand, ReportsEveryProblemAUserWouldMeet) {
         f + QStringLiteral(": record 3: function number 18 is outside 1-17, so no method can serve it"),
         m + QStringLiteral(": record 1: function 2 is flagged, but its name is empty"),
         m + QStringLiteral(": record 1: function 17 is flagged, but the functions table lacks it"),
-        m + QStringLiteral(": record 1: the document %1vita.pdf is missing").arg(pdf),
+        m + QStringLiteral(": record 1: the document %1 is missing").arg(QDir::toNativeSeparators(pdf + QStringLiteral("vita.pdf"))),
         m + QStringLiteral(": record 2: mod_id 1 occurs twice"),
         m + QStringLiteral(": record 2: mod_nev 'vita' is the same name as record 1; only the first can be looked up"),
         m + QStringLiteral(": record 2: mod_fun_17 is null"),
-        m + QStringLiteral(": record 2: the document %1../titok.pdf is missing").arg(pdf),
+        m + QStringLiteral(": record 2: the document %1 is missing").arg(QDir::toNativeSeparators(pdf + QStringLiteral("../titok.pdf"))),
     }));
     EXPECT_EQ(run({QStringLiteral("check"), dir.path(QStringLiteral("."))}).code, 1);
+}
+
+TEST(CheckCommand, CatalogueTextsReachTheTerminalEscaped) {
+    ScratchDir dir;
+    dir.write(QStringLiteral("data/kavinto_modszerek.cds"),
+              catalogueFile(methods({
+                  {"1", "\x1b]0;owned\x07", "x\nFAKE: no problems found", "1", "0", "0", "0", "0", "0", "0", "0", "0", "0",
+                   "0", "0", "0", "0", "0", "0", "0"},
+                  {"2", "\x1b]0;owned\x07", "\x1b[2J.pdf", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0",
+                   "0", "0", "0", "0"},
+              })));
+    dir.write(QStringLiteral("data/kavinto_funkciok.cds"),
+              catalogueFile(table({"fun_id:i4", "fun_nev"}, {{"1", "\x1b[2J"}, {"2", "\x1b[2J"}})));
+    const CommandResult r = run({QStringLiteral("check"), dir.path(QStringLiteral("."))});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_FALSE(r.out.contains(QChar(0x1b))) << r.out.toStdString();
+    EXPECT_FALSE(r.out.contains(QChar(0x07)));
+    EXPECT_FALSE(r.out.contains(QStringLiteral("\nFAKE")));
+    EXPECT_TRUE(r.out.contains(QStringLiteral("fun_nev '\\x1b[2J' is the same name as record 1")));
+    EXPECT_TRUE(r.out.contains(QStringLiteral("x\\nFAKE: no problems found is missing")));
 }
 
 TEST(CheckCommand, MissingAndUnloadableFiles) {

@@ -6,6 +6,7 @@
 #include "compressedfile.h"
 #include "documentpath.h"
 #include "error.h"
+#include "quoted.h"
 
 #include <QDir>
 #include <QFile>
@@ -128,11 +129,11 @@ private:
         }
         const QString text = name.toText();
         if (text.isEmpty() || text == kNothingChosen)
-            report(file, QStringLiteral("%1: %2 is '%3', which cannot be chosen").arg(where, field, text));
+            report(file, QStringLiteral("%1: %2 is %3, which cannot be chosen").arg(where, field, quoted(text)));
         const QString key = fullCaseFolded(text);
         if (seen.contains(key))
-            report(file, QStringLiteral("%1: %2 '%3' is the same name as %4; only the first can be looked up")
-                             .arg(where, field, text, seen.value(key)));
+            report(file, QStringLiteral("%1: %2 %3 is the same name as %4; only the first can be looked up")
+                             .arg(where, field, quoted(text), seen.value(key)));
         else
             seen.insert(key, where);
     }
@@ -181,7 +182,7 @@ private:
                 report(kMethodsFile, where + QStringLiteral(": mod_fajl is null"));
             else if (!isDocumentAvailable(document.toText(), m_dir))
                 report(kMethodsFile, QStringLiteral("%1: the document %2 is missing")
-                                         .arg(where, QDir::toNativeSeparators(m_dir.filePath(documentPath(document.toText())))));
+                                         .arg(where, escaped(path(documentPath(document.toText())))));
         }
     }
 

@@ -1,9 +1,9 @@
 #include "csv.h"
 
 #include "error.h"
+#include "sharedfile.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -53,13 +53,12 @@ QString csvField(const QString& text, QStringView separators) {
 }
 
 CsvTable readCsvFile(const QString& path) {
-    QFile file(path);
-    // A pipe or a device would block the open or never end: only files are read.
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile())
-        throw Error(QStringLiteral("%1: not a regular file").arg(path));
-    if (!file.open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("%1: %2").arg(path, file.errorString()));
+    // Opened as the catalogue files are: a pipe or a device, which would
+    // block or never end, is refused.
+    QFile file;
+    const QString reason = openSharedForReading(file, path);
+    if (!reason.isEmpty())
+        throw Error(QStringLiteral("%1: %2").arg(path, reason));
     return parseCsv(file.readAll(), path);
 }
 

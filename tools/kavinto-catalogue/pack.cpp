@@ -1,12 +1,12 @@
 #include "pack.h"
 
+#include "allornothing.h"
 #include "choicelists.h"
 #include "error.h"
 #include "packetwriter.h"
 #include "quoted.h"
 
 #include <QDir>
-#include <QSaveFile>
 #include <QSet>
 #include <QStringEncoder>
 
@@ -140,15 +140,7 @@ void packCatalogue(const QString& methodsCsv, const QString& functionsCsv, const
     const QDir dir(outDir);
     if (!dir.mkpath(QStringLiteral("data")))
         throw Error(QStringLiteral("%1: the folder cannot be created").arg(dir.filePath(QStringLiteral("data"))));
-    // Both files go to temporary names first; the renames come last.
-    QSaveFile methodsFile(dir.filePath(kMethodsFile));
-    QSaveFile functionsFile(dir.filePath(kFunctionsFile));
-    for (auto [file, bytes] : {std::pair{&methodsFile, &methods}, std::pair{&functionsFile, &functions}}) {
-        if (!file->open(QIODevice::WriteOnly) || file->write(*bytes) != bytes->size())
-            throw Error(QStringLiteral("%1: %2").arg(file->fileName(), file->errorString()));
-    }
-    if (!methodsFile.commit() || !functionsFile.commit())
-        throw Error(QStringLiteral("%1: the catalogue could not be written").arg(outDir));
+    writeAllOrNothing({{dir.filePath(kMethodsFile), methods}, {dir.filePath(kFunctionsFile), functions}});
 }
 
 }  // namespace kavinto

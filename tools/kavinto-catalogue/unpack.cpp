@@ -1,15 +1,16 @@
 #include "unpack.h"
 
+#include "allornothing.h"
 #include "choicelists.h"
 #include "clientdataset.h"
 #include "compressedfile.h"
 #include "csv.h"
 #include "error.h"
+#include "quoted.h"
 #include "pack.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace kavinto {
 namespace {
@@ -34,7 +35,7 @@ QByteArray tableCsv(const TClientDataSet& table, const QString& file, const std:
         const int field = t.fieldIndex(name);
         columns.push_back({name, field, type});
         if (field < 0) {
-            notes << QStringLiteral("%1: the table has no field %2; its column is left empty").arg(file, name);
+            notes << QStringLiteral("%1: the table has no field %2; its column is left empty").arg(file, escaped(name));
             continue;
         }
         taken[std::size_t(field)] = true;
@@ -50,7 +51,7 @@ QByteArray tableCsv(const TClientDataSet& table, const QString& file, const std:
         }
     if (!extra.isEmpty())
         notes << QStringLiteral("%1: kept the further fields %2 in further columns; pack does not write them")
-                     .arg(file, extra.join(QStringLiteral(", ")));
+                     .arg(file, escaped(extra.join(QStringLiteral(", "))));
 
     QString text = QStringLiteral("\uFEFF");
     QStringList header;
@@ -114,12 +115,7 @@ QStringList unpackCatalogue(const QString& dir, const QString& outDir, bool over
 
     if (!out.mkpath(QStringLiteral(".")))
         throw Error(QStringLiteral("%1: the folder cannot be created").arg(outDir));
-    QSaveFile methodsFile(methodsCsv), functionsFile(functionsCsv);
-    for (auto [file, bytes] : {std::pair{&methodsFile, &methods}, std::pair{&functionsFile, &functions}})
-        if (!file->open(QIODevice::WriteOnly) || file->write(*bytes) != bytes->size())
-            throw Error(QStringLiteral("%1: %2").arg(file->fileName(), file->errorString()));
-    if (!methodsFile.commit() || !functionsFile.commit())
-        throw Error(QStringLiteral("%1: the CSV files could not be written").arg(outDir));
+    writeAllOrNothing({{methodsCsv, methods}, {functionsCsv, functions}});
     return notes;
 }
 
