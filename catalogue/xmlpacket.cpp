@@ -181,7 +181,6 @@ private:
 struct XmlField {
     FieldDef def;
     QString attrName;
-    int sameAttrName = -1;  // the next field read from the same attribute
 };
 
 class XmlPacketReader {
@@ -295,16 +294,11 @@ private:
                     fail(at + QStringLiteral(" is a nested table, which is not supported"));
                 m_xml.skipCurrentElement();
             }
-            const int index = int(m_fields.size());
+            // A row could not tell two such fields apart.
             const auto known = m_fieldByAttrName.constFind(f.attrName);
-            if (known == m_fieldByAttrName.cend()) {
-                m_fieldByAttrName.insert(f.attrName, index);
-            } else {
-                int last = known.value();
-                while (m_fields[std::size_t(last)].sameAttrName >= 0)
-                    last = m_fields[std::size_t(last)].sameAttrName;
-                m_fields[std::size_t(last)].sameAttrName = index;
-            }
+            if (known != m_fieldByAttrName.cend())
+                fail(QStringLiteral("%1 has the attrname %2 of field %3").arg(at, quoted(f.attrName)).arg(known.value() + 1));
+            m_fieldByAttrName.insert(f.attrName, int(m_fields.size()));
             m_fields.push_back(std::move(f));
         }
     }
@@ -366,11 +360,11 @@ private:
                     status = quint8(state);
                     continue;
                 }
-                int field = fieldOf(attrName, expected);
-                if (field >= 0)
+                const int field = fieldOf(attrName, expected);
+                if (field >= 0) {
                     expected = field + 1;
-                for (; field >= 0; field = m_fields[std::size_t(field)].sameAttrName)
                     parseValue(field, a.value(), record);
+                }
             }
             m_stored.status.push_back(status);
             m_xml.skipCurrentElement();

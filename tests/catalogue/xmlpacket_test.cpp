@@ -90,6 +90,8 @@ TEST(XmlPacket, EachFaultIsNamed) {
          "Invalid data packet: field 'b' of row 1 at line 1, column 208 holds '@@@', which is no bin.hex value"},
         {"bad date", xml("<FIELD attrname=\"d\" fieldtype=\"date\"/>", "<ROW d=\"20041301\"/>"),
          "Invalid data packet: field 'd' of row 1 at line 1, column 191 holds '20041301', which is no date value"},
+        {"two fields, one attrname", xml("<FIELD attrname=\"x\" fieldtype=\"i4\"/><FIELD fieldname=\"x y\" attrname=\"x\" fieldtype=\"i4\"/>", ""),
+         "Invalid data packet: field 2 ('x y') at line 1, column 172 has the attrname 'x' of field 1"},
         {"unknown encoding", xml(idField, "", "<?xml version=\"1.0\" encoding=\"x-nonsense\"?>"),
          "Invalid data packet: the encoding x-nonsense of the XML text is not available"},
     };

@@ -21,11 +21,18 @@ TEST(Csv, SpreadsheetExports) {
     EXPECT_EQ(ansi.rows[0].cells[1], QStringLiteral("Ősz"));
 }
 
-TEST(Csv, UnclosedQuoteNamesItsLine) {
-    try {
-        parseCsv(QByteArray("a,b\n1,2\n3,\"open\n"), QStringLiteral("x.csv"));
-        FAIL();
-    } catch (const Error& e) {
-        EXPECT_EQ(e.message(), QStringLiteral("x.csv: line 3: a quoted field is not closed"));
+TEST(Csv, RefusalsNameTheirLine) {
+    const std::vector<std::pair<QByteArray, const char*>> cases = {
+        {"a,b\n1,2\n3,\"open\n", "x.csv: line 3: a quoted field is not closed"},
+        {"a,b\r1,2\r", "x.csv: the lines end in a carriage return alone; save the file with CR LF or LF line ends"},
+        {"a,b\n1,x\ry\n", "x.csv: line 2: a carriage return stands alone outside quotes"},
+    };
+    for (const auto& [bytes, message] : cases) {
+        try {
+            parseCsv(bytes, QStringLiteral("x.csv"));
+            ADD_FAILURE() << message;
+        } catch (const Error& e) {
+            EXPECT_EQ(e.message(), QString::fromUtf8(message));
+        }
     }
 }

@@ -43,6 +43,7 @@ TEST(Unpack, PackOfItsFilesDumpsAsTheOriginals) {
         for (int k = 1; k <= 17; ++k)
             r.push_back(Value::integer(k % 3 == 0));
     Packet functions = table({"fun_id:i4", "fun_nev"}, {{"1", "Ráhangolódás"}, {"3", "Gyakorlás"}});
+    functions.fields[1].width = 300;  // kept through the CSV file's header: "fun_nev[300]"
     dir.write(QStringLiteral("cat/data/kavinto_modszerek.cds"), catalogueFile(methods));
     dir.write(QStringLiteral("cat/data/kavinto_funkciok.cds"), catalogueFile(functions));
 

@@ -4,6 +4,7 @@
 #include "sharedfile.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -34,9 +35,25 @@ QChar separatorOf(const QString& text) {
 
 }  // namespace
 
+namespace {
+
+// "name[N]": the name and N, or the whole header and 0.
+std::pair<QString, int> headerParts(const QString& header) {
+    static const QRegularExpression widthSuffix(QStringLiteral("^(.*)\\[([0-9]{1,5})\\]$"));
+    const QString h = header.trimmed();
+    const QRegularExpressionMatch m = widthSuffix.match(h);
+    if (!m.hasMatch())
+        return {h, 0};
+    return {m.captured(1).trimmed(), m.captured(2).toInt()};
+}
+
+}  // namespace
+
+int CsvTable::declaredWidth(int column) const { return headerParts(header.value(column)).second; }
+
 int CsvTable::column(const QString& name) const {
     for (int i = 0; i < header.size(); ++i)
-        if (header[i].trimmed().compare(name, Qt::CaseInsensitive) == 0)
+        if (headerParts(header[i]).first.compare(name, Qt::CaseInsensitive) == 0)
             return i;
     return -1;
 }
@@ -114,7 +131,15 @@ CsvTable parseCsv(const QByteArray& bytes, const QString& fileName) {
             ++line;
             endRow();
         } else if (c == QLatin1Char('\r')) {
-            // A CR before LF ends nothing of its own.
+            // A CR before LF ends nothing of its own; alone it would end a
+            // line in some files and stand in a cell in others: refused.
+            if (i + 1 < text.size() && text[i + 1] == QLatin1Char('\n'))
+                continue;
+            if (!text.contains(QLatin1Char('\n')))
+                throw Error(QStringLiteral("%1: the lines end in a carriage return alone; save the file with "
+                                           "CR LF or LF line ends")
+                                .arg(fileName));
+            throw Error(QStringLiteral("%1: line %2: a carriage return stands alone outside quotes").arg(fileName).arg(line));
         } else {
             cell.append(c);
             cellStarted = true;

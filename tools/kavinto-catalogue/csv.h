@@ -19,8 +19,11 @@ struct CsvTable {
     QStringList header;
     std::vector<Row> rows;  // blank lines skipped
 
-    // Column index by header name (trimmed, case-insensitive), or -1.
+    // Column index by header name (trimmed, case-insensitive), or -1. A
+    // header "name[N]" names the column "name" and declares its width N.
     int column(const QString& name) const;
+    // The width the header of a column declares, or 0.
+    int declaredWidth(int column) const;
 };
 
 // Throws an Error "FILE: line N: ..." for an unreadable file, text that is

@@ -15,8 +15,6 @@ namespace {
 
 constexpr int kFunctionCount = 17;
 constexpr qsizetype kMaxTextBytes = 0xFFFF;
-// The width the catalogue's text fields are declared with, unless a text is longer.
-constexpr int kDeclaredWidth = 100;
 
 QString flagColumn(int k) { return QStringLiteral("mod_fun_%1").arg(k); }
 
@@ -65,14 +63,16 @@ QString requireText(const CsvTable& t, const CsvTable::Row& row, int column, con
     return text;
 }
 
-FieldDef textField(const QString& name, const std::vector<Record>& records, std::size_t index) {
-    FieldDef f{name, FieldType::String, kDeclaredWidth, {}, 0};
+FieldDef textField(const QString& name, int declared, const std::vector<Record>& records, std::size_t index) {
+    int longest = 0;
     for (const Record& r : records)
-        f.width = std::max<int>(f.width, int(r[index].textValue().size()));
-    return f;
+        longest = std::max<int>(longest, int(r[index].textValue().size()));
+    return FieldDef{name, FieldType::String, textWidth(declared, longest), {}, 0};
 }
 
 }  // namespace
+
+int textWidth(int declared, int longest) { return std::max(declared > 0 ? declared : 100, longest); }
 
 Packet methodsPacket(const CsvTable& t) {
     const int idCol = requireColumn(t, QStringLiteral("mod_id"));
@@ -103,8 +103,8 @@ Packet methodsPacket(const CsvTable& t) {
         p.records.push_back(std::move(r));
     }
     p.fields.push_back(FieldDef{QStringLiteral("mod_id"), FieldType::Int32, 0, {}, 0});
-    p.fields.push_back(textField(QStringLiteral("mod_nev"), p.records, 1));
-    p.fields.push_back(textField(QStringLiteral("mod_fajl"), p.records, 2));
+    p.fields.push_back(textField(QStringLiteral("mod_nev"), t.declaredWidth(nameCol), p.records, 1));
+    p.fields.push_back(textField(QStringLiteral("mod_fajl"), t.declaredWidth(fileCol), p.records, 2));
     for (int k = 1; k <= kFunctionCount; ++k)
         p.fields.push_back(FieldDef{flagColumn(k), FieldType::Int32, 0, {}, 0});
     return p;
@@ -128,7 +128,7 @@ Packet functionsPacket(const CsvTable& t) {
                              Value::text(requireText(t, row, nameCol, QStringLiteral("fun_nev"), false))});
     }
     p.fields.push_back(FieldDef{QStringLiteral("fun_id"), FieldType::Int32, 0, {}, 0});
-    p.fields.push_back(textField(QStringLiteral("fun_nev"), p.records, 1));
+    p.fields.push_back(textField(QStringLiteral("fun_nev"), t.declaredWidth(nameCol), p.records, 1));
     return p;
 }
 

@@ -15,6 +15,10 @@ namespace kavinto {
 Packet methodsPacket(const CsvTable& methods);
 Packet functionsPacket(const CsvTable& functions);
 
+// The width a text field is declared with: the one its column's header
+// declares ("mod_nev[300]"), else 100, or the longest text where that is longer.
+int textWidth(int declared, int longest);
+
 // Packs both CSV files into DIR/data/kavinto_modszerek.cds and
 // DIR/data/kavinto_funkciok.cds. Everything is checked before anything is
 // written; each file is written under a temporary name and renamed.

@@ -55,8 +55,23 @@ QByteArray tableCsv(const TClientDataSet& table, const QString& file, const std:
 
     QString text = QStringLiteral("\uFEFF");
     QStringList header;
-    for (const Column& c : columns)
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const Column& c = columns[i];
+        // A text width other than pack's own choice is kept in the header: "mod_nev[300]".
+        int longest = 0;
+        if (i < own.size() && c.field >= 0 && c.packs == FieldType::String && isTextType(t.field(c.field).type)) {
+            for (std::size_t r = 0; r < t.recordCount(); ++r) {
+                const Value v = t.value(r, c.field);
+                longest = std::max<int>(longest, v.isNull() ? 0 : int(v.toText().trimmed().size()));
+            }
+            const int width = t.field(c.field).width;
+            if (width > 0 && width != textWidth(0, longest)) {
+                header << csvCell(QStringLiteral("%1[%2]").arg(c.name).arg(width));
+                continue;
+            }
+        }
         header << csvCell(c.name);
+    }
     text += header.join(QLatin1Char(';')) + QStringLiteral("\r\n");
     for (std::size_t r = 0; r < t.recordCount(); ++r) {
         QStringList cells;
