@@ -30,7 +30,7 @@ bool hasPendingChanges(const StoredRecords& stored, const std::vector<quint32>& 
 Table currentRecords(Table stored, const StoredRecords& records, const std::vector<quint32>& changeLog) {
     const std::size_t count = records.status.size();
     std::vector<quint32> current;  // stored record numbers from 0; kGone where deleted
-    QHash<quint64, quint32> sources;
+    CellSources sources;
 
     if (changeLog.empty()) {
         if (std::all_of(records.status.begin(), records.status.end(), [](quint8 s) { return s == 0; }))
@@ -59,7 +59,10 @@ Table currentRecords(Table stored, const StoredRecords& records, const std::vect
                 positionOf[i] = quint32(current.size());
                 current.push_back(quint32(i));
             }
-        auto sourceOf = [&](quint32 record, quint16 field) { return sources.value(cellKey(record, field), record); };
+        auto sourceOf = [&](quint32 record, quint16 field) {
+            const auto it = sources.find(cellKey(record, field));
+            return it == sources.end() ? record : it->second;
+        };
         for (std::size_t t = 0; t < changeLog.size(); t += 3) {
             const quint32 rec = changeLog[t] - 1;
             const quint32 prev = changeLog[t + 1];
@@ -73,7 +76,7 @@ Table currentRecords(Table stored, const StoredRecords& records, const std::vect
                 auto cell = std::lower_bound(records.unchanged.begin(), records.unchanged.end(),
                                              std::pair<quint32, quint16>(rec, 0));
                 for (; cell != records.unchanged.end() && cell->first == rec; ++cell)
-                    sources.insert(cellKey(rec, cell->second), sourceOf(prev - 1, cell->second));
+                    sources[cellKey(rec, cell->second)] = sourceOf(prev - 1, cell->second);
                 positionOf[prev - 1] = kGone;
                 current[replaced] = rec;
                 positionOf[rec] = replaced;

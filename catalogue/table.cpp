@@ -9,11 +9,10 @@ namespace kavinto {
 
 Table::Table(std::vector<Column> columns, std::size_t recordCount)
     : m_columns(std::move(columns)), m_recordCount(recordCount) {
-    m_fieldByFoldedName.reserve(qsizetype(m_columns.size()));
+    m_fieldByFoldedName.reserve(m_columns.size());
     for (int i = 0; i < int(m_columns.size()); ++i) {
         const QString key = fullCaseFolded(m_columns[std::size_t(i)].def().name);
-        if (!m_fieldByFoldedName.contains(key))
-            m_fieldByFoldedName.insert(key, i);
+        m_fieldByFoldedName.emplace(key, i);  // the first of equal names stays
     }
 }
 
@@ -25,9 +24,12 @@ std::vector<FieldDef> Table::fields() const {
     return out;
 }
 
-int Table::fieldIndex(const QString& name) const { return m_fieldByFoldedName.value(fullCaseFolded(name), -1); }
+int Table::fieldIndex(const QString& name) const {
+    const auto it = m_fieldByFoldedName.find(fullCaseFolded(name));
+    return it == m_fieldByFoldedName.end() ? -1 : it->second;
+}
 
-Table Table::select(const std::vector<quint32>& rows, const QHash<quint64, quint32>& sources) const {
+Table Table::select(const std::vector<quint32>& rows, const CellSources& sources) const {
     std::vector<Column> columns;
     columns.reserve(m_columns.size());
     for (int f = 0; f < fieldCount(); ++f) {
@@ -35,8 +37,11 @@ Table Table::select(const std::vector<quint32>& rows, const QHash<quint64, quint
         Column to(from.def());
         for (std::size_t i = 0; i < rows.size(); ++i) {
             std::size_t record = rows[i];
-            if (!sources.isEmpty())
-                record = sources.value(quint64(record) * 65536 + quint64(f), quint32(record));
+            if (!sources.empty()) {
+                const auto source = sources.find(quint64(record) * 65536 + quint64(f));
+                if (source != sources.end())
+                    record = source->second;
+            }
             const qint64 slot = from.slot(record);
             if (slot < 0)
                 continue;

@@ -3,12 +3,15 @@
 #include "column.h"
 #include "packet.h"
 
-#include <QHash>
+#include <QHashFunctions>  // std::hash<QString>
 
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 namespace kavinto {
+
+using CellSources = std::unordered_map<quint64, quint32>;
 
 // A decoded data packet as read-only columns: its declared fields, its
 // current records (pending changes already applied) in the packet's order,
@@ -36,7 +39,7 @@ public:
     // A table of `rows` of this one (record numbers, each at most once, in
     // their new order). A cell listed in `sources` (key: record * 65536 +
     // field) takes its value from that record instead.
-    Table select(const std::vector<quint32>& rows, const QHash<quint64, quint32>& sources) const;
+    Table select(const std::vector<quint32>& rows, const CellSources& sources) const;
 
     // The table of a packet given as records of values; throws an Error
     // naming the value that does not fit its field.
@@ -46,7 +49,9 @@ public:
 private:
     std::vector<Column> m_columns;
     std::size_t m_recordCount = 0;
-    QHash<QString, int> m_fieldByFoldedName;
+    // Standard containers where a table grows with its input: they report a
+    // failed allocation as std::bad_alloc, where QHash may end the program.
+    std::unordered_map<QString, int> m_fieldByFoldedName;
 };
 
 // Adds one value to a column being built, converting it to the column's

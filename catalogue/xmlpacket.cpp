@@ -6,12 +6,14 @@
 #include "quoted.h"
 #include "textcodec.h"
 
+#include <QHashFunctions>  // std::hash<QString>
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QXmlStreamReader>
 
 #include <cmath>
 #include <limits>
+#include <unordered_map>
 
 namespace kavinto {
 namespace {
@@ -295,10 +297,10 @@ private:
                 m_xml.skipCurrentElement();
             }
             // A row could not tell two such fields apart.
-            const auto known = m_fieldByAttrName.constFind(f.attrName);
-            if (known != m_fieldByAttrName.cend())
-                fail(QStringLiteral("%1 has the attrname %2 of field %3").arg(at, quoted(f.attrName)).arg(known.value() + 1));
-            m_fieldByAttrName.insert(f.attrName, int(m_fields.size()));
+            const auto known = m_fieldByAttrName.find(f.attrName);
+            if (known != m_fieldByAttrName.end())
+                fail(QStringLiteral("%1 has the attrname %2 of field %3").arg(at, quoted(f.attrName)).arg(known->second + 1));
+            m_fieldByAttrName.emplace(f.attrName, int(m_fields.size()));
             m_fields.push_back(std::move(f));
         }
     }
@@ -334,7 +336,8 @@ private:
     int fieldOf(QStringView attrName, int expected) const {
         if (expected < int(m_fields.size()) && m_fields[std::size_t(expected)].attrName == attrName)
             return expected;
-        return m_fieldByAttrName.value(attrName.toString(), -1);
+        const auto it = m_fieldByAttrName.find(attrName.toString());
+        return it == m_fieldByAttrName.end() ? -1 : it->second;
     }
 
     void readRows() {
@@ -526,7 +529,7 @@ private:
 
     QXmlStreamReader m_xml;
     std::vector<XmlField> m_fields;
-    QHash<QString, int> m_fieldByAttrName;
+    std::unordered_map<QString, int> m_fieldByAttrName;
     std::vector<Column> m_columns;
     StoredRecords m_stored;
     std::vector<quint32> m_changeLog;

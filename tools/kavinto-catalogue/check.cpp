@@ -9,8 +9,9 @@
 #include "quoted.h"
 
 #include <QDir>
+#include <QHashFunctions>  // std::hash<QString>
 #include <QFile>
-#include <QHash>
+#include <unordered_map>
 
 namespace kavinto {
 namespace {
@@ -113,16 +114,16 @@ private:
                 report(kFunctionsFile, QStringLiteral("%1: function number %2 is outside 1-17, so no method can serve it")
                                            .arg(where)
                                            .arg(n->s));
-            if (m_functionNames.contains(n->s))
+            if (m_functionNames.count(n->s))
                 report(kFunctionsFile, QStringLiteral("%1: fun_id %2 occurs twice").arg(where).arg(n->s));
             else
-                m_functionNames.insert(n->s, name.isNull() ? QString() : name.toText());
+                m_functionNames.emplace(n->s, name.isNull() ? QString() : name.toText());
             checkName(kFunctionsFile, where, QStringLiteral("fun_nev"), name, m_seenFunctionNames);
         }
     }
 
     void checkName(const QString& file, const QString& where, const QString& field, const Value& name,
-                   QHash<QString, QString>& seen) {
+                   std::unordered_map<QString, QString>& seen) {
         if (name.isNull()) {
             report(file, QStringLiteral("%1: %2 is null").arg(where, field));
             return;
@@ -131,11 +132,11 @@ private:
         if (text.isEmpty() || text == kNothingChosen)
             report(file, QStringLiteral("%1: %2 is %3, which cannot be chosen").arg(where, field, quoted(text)));
         const QString key = fullCaseFolded(text);
-        if (seen.contains(key))
+        if (seen.count(key))
             report(file, QStringLiteral("%1: %2 %3 is the same name as %4; only the first can be looked up")
-                             .arg(where, field, quoted(text), seen.value(key)));
+                             .arg(where, field, quoted(text), seen.at(key)));
         else
-            seen.insert(key, where);
+            seen.emplace(key, where);
     }
 
     void checkMethods(bool functionsLoaded) {
@@ -144,8 +145,8 @@ private:
             names << QStringLiteral("mod_fun_%1").arg(k);
         if (!requireFields(m_methods, kMethodsFile, names))
             return;
-        QHash<qint64, int> ids;
-        QHash<QString, QString> seenNames;
+        std::unordered_map<qint64, int> ids;
+        std::unordered_map<QString, QString> seenNames;
         int record = 0;
         for (m_methods.GoFirst(); !m_methods.AtEnd(); m_methods.GoNext()) {
             ++record;
@@ -154,10 +155,10 @@ private:
             const std::optional<Number> n = numberOf(id);
             if (id.isNull() || !n || n->kind != Number::Kind::Signed)
                 report(kMethodsFile, where + QStringLiteral(": mod_id is not an integer"));
-            else if (ids.contains(n->s))
+            else if (ids.count(n->s))
                 report(kMethodsFile, QStringLiteral("%1: mod_id %2 occurs twice").arg(where).arg(n->s));
             else
-                ids.insert(n->s, record);
+                ids.emplace(n->s, record);
             checkName(kMethodsFile, where, QStringLiteral("mod_nev"), m_methods.ReadValue(QStringLiteral("mod_nev")),
                       seenNames);
             for (int k = 1; k <= kFunctionCount; ++k) {
@@ -168,11 +169,11 @@ private:
                 }
                 if (!flag.equals(Value::text(QStringLiteral("1"))) || !functionsLoaded)
                     continue;
-                if (!m_functionNames.contains(k))
+                if (!m_functionNames.count(k))
                     report(kMethodsFile, QStringLiteral("%1: function %2 is flagged, but the functions table lacks it")
                                              .arg(where)
                                              .arg(k));
-                else if (m_functionNames.value(k).isEmpty())
+                else if (m_functionNames.at(k).isEmpty())
                     report(kMethodsFile, QStringLiteral("%1: function %2 is flagged, but its name is empty")
                                              .arg(where)
                                              .arg(k));
@@ -189,8 +190,8 @@ private:
     QDir m_dir;
     TClientDataSet m_methods{QStringLiteral("MClientData")};
     TClientDataSet m_functions{QStringLiteral("FClientData")};
-    QHash<qint64, QString> m_functionNames;
-    QHash<QString, QString> m_seenFunctionNames;
+    std::unordered_map<qint64, QString> m_functionNames;
+    std::unordered_map<QString, QString> m_seenFunctionNames;
     QStringList m_problems;
 };
 

@@ -7,8 +7,9 @@
 #include "quoted.h"
 
 #include <QDir>
-#include <QSet>
 #include <QStringEncoder>
+
+#include <unordered_set>
 
 namespace kavinto {
 namespace {
@@ -84,10 +85,10 @@ Packet methodsPacket(const CsvTable& t) {
 
     Packet p;
     p.lcid = 1038;
-    QSet<qint32> ids;
+    std::unordered_set<qint32> ids;
     for (const CsvTable::Row& row : t.rows) {
         const qint32 id = requireId(t, row, idCol, QStringLiteral("mod_id"));
-        if (ids.contains(id))
+        if (ids.count(id))
             refuse(t, row.line, QStringLiteral("mod_id"), QStringLiteral("the id %1 occurs twice").arg(id));
         ids.insert(id);
         Record r;
@@ -115,13 +116,13 @@ Packet functionsPacket(const CsvTable& t) {
     const int nameCol = requireColumn(t, QStringLiteral("fun_nev"));
     Packet p;
     p.lcid = 1038;
-    QSet<qint32> ids;
+    std::unordered_set<qint32> ids;
     for (const CsvTable::Row& row : t.rows) {
         const qint32 id = requireId(t, row, idCol, QStringLiteral("fun_id"));
         if (id < 1 || id > kFunctionCount)
             refuse(t, row.line, QStringLiteral("fun_id"),
                    QStringLiteral("the function number %1 is outside 1-17").arg(id));
-        if (ids.contains(id))
+        if (ids.count(id))
             refuse(t, row.line, QStringLiteral("fun_id"), QStringLiteral("the id %1 occurs twice").arg(id));
         ids.insert(id);
         p.records.push_back({Value::integer(id),
