@@ -2,8 +2,9 @@
 
 #include <QDir>
 
+#include <windows.h>  // before the shell's header, which needs it
+
 #include <shellapi.h>
-#include <windows.h>
 
 namespace kavinto {
 

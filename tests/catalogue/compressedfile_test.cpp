@@ -129,16 +129,16 @@ TEST(CompressedFile, FileThatCannotBeOpened) {
     ScratchDir dir;
     TClientDataSet t(QStringLiteral("T"));
     const QString missing = dir.path(QStringLiteral("missing.cds"));
-    EXPECT_EQ(loadError(missing, t), cannotOpenMessage(missing, kNoSuchFile));
+    EXPECT_EQ(loadError(missing, t), cannotOpenMessage(missing, noSuchFile()));
     QDir().mkpath(dir.path(QStringLiteral("folder.cds")));
     EXPECT_EQ(loadError(dir.path(QStringLiteral("folder.cds")), t),
-              cannotOpenMessage(dir.path(QStringLiteral("folder.cds")), "Is a directory"));
+              cannotOpenMessage(dir.path(QStringLiteral("folder.cds")), QStringLiteral("Is a directory")));
 }
 
 TEST(CompressedFile, RelativePathIsReportedAbsolute) {
     TClientDataSet t(QStringLiteral("T"));
     const QString message = loadError(QStringLiteral("no/such/dir/x.cds"), t);
-    EXPECT_EQ(message, cannotOpenMessage(QFileInfo(QStringLiteral("no/such/dir/x.cds")).absoluteFilePath(), kNoSuchPath));
+    EXPECT_EQ(message, cannotOpenMessage(QFileInfo(QStringLiteral("no/such/dir/x.cds")).absoluteFilePath(), noSuchPath()));
 }
 
 TEST(CompressedFile, WriteProtectedFileLoads) {

@@ -36,10 +36,7 @@ TEST(SharedFile, AnotherReaderSharesAnExclusiveHolderRefuses) {
     const HANDLE holder = openWithSharing(path, GENERIC_READ | GENERIC_WRITE, 0);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     QFile refused;
-    EXPECT_EQ(
-        openSharedForReading(refused, path),
-        QStringLiteral(
-            "The process cannot access the file because it is being used by another process."));
+    EXPECT_EQ(openSharedForReading(refused, path), qt_error_string(ERROR_SHARING_VIOLATION));
     EXPECT_FALSE(refused.isOpen());
     CloseHandle(holder);
 }

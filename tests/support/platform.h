@@ -6,7 +6,9 @@
 #include <QFile>
 #include <QString>
 
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
 #include <csignal>
 
 #include <sys/mount.h>
@@ -18,13 +20,26 @@
 namespace kavinto::test {
 
 // The system's words for the failures the tests provoke, as a message quotes
-// them (without the final full stop).
+// them (without the final full stop). Windows' words, and Wine's, are its own.
 #ifdef Q_OS_WIN
-inline constexpr const char* kNoSuchFile = "The system cannot find the file specified";
-inline constexpr const char* kNoSuchPath = "The system cannot find the path specified";
+inline QString systemReason(int code) {
+    QString reason = qt_error_string(code);
+    while (reason.endsWith(QLatin1Char('.'))) reason.chop(1);
+    return reason;
+}
+inline QString noSuchFile() {
+    return systemReason(ERROR_FILE_NOT_FOUND);
+}
+inline QString noSuchPath() {
+    return systemReason(ERROR_PATH_NOT_FOUND);
+}
 #else
-inline constexpr const char* kNoSuchFile = "No such file or directory";
-inline constexpr const char* kNoSuchPath = "No such file or directory";
+inline QString noSuchFile() {
+    return QStringLiteral("No such file or directory");
+}
+inline QString noSuchPath() {
+    return noSuchFile();
+}
 #endif
 
 // Something below `dir` that has a name but is no regular file, and would
@@ -46,7 +61,9 @@ class FileSizeLimit {
 public:
 #ifdef Q_OS_WIN
     explicit FileSizeLimit(qint64) {}
-    bool active() const { return false; }
+    bool active() const {
+        return false;
+    }
 #else
     explicit FileSizeLimit(qint64 bytes) {
         m_signal = std::signal(SIGXFSZ, SIG_IGN);
@@ -59,7 +76,9 @@ public:
         setrlimit(RLIMIT_FSIZE, &m_old);
         std::signal(SIGXFSZ, m_signal);
     }
-    bool active() const { return m_active; }
+    bool active() const {
+        return m_active;
+    }
 
 private:
     rlimit m_old{};
@@ -74,7 +93,9 @@ class SmallFileSystem {
 public:
 #ifdef Q_OS_WIN
     SmallFileSystem(const QString&, qint64) {}
-    bool mounted() const { return false; }
+    bool mounted() const {
+        return false;
+    }
 #else
     SmallFileSystem(const QString& dir, qint64 bytes) : m_dir(QFile::encodeName(dir)) {
         const QByteArray options = "size=" + QByteArray::number(bytes);
@@ -84,7 +105,9 @@ public:
         if (m_mounted)
             umount(m_dir.constData());
     }
-    bool mounted() const { return m_mounted; }
+    bool mounted() const {
+        return m_mounted;
+    }
 
 private:
     QByteArray m_dir;
@@ -102,9 +125,9 @@ inline bool permissionsBind() {
 }
 
 // The loader's message for a file it cannot open.
-inline QString cannotOpenMessage(const QString& absolutePath, const char* reason) {
+inline QString cannotOpenMessage(const QString& absolutePath, const QString& reason) {
     return QStringLiteral("Cannot open file \"%1\". %2")
-        .arg(QDir::toNativeSeparators(absolutePath), QLatin1String(reason));
+        .arg(QDir::toNativeSeparators(absolutePath), reason);
 }
 
 }  // namespace kavinto::test

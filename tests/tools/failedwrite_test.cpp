@@ -20,11 +20,10 @@ namespace {
 
 QByteArray methodsCsv(int rows) {
     QByteArray csv("mod_id;mod_nev;mod_fajl");
-    for (int k = 1; k <= 17; ++k)
-        csv += ";mod_fun_" + QByteArray::number(k);
+    for (int k = 1; k <= 17; ++k) csv += ";mod_fun_" + QByteArray::number(k);
     for (int i = 1; i <= rows; ++i)
-        csv += "\n" + QByteArray::number(i) + ";Módszer " + QByteArray::number(i * 7919) + ";m" + QByteArray::number(i) +
-               ".pdf;1;0;1;0;1;0;1;0;1;0;1;0;1;0;1;0;1";
+        csv += "\n" + QByteArray::number(i) + ";Módszer " + QByteArray::number(i * 7919) + ";m" +
+               QByteArray::number(i) + ".pdf;1;0;1;0;1;0;1;0;1;0;1;0;1;0;1;0;1";
     return csv + "\n";
 }
 
@@ -36,7 +35,9 @@ int run(const QStringList& args, QString* err) {
     return status;
 }
 
-QStringList entries(const QString& dir) { return QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot); }
+QStringList entries(const QString& dir) {
+    return QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+}
 
 struct Failure {
     const char* name;
@@ -62,7 +63,8 @@ TEST(FailedWrite, OldFilesStandAndTheFileIsNamed) {
                  return nullptr;
              QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
              return std::shared_ptr<void>(nullptr, [folder](void*) {
-                 QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+                 QFile::setPermissions(folder,
+                                       QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
              });
          },
          "first"},
@@ -81,30 +83,36 @@ TEST(FailedWrite, OldFilesStandAndTheFileIsNamed) {
             ScratchDir dir;
             const QString small = dir.write(QStringLiteral("small.csv"), methodsCsv(3));
             const QString large = dir.write(QStringLiteral("large.csv"), methodsCsv(300));
-            const QString functions = dir.write(QStringLiteral("f.csv"), "fun_id;fun_nev\n1;Ráhangolódás\n");
+            const QString functions =
+                dir.write(QStringLiteral("f.csv"), "fun_id;fun_nev\n1;Ráhangolódás\n");
             const QString catalogue = dir.path(QStringLiteral("catalogue"));
             auto pack = [&](const QString& methods, const QString& out) {
                 QString err;
-                return run({QStringLiteral("pack"), QStringLiteral("--methods"), methods, QStringLiteral("--functions"),
-                            functions, QStringLiteral("--out"), out},
+                return run({QStringLiteral("pack"), QStringLiteral("--methods"), methods,
+                            QStringLiteral("--functions"), functions, QStringLiteral("--out"), out},
                            &err);
             };
-            // The old files are the small catalogue's; the new ones, the large one's, pass the size limit.
+            // The old files are the small catalogue's; the new ones, the large one's, pass the size
+            // limit.
             ASSERT_EQ(pack(small, catalogue), 0);
             QString folder = catalogue + QStringLiteral("/data");
             std::function<int(QString*)> write = [&](QString* err) {
-                return run({QStringLiteral("pack"), QStringLiteral("--methods"), large, QStringLiteral("--functions"),
-                            functions, QStringLiteral("--out"), catalogue},
-                           err);
+                return run(
+                    {QStringLiteral("pack"), QStringLiteral("--methods"), large,
+                     QStringLiteral("--functions"), functions, QStringLiteral("--out"), catalogue},
+                    err);
             };
             if (!packing) {
                 folder = dir.path(QStringLiteral("csv"));
                 QString err;
-                ASSERT_EQ(run({QStringLiteral("unpack"), catalogue, QStringLiteral("--out"), folder}, &err), 0);
+                ASSERT_EQ(
+                    run({QStringLiteral("unpack"), catalogue, QStringLiteral("--out"), folder},
+                        &err),
+                    0);
                 ASSERT_EQ(pack(large, catalogue), 0);
                 write = [&](QString* e) {
-                    return run({QStringLiteral("unpack"), catalogue, QStringLiteral("--out"), folder,
-                                QStringLiteral("--force")},
+                    return run({QStringLiteral("unpack"), catalogue, QStringLiteral("--out"),
+                                folder, QStringLiteral("--force")},
                                e);
                 };
             }
@@ -149,10 +157,11 @@ TEST(FailedWrite, FullFileSystemLeavesTheOldCatalogue) {
         GTEST_SKIP() << "no small file system can be mounted here";
     const QString small = dir.write(QStringLiteral("small.csv"), methodsCsv(3));
     const QString large = dir.write(QStringLiteral("large.csv"), methodsCsv(3000));
-    const QString functions = dir.write(QStringLiteral("f.csv"), "fun_id;fun_nev\n1;Ráhangolódás\n");
+    const QString functions =
+        dir.write(QStringLiteral("f.csv"), "fun_id;fun_nev\n1;Ráhangolódás\n");
     auto pack = [&](const QString& methods, QString* err) {
-        return run({QStringLiteral("pack"), QStringLiteral("--methods"), methods, QStringLiteral("--functions"), functions,
-                    QStringLiteral("--out"), catalogue},
+        return run({QStringLiteral("pack"), QStringLiteral("--methods"), methods,
+                    QStringLiteral("--functions"), functions, QStringLiteral("--out"), catalogue},
                    err);
     };
     QString err;
@@ -165,7 +174,8 @@ TEST(FailedWrite, FullFileSystemLeavesTheOldCatalogue) {
     ASSERT_GT(dir.write(QStringLiteral("catalogue/filler"), QByteArray(48 * 1024, 'x')).size(), 0);
 
     EXPECT_EQ(pack(large, &err), 1);
-    EXPECT_TRUE(err.contains(QStringLiteral("kavinto_modszerek.cds: cannot be written: No space left on device")))
+    EXPECT_TRUE(err.contains(
+        QStringLiteral("kavinto_modszerek.cds: cannot be written: No space left on device")))
         << err.toStdString();
     ASSERT_TRUE(old.open(QIODevice::ReadOnly));
     EXPECT_EQ(old.readAll(), before);

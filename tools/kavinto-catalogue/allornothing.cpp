@@ -20,8 +20,7 @@ namespace {
 class OldCopies {
 public:
     ~OldCopies() {
-        for (const auto& [path, copy] : m_copies)
-            QFile::remove(copy);
+        for (const auto& [path, copy] : m_copies) QFile::remove(copy);
     }
     void keep(const QString& path) {
         if (!QFile::exists(path))
@@ -51,7 +50,8 @@ private:
 }  // namespace
 
 void writeAllOrNothing(const std::vector<FileContents>& files) {
-    std::vector<std::unique_ptr<QSaveFile>> written;  // each removes its temporary file unless committed
+    std::vector<std::unique_ptr<QSaveFile>>
+        written;  // each removes its temporary file unless committed
     for (const FileContents& f : files) {
         auto file = std::make_unique<QSaveFile>(f.path);
         file->setDirectWriteFallback(false);
@@ -73,8 +73,7 @@ void writeAllOrNothing(const std::vector<FileContents>& files) {
     }
     OldCopies old;
     if (files.size() > 1)
-        for (const FileContents& f : files)
-            old.keep(f.path);
+        for (const FileContents& f : files) old.keep(f.path);
     for (std::size_t i = 0; i < written.size(); ++i) {
         if (!written[i]->commit()) {
             const QString reason = written[i]->errorString();

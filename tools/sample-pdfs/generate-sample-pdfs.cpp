@@ -42,7 +42,7 @@ QString html(const QString& name, const QStringList& functions, const QString& a
 int main(int argc, char** argv) {
     // Draws no window: needs no display, on any system.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+        qputenv("QT_QPA_PLATFORM", KAVINTO_HEADLESS_PLATFORM);
     QGuiApplication app(argc, argv);
     if (argc != 4) {
         std::fprintf(stderr, "usage: generate-sample-pdfs METHODS.csv FUNCTIONS.csv OUT_DIR\n");
