@@ -11,6 +11,7 @@ set -u
 build=$(realpath "$1") linux_tool=$(realpath "$2") csv=$(realpath "$3")
 : "${WINEPREFIX:?a Wine prefix}" "${DISPLAY:?an X display}"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export LC_ALL=C.UTF-8  # Wine takes the arguments' bytes in the locale's encoding
 version=$(sed -n 's/^project(kavinto VERSION \([0-9.]*\).*/\1/p' "$(dirname "$0")/../../CMakeLists.txt")
 scratch=$(mktemp -d)
 passed=0 failed=0 app=""
@@ -18,7 +19,9 @@ trap 'stop; rm -rf "$scratch"' EXIT
 
 user=$(wine cmd /c echo %USERNAME% 2>/dev/null | tr -d '\r')
 appdata="$WINEPREFIX/drive_c/users/$user/AppData"
-installed="$appdata/Local/Programs/kavinto"
+# A folder with accents in its name, as a Hungarian school's would be.
+install_dir='C:\Tanári gép\Katalógus Éva\kavinto'
+installed="$WINEPREFIX/drive_c/Tanári gép/Katalógus Éva/kavinto"
 shortcut="C:\\users\\$user\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\VELOR! Tarmeni.lnk"
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\kavinto'
 
@@ -37,7 +40,7 @@ expect() { [ "$2" = "$3" ] || { echo "    $1: expected '$3', got '$2'"; return 1
 stop() {
     [ -n "$app" ] && kill "$app" 2>/dev/null && wait "$app" 2>/dev/null
     app=""
-    pkill -f 'Programs.kavinto.kavinto\.exe' 2>/dev/null || true
+    pkill -f 'kavinto.kavinto\.exe' 2>/dev/null || true
 }
 
 window="" X=0 Y=0
@@ -63,7 +66,7 @@ start_program() {
     xdotool windowactivate --sync "$window" >/dev/null 2>&1 || true
     sleep 1  # the first activation loads the catalogue
 }
-running() { pgrep -f 'Programs.kavinto.kavinto\.exe' >/dev/null; }
+running() { pgrep -f 'kavinto.kavinto\.exe' >/dev/null; }
 click() { xdotool mousemove $((X + $1)) $((Y + $2)) click 1; sleep 0.5; }
 keys() { xdotool key --delay 80 "$@"; sleep 0.5; }
 
@@ -71,7 +74,10 @@ keys() { xdotool key --delay 80 "$@"; sleep 0.5; }
 EXIT="576 408" PANEL="308 404" BACK="45 112"
 
 test_install() {
-    wine "$build/kavinto-setup-$version.exe" /S >/dev/null 2>&1 || { echo "    the installer failed"; return 1; }
+    # /D= must stand unquoted at the end of the command line: cmd passes it as it is.
+    local setup; setup=$(windows_path "$build/kavinto-setup-$version.exe")
+    wine cmd /c "$setup /S /D=$install_dir" >/dev/null 2>&1 || { echo "    the installer failed"; return 1; }
+    for _ in $(seq 100); do [ -f "$installed/uninstall.exe" ] && break; sleep 0.1; done
     local f
     for f in kavinto.exe kavinto-catalogue.exe uninstall.exe sample/data/kavinto_modszerek.cds \
              sample/data/kavinto_funkciok.cds sample/pdf/otletborze.pdf; do
@@ -91,7 +97,7 @@ test_shortcut_starts_it_in_the_sample_folder() {
     click $PANEL
     local got; got=$(tr -d '\r' <"$handed")
     case "$got" in
-        *'\Programs\kavinto\sample\pdf\esettanulmany.pdf') ;;
+        *'\Katalógus Éva\kavinto\sample\pdf\esettanulmany.pdf') ;;
         *) echo "    handed over: '$got', expected ...\\sample\\pdf\\esettanulmany.pdf"; return 1 ;;
     esac
     click $BACK
