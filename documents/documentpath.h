@@ -13,6 +13,8 @@ QString documentPath(const QString& name);
 // the pdf folder. An absolute name, a drive letter, a ".." component, a
 // name Windows reserves for a device (CON, NUL, COM1, ...), or a link that
 // resolves outside the folder counts as missing. Either slash separates.
-bool isDocumentAvailable(const QString& name, const QDir& base = QDir::current());
+// The default base is the working directory as it is, never its name, which
+// the system may spell in bytes that are not UTF-8.
+bool isDocumentAvailable(const QString& name, const QDir& base = QDir());
 
 }  // namespace kavinto

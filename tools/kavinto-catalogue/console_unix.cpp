@@ -1,7 +1,20 @@
 #include "console.h"
 
+#include "quoted.h"
+
+#include <QFile>
+
 namespace kavinto {
 
 void prepareConsole() {}
+
+std::optional<QString> unrepresentableArgument(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray raw(argv[i]);
+        if (QFile::encodeName(QFile::decodeName(raw)) != raw)
+            return quoted(raw, nullptr);
+    }
+    return std::nullopt;
+}
 
 }  // namespace kavinto

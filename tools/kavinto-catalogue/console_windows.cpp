@@ -14,4 +14,9 @@ void prepareConsole() {
     SetConsoleOutputCP(CP_UTF8);
 }
 
+// Qt takes the arguments from the system as UTF-16: every name round-trips.
+std::optional<QString> unrepresentableArgument(int, char**) {
+    return std::nullopt;
+}
+
 }  // namespace kavinto
