@@ -1,5 +1,5 @@
-// The start-up sequence: the platform (XWayland on a Wayland session), the application, the main window (hidden, its
-// creation handler run), the data module with its tables closed, the splash
+// The start-up sequence: the platform (XWayland on a Wayland session), the application, the main
+// window (hidden, its creation handler run), the data module with its tables closed, the splash
 // window shown and painted, the busy pause, the splash hidden, then the
 // message loop, which shows the main window. Owners destroy what they own,
 // in the reverse order, when the loop ends.
@@ -16,7 +16,8 @@
 #include <memory>
 
 int main(int argc, char** argv) {
-    const QByteArray platform = kavinto::platformChoice(qgetenv("QT_QPA_PLATFORM"), qgetenv("WAYLAND_DISPLAY"), qgetenv("DISPLAY"));
+    const QByteArray platform = kavinto::platformChoice(
+        qgetenv("QT_QPA_PLATFORM"), qgetenv("WAYLAND_DISPLAY"), qgetenv("DISPLAY"));
     if (!platform.isEmpty())
         qputenv("QT_QPA_PLATFORM", platform);
     QApplication application(argc, argv);

@@ -8,6 +8,7 @@ namespace kavinto {
 // Wayland session with XWayland, and no platform chosen by the user, "xcb",
 // so that the window keeps its fixed size and asks to be centred, which
 // Wayland lets no window do; otherwise nothing, and Qt chooses.
-QByteArray platformChoice(const QByteArray& chosen, const QByteArray& waylandDisplay, const QByteArray& display);
+QByteArray platformChoice(const QByteArray& chosen, const QByteArray& waylandDisplay,
+                          const QByteArray& display);
 
 }  // namespace kavinto

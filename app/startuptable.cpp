@@ -29,7 +29,8 @@ QString StartupTable::slot(int n) const {
     if (n < 1 || std::size_t(n) > m_ends.size())
         return {};
     const quint32 begin = n == 1 ? 0 : m_ends[std::size_t(n - 2)];
-    return QString::fromLatin1(m_text.data() + begin, qsizetype(m_ends[std::size_t(n - 1)] - begin));
+    return QString::fromLatin1(m_text.data() + begin,
+                               qsizetype(m_ends[std::size_t(n - 1)] - begin));
 }
 
 }  // namespace kavinto

@@ -100,7 +100,8 @@ Memory loadMemory(const QString& path) {
     const QList<QByteArray> kb = child.readAllStandardOutput().trimmed().split(' ');
     if (kb.size() != 3)
         qFatal("the memory probe failed");
-    return {double(kb[1].toLongLong() - kb[0].toLongLong()) / 1024, double(kb[2].toLongLong() - kb[0].toLongLong()) / 1024};
+    return {double(kb[1].toLongLong() - kb[0].toLongLong()) / 1024,
+            double(kb[2].toLongLong() - kb[0].toLongLong()) / 1024};
 }
 
 QByteArray readFile(const QString& path) {
@@ -138,7 +139,8 @@ struct Report {
             out += QStringLiteral(" %1 |").arg(QLocale::c().toString(qulonglong(n)));
             rule += QStringLiteral("---:|");
         }
-        const bool scaled = std::count(sizes.begin(), sizes.end(), 100000) && std::count(sizes.begin(), sizes.end(), 1000000);
+        const bool scaled = std::count(sizes.begin(), sizes.end(), 100000) &&
+                            std::count(sizes.begin(), sizes.end(), 1000000);
         if (scaled) {
             out += QStringLiteral(" 1M / 100k |");
             rule += QStringLiteral("---:|");
@@ -147,11 +149,13 @@ struct Report {
         for (const QString& op : order) {
             out += QStringLiteral("| %1 |").arg(op);
             for (std::size_t n : sizes)
-                out += QStringLiteral(" %1 |").arg(cells.at(op).count(n) ? cells.at(op).at(n) : QString());
+                out += QStringLiteral(" %1 |").arg(cells.at(op).count(n) ? cells.at(op).at(n)
+                                                                         : QString());
             if (scaled) {
                 const auto t = times.find(op);
                 QString ratio;
-                if (t != times.end() && t->second.count(100000) && t->second.count(1000000) && t->second.at(100000) > 0)
+                if (t != times.end() && t->second.count(100000) && t->second.count(1000000) &&
+                    t->second.at(100000) > 0)
                     ratio = QString::number(t->second.at(1000000) / t->second.at(100000), 'f', 1);
                 out += QStringLiteral(" %1 |").arg(ratio);
             }
@@ -169,7 +173,8 @@ public:
 const std::vector<std::vector<int>> kQueries = {{1}, {1, 2}, {1, 2, 3}};
 
 kavinto::select selectionFor(const std::vector<int>& functions) {
-    kavinto::select s{QStringLiteral("-"), QStringLiteral("-"), QStringLiteral("-"), QStringLiteral("-")};
+    kavinto::select s{QStringLiteral("-"), QStringLiteral("-"), QStringLiteral("-"),
+                      QStringLiteral("-")};
     QString* lists[] = {&s.func1, &s.func2, &s.func3};
     for (std::size_t i = 0; i < functions.size(); ++i)
         *lists[i] = functionNames()[std::size_t(functions[i] - 1)];
@@ -201,23 +206,29 @@ void benchSize(Report& report, const QString& dir, std::size_t n, int runs) {
         packetSize = quint32(inflatePacket(f).size());
     }
     report.text(QStringLiteral("methods file: compressed / packet MiB"), n,
-                QStringLiteral("%1 / %2").arg(file.size() / 1048576.0, 0, 'f', 1).arg(packetSize / 1048576.0, 0, 'f', 1));
+                QStringLiteral("%1 / %2")
+                    .arg(file.size() / 1048576.0, 0, 'f', 1)
+                    .arg(packetSize / 1048576.0, 0, 'f', 1));
 
     // Loading against a bare inflate of the same file, read from disk alike.
-    const double inflateMs = medianMs(runs, [] {}, [&] {
-        const QByteArray bytes = readFile(methodsFile);
-        std::vector<char> out(packetSize + 4);
-        uLongf size = uLongf(out.size());
-        uncompress(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(bytes.constData()),
-                   uLong(bytes.size()));
-        benchmark::DoNotOptimize(out.data());
-    });
+    const double inflateMs = medianMs(
+        runs, [] {},
+        [&] {
+            const QByteArray bytes = readFile(methodsFile);
+            std::vector<char> out(packetSize + 4);
+            uLongf size = uLongf(out.size());
+            uncompress(reinterpret_cast<Bytef*>(out.data()), &size,
+                       reinterpret_cast<const Bytef*>(bytes.constData()), uLong(bytes.size()));
+            benchmark::DoNotOptimize(out.data());
+        });
     TClientDataSet probe(QStringLiteral("MClientData"));
-    const double loadMs = medianMs(runs, [&] { probe.CloseTable(); }, [&] { LoadDataset(probe, methodsFile); });
+    const double loadMs = medianMs(
+        runs, [&] { probe.CloseTable(); }, [&] { LoadDataset(probe, methodsFile); });
     probe.CloseTable();
     report.time(QStringLiteral("bare zlib inflate of the methods file, ms"), n, inflateMs);
     report.time(QStringLiteral("load of the methods file (LoadDataset), ms"), n, loadMs);
-    report.text(QStringLiteral("load / bare inflate"), n, QString::number(loadMs / inflateMs, 'f', 2));
+    report.text(QStringLiteral("load / bare inflate"), n,
+                QString::number(loadMs / inflateMs, 'f', 2));
     std::vector<double> peaks, retained;
     for (int i = 0; i < 3; ++i) {
         const Memory m = loadMemory(methodsFile);
@@ -226,9 +237,13 @@ void benchSize(Report& report, const QString& dir, std::size_t n, int runs) {
     }
     const double packetMiB = packetSize / 1048576.0;
     report.text(QStringLiteral("load: peak memory, MiB (× packet)"), n,
-                QStringLiteral("%1 (%2×)").arg(median(peaks), 0, 'f', 1).arg(median(peaks) / packetMiB, 0, 'f', 2));
+                QStringLiteral("%1 (%2×)")
+                    .arg(median(peaks), 0, 'f', 1)
+                    .arg(median(peaks) / packetMiB, 0, 'f', 2));
     report.text(QStringLiteral("load: retained memory, MiB (× packet)"), n,
-                QStringLiteral("%1 (%2×)").arg(median(retained), 0, 'f', 1).arg(median(retained) / packetMiB, 0, 'f', 2));
+                QStringLiteral("%1 (%2×)")
+                    .arg(median(retained), 0, 'f', 1)
+                    .arg(median(retained) / packetMiB, 0, 'f', 2));
 
     // Our searches, the first after loading and repeated.
     TClientDataSet methods(QStringLiteral("MClientData")), functions(QStringLiteral("FClientData"));
@@ -236,37 +251,53 @@ void benchSize(Report& report, const QString& dir, std::size_t n, int runs) {
     std::map<std::size_t, std::set<qint64>> ourHits;
     const int firstRuns = n >= 1000000 ? 3 : runs;
     for (const std::vector<int>& q : kQueries) {
-        const QString what = QStringLiteral("%1 function%2").arg(q.size()).arg(q.size() > 1 ? "s" : "");
-        const double first = medianMs(firstRuns, [&] {
-            load(methods, functions, dir);
-            records.selection = selectionFor(q);
-        }, [&] { searchAndFill(methods, functions, records); });
-        const double repeat = medianMs(runs, [] {}, [&] { searchAndFill(methods, functions, records); });
-        report.time(QStringLiteral("search by %1, first after loading, grid filled, ms").arg(what), n, first);
+        const QString what =
+            QStringLiteral("%1 function%2").arg(q.size()).arg(q.size() > 1 ? "s" : "");
+        const double first = medianMs(
+            firstRuns,
+            [&] {
+                load(methods, functions, dir);
+                records.selection = selectionFor(q);
+            },
+            [&] { searchAndFill(methods, functions, records); });
+        const double repeat = medianMs(
+            runs, [] {}, [&] { searchAndFill(methods, functions, records); });
+        report.time(QStringLiteral("search by %1, first after loading, grid filled, ms").arg(what),
+                    n, first);
         report.time(QStringLiteral("search by %1, repeated, grid filled, ms").arg(what), n, repeat);
-        const Column& ids = methods.content()->table().column(methods.fieldNumber(QStringLiteral("mod_id")));
+        const Column& ids =
+            methods.content()->table().column(methods.fieldNumber(QStringLiteral("mod_id")));
         for (quint32 r : records.hits.records)
             ourHits[q.size()].insert(ids.integerAt(std::size_t(ids.slot(r))));
     }
 
     // The method lookup: a name from the middle of the catalogue.
     load(methods, functions, dir);
-    const QString name = methods.content()->table().value(n / 2, methods.fieldNumber(QStringLiteral("mod_nev"))).toText();
+    const QString name = methods.content()
+                             ->table()
+                             .value(n / 2, methods.fieldNumber(QStringLiteral("mod_nev")))
+                             .toText();
     auto lookUp = [&] {
         records.arrayclear();
         records.selection = selectionFor({});
         records.selection.modszer = name;
         benchmark::DoNotOptimize(lookupMethod(methods, functions, records));
     };
-    const double firstLookup = medianMs(firstRuns, [&] { load(methods, functions, dir); }, lookUp);
-    const double repeatLookup = medianMs(runs, [] {}, lookUp);
-    const double lookupAfterSearch = medianMs(runs, [&] {
-        records.selection = selectionFor({1});
-        searchAndFill(methods, functions, records);
-    }, lookUp);
+    const double firstLookup = medianMs(
+        firstRuns, [&] { load(methods, functions, dir); }, lookUp);
+    const double repeatLookup = medianMs(
+        runs, [] {}, lookUp);
+    const double lookupAfterSearch = medianMs(
+        runs,
+        [&] {
+            records.selection = selectionFor({1});
+            searchAndFill(methods, functions, records);
+        },
+        lookUp);
     report.time(QStringLiteral("method lookup, first after loading, ms"), n, firstLookup);
     report.time(QStringLiteral("method lookup, repeated, ms"), n, repeatLookup);
-    report.time(QStringLiteral("method lookup right after a function search, ms"), n, lookupAfterSearch);
+    report.time(QStringLiteral("method lookup right after a function search, ms"), n,
+                lookupAfterSearch);
     methods.CloseTable();
     functions.CloseTable();
 
@@ -284,20 +315,24 @@ void benchSize(Report& report, const QString& dir, std::size_t n, int runs) {
         anchor.useIndexes(indexes);
         for (const std::vector<int>& q : kQueries) {
             std::vector<qint64> ids;
-            const double ms = medianMs(runs, [] {}, [&] { ids = anchor.query(q); });
+            const double ms = medianMs(
+                runs, [] {}, [&] { ids = anchor.query(q); });
             auto& b = best[q.size()];
             if (b.second.isEmpty() || ms < b.first)
                 b = {ms, QString::fromLatin1(label)};
             if (std::set<qint64>(ids.begin(), ids.end()) != ourHits[q.size()])
-                qFatal("SQLite and kavinto disagree on the hits of a search by %zu functions", q.size());
+                qFatal("SQLite and kavinto disagree on the hits of a search by %zu functions",
+                       q.size());
         }
     }
     for (const std::vector<int>& q : kQueries) {
-        const QString what = QStringLiteral("%1 function%2").arg(q.size()).arg(q.size() > 1 ? "s" : "");
+        const QString what =
+            QStringLiteral("%1 function%2").arg(q.size()).arg(q.size() > 1 ? "s" : "");
         const auto& [ms, label] = best[q.size()];
         report.time(QStringLiteral("SQLite, best of three, search by %1, ms").arg(what), n, ms);
         report.text(QStringLiteral("SQLite's best for %1").arg(what), n, label);
-        const double ours = report.times[QStringLiteral("search by %1, repeated, grid filled, ms").arg(what)][n];
+        const double ours =
+            report.times[QStringLiteral("search by %1, repeated, grid filled, ms").arg(what)][n];
         report.text(QStringLiteral("SQLite / kavinto, search by %1 repeated").arg(what), n,
                     QStringLiteral("%1×").arg(ms / ours, 0, 'f', 0));
         report.text(QStringLiteral("hits of a search by %1 (same set as SQLite)").arg(what), n,
@@ -345,9 +380,12 @@ void benchWindow(Report& report, const QString& dir, std::size_t n, int runs) {
         Data = nullptr;
     }
     QDir::setCurrent(previous);
-    report.time(QStringLiteral("window offscreen: show until the lists are filled, ms"), n, median(startups));
-    report.time(QStringLiteral("window offscreen: searchClick by 1 function, first, ms"), n, median(firstClicks));
-    report.time(QStringLiteral("window offscreen: searchClick by 1 function, repeated, ms"), n, median(repeatClicks));
+    report.time(QStringLiteral("window offscreen: show until the lists are filled, ms"), n,
+                median(startups));
+    report.time(QStringLiteral("window offscreen: searchClick by 1 function, first, ms"), n,
+                median(firstClicks));
+    report.time(QStringLiteral("window offscreen: searchClick by 1 function, repeated, ms"), n,
+                median(repeatClicks));
 }
 
 }  // namespace
@@ -361,11 +399,13 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     registerFonts();
-    setErrorBoxPresenter([](const QString&, const QString& text) { qFatal("error box: %s", qPrintable(text)); });
+    setErrorBoxPresenter(
+        [](const QString&, const QString& text) { qFatal("error box: %s", qPrintable(text)); });
 
     std::vector<std::size_t> sizes = {1000, 100000, 1000000};
     int runs = 7;
-    QString dataDir = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("catalogues"));
+    QString dataDir =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("catalogues"));
     const QStringList args = app.arguments();
     for (int i = 1; i + 1 < args.size(); i += 2) {
         if (args[i] == QLatin1String("--sizes")) {
@@ -394,11 +434,12 @@ int main(int argc, char** argv) {
             cpu = QString::fromLatin1(line.mid(line.indexOf(':') + 1).trimmed());
             break;
         }
-    const QString machine = QStringLiteral("%1, %2, %3 cores, Qt %4, SQLite %5")
-                                .arg(QSysInfo::prettyProductName(), cpu)
-                                .arg(QThread::idealThreadCount())
-                                .arg(QString::fromLatin1(qVersion()), QString::fromLatin1(sqlite3_libversion()));
-    std::printf("Machine: %s; medians of %d runs (3 for first-time figures at 1,000,000).\n\n%s", qPrintable(machine),
-                runs, qPrintable(report.markdown()));
+    const QString machine =
+        QStringLiteral("%1, %2, %3 cores, Qt %4, SQLite %5")
+            .arg(QSysInfo::prettyProductName(), cpu)
+            .arg(QThread::idealThreadCount())
+            .arg(QString::fromLatin1(qVersion()), QString::fromLatin1(sqlite3_libversion()));
+    std::printf("Machine: %s; medians of %d runs (3 for first-time figures at 1,000,000).\n\n%s",
+                qPrintable(machine), runs, qPrintable(report.markdown()));
     return 0;
 }

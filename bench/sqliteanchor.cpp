@@ -46,17 +46,19 @@ SqliteAnchor::SqliteAnchor(const Table& methods) {
     exec("COMMIT");
 }
 
-SqliteAnchor::~SqliteAnchor() { sqlite3_close(m_db); }
+SqliteAnchor::~SqliteAnchor() {
+    sqlite3_close(m_db);
+}
 
 void SqliteAnchor::useIndexes(Indexes indexes) {
     exec("DROP INDEX IF EXISTS by_name");
-    for (int k = 1; k <= 17; ++k)
-        exec("DROP INDEX IF EXISTS by_fun_" + QByteArray::number(k));
+    for (int k = 1; k <= 17; ++k) exec("DROP INDEX IF EXISTS by_fun_" + QByteArray::number(k));
     if (indexes == Indexes::Name)
         exec("CREATE INDEX by_name ON methods (mod_nev)");
     if (indexes == Indexes::PerFlag)
         for (int k = 1; k <= 17; ++k)
-            exec("CREATE INDEX by_fun_" + QByteArray::number(k) + " ON methods (mod_fun_" + QByteArray::number(k) + ")");
+            exec("CREATE INDEX by_fun_" + QByteArray::number(k) + " ON methods (mod_fun_" +
+                 QByteArray::number(k) + ")");
     exec("ANALYZE");
 }
 

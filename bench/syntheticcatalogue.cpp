@@ -14,16 +14,19 @@ namespace kavinto::bench {
 namespace {
 
 const char16_t* const kWords[] = {
-    u"ötlet",   u"börze",     u"csoport",  u"munka",    u"vita",       u"szerep",   u"játék",   u"gyakorlás",
-    u"kerek",   u"asztal",    u"értékelés", u"összegzés", u"mozaik",   u"páros",    u"kérdés",  u"válasz",
-    u"tükör",   u"fürt",      u"szó",      u"kártya",   u"térkép",     u"gondolat", u"forgó",   u"színpad",
-    u"napló",   u"projekt",   u"interjú",  u"rejtvény", u"kvíz",       u"dráma",    u"óra",     u"könyv",
-    u"levél",   u"híd",       u"kör",      u"lánc",     u"fa",         u"ház",      u"plakát",  u"zsákutca",
-    u"Ábécé",   u"Élménykör", u"Ősz",      u"Újság",    u"Íróasztal",  u"Óriás",    u"Ügyes",   u"Csend",
-    u"Gyűjtő",  u"Nyitó",     u"Szabály",  u"Zöld",     u"Tanulás",    u"Mérleg",   u"Hálózat", u"Dzsungel",
+    u"ötlet",     u"börze",   u"csoport",   u"munka",     u"vita",      u"szerep",  u"játék",
+    u"gyakorlás", u"kerek",   u"asztal",    u"értékelés", u"összegzés", u"mozaik",  u"páros",
+    u"kérdés",    u"válasz",  u"tükör",     u"fürt",      u"szó",       u"kártya",  u"térkép",
+    u"gondolat",  u"forgó",   u"színpad",   u"napló",     u"projekt",   u"interjú", u"rejtvény",
+    u"kvíz",      u"dráma",   u"óra",       u"könyv",     u"levél",     u"híd",     u"kör",
+    u"lánc",      u"fa",      u"ház",       u"plakát",    u"zsákutca",  u"Ábécé",   u"Élménykör",
+    u"Ősz",       u"Újság",   u"Íróasztal", u"Óriás",     u"Ügyes",     u"Csend",   u"Gyűjtő",
+    u"Nyitó",     u"Szabály", u"Zöld",      u"Tanulás",   u"Mérleg",    u"Hálózat", u"Dzsungel",
 };
 
-Column column(const QString& name, FieldType type, int width = 0) { return Column(FieldDef{name, type, width, {}, 0}); }
+Column column(const QString& name, FieldType type, int width = 0) {
+    return Column(FieldDef{name, type, width, {}, 0});
+}
 
 void writeFile(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
@@ -35,12 +38,15 @@ void writeFile(const QString& path, const QByteArray& bytes) {
 
 const std::array<QString, 17>& functionNames() {
     static const std::array<QString, 17> names = {
-        QStringLiteral("Ráhangolódás"), QStringLiteral("Motiváció"),    QStringLiteral("Ismétlés"),
-        QStringLiteral("Új ismeret"),   QStringLiteral("Gyakorlás"),     QStringLiteral("Alkalmazás"),
-        QStringLiteral("Rendszerezés"), QStringLiteral("Ellenőrzés"),    QStringLiteral("Értékelés"),
-        QStringLiteral("Differenciálás"), QStringLiteral("Csoportalakítás"), QStringLiteral("Együttműködés"),
-        QStringLiteral("Kommunikáció"), QStringLiteral("Kreativitás"),   QStringLiteral("Problémamegoldás"),
-        QStringLiteral("Reflexió"),     QStringLiteral("Lezárás")};
+        QStringLiteral("Ráhangolódás"),     QStringLiteral("Motiváció"),
+        QStringLiteral("Ismétlés"),         QStringLiteral("Új ismeret"),
+        QStringLiteral("Gyakorlás"),        QStringLiteral("Alkalmazás"),
+        QStringLiteral("Rendszerezés"),     QStringLiteral("Ellenőrzés"),
+        QStringLiteral("Értékelés"),        QStringLiteral("Differenciálás"),
+        QStringLiteral("Csoportalakítás"),  QStringLiteral("Együttműködés"),
+        QStringLiteral("Kommunikáció"),     QStringLiteral("Kreativitás"),
+        QStringLiteral("Problémamegoldás"), QStringLiteral("Reflexió"),
+        QStringLiteral("Lezárás")};
     return names;
 }
 
@@ -63,16 +69,13 @@ Table syntheticMethods(std::size_t count, quint64 seed) {
                 name += u' ';
             name += QString::fromUtf16(kWords[word(rng)]);
         }
-        for (Column& c : columns)
-            c.beginValue(r);
+        for (Column& c : columns) c.beginValue(r);
         columns[0].pushInt32(qint32(r + 1));
         columns[1].pushText(name);
         columns[2].pushText(QStringLiteral("m%1.pdf").arg(r + 1));
-        for (int k = 1; k <= 17; ++k)
-            columns[std::size_t(2 + k)].pushInt32(serves(rng) ? 1 : 0);
+        for (int k = 1; k <= 17; ++k) columns[std::size_t(2 + k)].pushInt32(serves(rng) ? 1 : 0);
     }
-    for (Column& c : columns)
-        c.finish(count);
+    for (Column& c : columns) c.finish(count);
     Table t(std::move(columns), count);
     t.lcid = 1038;
     return t;
@@ -88,8 +91,7 @@ Table syntheticFunctions() {
         columns[1].beginValue(k);
         columns[1].pushText(functionNames()[k]);
     }
-    for (Column& c : columns)
-        c.finish(17);
+    for (Column& c : columns) c.finish(17);
     Table t(std::move(columns), 17);
     t.lcid = 1038;
     return t;

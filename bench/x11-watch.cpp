@@ -8,12 +8,12 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
+#include <unistd.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -36,8 +36,7 @@ Window findWindow(Display* d, Window w, const char* name) {
     unsigned n = 0;
     Window found = 0;
     if (XQueryTree(d, w, &root, &parent, &children, &n)) {
-        for (unsigned i = 0; i < n && !found; ++i)
-            found = findWindow(d, children[i], name);
+        for (unsigned i = 0; i < n && !found; ++i) found = findWindow(d, children[i], name);
         if (children)
             XFree(children);
     }
@@ -66,7 +65,8 @@ std::string pixels(Display* d, Window w, int x, int y, int width, int height) {
 bool showsText(const std::string& rgb) {
     std::size_t dark = 0, light = 0, all = rgb.size() / 3;
     for (std::size_t i = 0; i + 2 < rgb.size(); i += 3) {
-        const int sum = static_cast<unsigned char>(rgb[i]) + static_cast<unsigned char>(rgb[i + 1]) +
+        const int sum = static_cast<unsigned char>(rgb[i]) +
+                        static_cast<unsigned char>(rgb[i + 1]) +
                         static_cast<unsigned char>(rgb[i + 2]);
         dark += sum < 3 * 110;
         light += sum > 3 * 180;
@@ -78,13 +78,16 @@ bool showsText(const std::string& rgb) {
 
 int main(int argc, char** argv) {
     if (argc < 8) {
-        std::fprintf(stderr, "usage: x11-watch WINDOW_NAME X Y WIDTH HEIGHT text|change START_NS|click CX CY|key KEYSYM\n");
+        std::fprintf(stderr,
+                     "usage: x11-watch WINDOW_NAME X Y WIDTH HEIGHT text|change START_NS|click CX "
+                     "CY|key KEYSYM\n");
         return 2;
     }
     Display* d = XOpenDisplay(nullptr);
     if (!d)
         return 1;
-    const int x = std::atoi(argv[2]), y = std::atoi(argv[3]), width = std::atoi(argv[4]), height = std::atoi(argv[5]);
+    const int x = std::atoi(argv[2]), y = std::atoi(argv[3]), width = std::atoi(argv[4]),
+              height = std::atoi(argv[5]);
     const bool change = std::strcmp(argv[6], "change") == 0;
     const std::string action = argv[7];
     long long start = nowNs();
@@ -96,7 +99,8 @@ int main(int argc, char** argv) {
     if (action == "click" && argc > 9) {
         int rootX = 0, rootY = 0;
         Window child;
-        XTranslateCoordinates(d, w, DefaultRootWindow(d), std::atoi(argv[8]), std::atoi(argv[9]), &rootX, &rootY, &child);
+        XTranslateCoordinates(d, w, DefaultRootWindow(d), std::atoi(argv[8]), std::atoi(argv[9]),
+                              &rootX, &rootY, &child);
         XTestFakeMotionEvent(d, -1, rootX, rootY, CurrentTime);
         XTestFakeButtonEvent(d, 1, True, CurrentTime);
         XSync(d, False);

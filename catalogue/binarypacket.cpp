@@ -51,7 +51,9 @@ Property readProperty(ByteReader& in) {
         p.value = in.bytes(qsizetype(total), "property elements");
     } else if (p.type & kVaryingBit) {
         if (p.size != 1 && p.size != 2 && p.size != 4)
-            fail(QStringLiteral("property at offset %1 has a length prefix of %2 bytes").arg(at).arg(p.size));
+            fail(QStringLiteral("property at offset %1 has a length prefix of %2 bytes")
+                     .arg(at)
+                     .arg(p.size));
         p.value = in.bytes(in.length(p.size, "property length"), "property value");
     } else {
         p.value = in.bytes(p.size, "property value");
@@ -61,8 +63,7 @@ Property readProperty(ByteReader& in) {
 
 quint64 littleEndian(const char* b, int n) {
     quint64 v = 0;
-    for (int i = n - 1; i >= 0; --i)
-        v = (v << 8) | static_cast<quint8>(b[i]);
+    for (int i = n - 1; i >= 0; --i) v = (v << 8) | static_cast<quint8>(b[i]);
     return v;
 }
 
@@ -77,15 +78,43 @@ qint64 propertyInteger(const Property& p) {
 
 // Field kinds as coded in the low six bits of a field type.
 enum Kind : quint16 {
-    kSignedInt = 1, kUnsignedInt = 2, kBool = 3, kFloat = 4, kBcd = 5, kDate = 6, kTime = 7,
-    kTimestamp = 8, kAnsiString = 9, kUnicodeString = 10, kBytes = 11, kAdt = 12, kArray = 13,
-    kNested = 14, kReference = 15,
+    kSignedInt = 1,
+    kUnsignedInt = 2,
+    kBool = 3,
+    kFloat = 4,
+    kBcd = 5,
+    kDate = 6,
+    kTime = 7,
+    kTimestamp = 8,
+    kAnsiString = 9,
+    kUnicodeString = 10,
+    kBytes = 11,
+    kAdt = 12,
+    kArray = 13,
+    kNested = 14,
+    kReference = 15,
 };
 
 // How one field's value is read from a record.
 enum class Read : quint8 {
-    Int8, Int16, Int32, Int64, UInt8, UInt16, UInt32, UInt64, Bool, Float32, Float64, Bcd, Date, Time,
-    Timestamp, AnsiText, WideText, Bytes,
+    Int8,
+    Int16,
+    Int32,
+    Int64,
+    UInt8,
+    UInt16,
+    UInt32,
+    UInt64,
+    Bool,
+    Float32,
+    Float64,
+    Bcd,
+    Date,
+    Time,
+    Timestamp,
+    AnsiText,
+    WideText,
+    Bytes,
 };
 
 struct BinaryField {
@@ -98,9 +127,12 @@ struct BinaryField {
 };
 
 FieldType logicalType(const BinaryField& f, int index) {
-    const QString where = QStringLiteral("field %1 (%2)").arg(index + 1).arg(quoted(f.rawName, nullptr));
+    const QString where =
+        QStringLiteral("field %1 (%2)").arg(index + 1).arg(quoted(f.rawName, nullptr));
     auto badSize = [&]() -> FieldType {
-        fail(QStringLiteral("%1 has the size %2, which its type does not allow").arg(where).arg(f.size));
+        fail(QStringLiteral("%1 has the size %2, which its type does not allow")
+                 .arg(where)
+                 .arg(f.size));
     };
     const bool textual = f.kind == kAnsiString || f.kind == kUnicodeString || f.kind == kBytes;
     if (f.varying && !textual)
@@ -110,54 +142,87 @@ FieldType logicalType(const BinaryField& f, int index) {
         case kUnsignedInt: {
             const bool s = f.kind == kSignedInt;
             switch (f.size) {
-                case 1: return s ? FieldType::Int8 : FieldType::UInt8;
-                case 2: return s ? FieldType::Int16 : FieldType::UInt16;
-                case 4: return s ? FieldType::Int32 : FieldType::UInt32;
-                case 8: return s ? FieldType::Int64 : FieldType::UInt64;
-                default: return badSize();
+                case 1:
+                    return s ? FieldType::Int8 : FieldType::UInt8;
+                case 2:
+                    return s ? FieldType::Int16 : FieldType::UInt16;
+                case 4:
+                    return s ? FieldType::Int32 : FieldType::UInt32;
+                case 8:
+                    return s ? FieldType::Int64 : FieldType::UInt64;
+                default:
+                    return badSize();
             }
         }
-        case kBool: return f.size == 1 || f.size == 2 || f.size == 4 ? FieldType::Boolean : badSize();
+        case kBool:
+            return f.size == 1 || f.size == 2 || f.size == 4 ? FieldType::Boolean : badSize();
         case kFloat:
             return f.size == 8 ? FieldType::Float64 : f.size == 4 ? FieldType::Float32 : badSize();
-        case kBcd: return f.size == 34 ? FieldType::Decimal : badSize();
-        case kDate: return f.size == 4 ? FieldType::Date : badSize();
-        case kTime: return f.size == 4 ? FieldType::Time : badSize();
-        case kTimestamp: return f.size == 8 ? FieldType::Timestamp : badSize();
+        case kBcd:
+            return f.size == 34 ? FieldType::Decimal : badSize();
+        case kDate:
+            return f.size == 4 ? FieldType::Date : badSize();
+        case kTime:
+            return f.size == 4 ? FieldType::Time : badSize();
+        case kTimestamp:
+            return f.size == 8 ? FieldType::Timestamp : badSize();
         case kAnsiString:
         case kUnicodeString:
         case kBytes:
             if (f.varying ? (f.size != 1 && f.size != 2 && f.size != 4) : f.size <= 0)
                 return badSize();
-            return f.kind == kAnsiString ? FieldType::String
-                   : f.kind == kUnicodeString ? FieldType::WideString : FieldType::Blob;
-        case kAdt: fail(where + QStringLiteral(" is an ADT field, which is not supported"));
-        case kArray: fail(where + QStringLiteral(" is an array field, which is not supported"));
-        case kNested: fail(where + QStringLiteral(" is a nested table, which is not supported"));
-        case kReference: fail(where + QStringLiteral(" is a reference field, which is not supported"));
-        default: fail(QStringLiteral("%1 has the unknown type code %2").arg(where).arg(f.kind));
+            return f.kind == kAnsiString      ? FieldType::String
+                   : f.kind == kUnicodeString ? FieldType::WideString
+                                              : FieldType::Blob;
+        case kAdt:
+            fail(where + QStringLiteral(" is an ADT field, which is not supported"));
+        case kArray:
+            fail(where + QStringLiteral(" is an array field, which is not supported"));
+        case kNested:
+            fail(where + QStringLiteral(" is a nested table, which is not supported"));
+        case kReference:
+            fail(where + QStringLiteral(" is a reference field, which is not supported"));
+        default:
+            fail(QStringLiteral("%1 has the unknown type code %2").arg(where).arg(f.kind));
     }
 }
 
 Read readOf(const FieldDef& def) {
     switch (def.type) {
-        case FieldType::Int8: return Read::Int8;
-        case FieldType::Int16: return Read::Int16;
-        case FieldType::Int32: return Read::Int32;
-        case FieldType::Int64: return Read::Int64;
-        case FieldType::UInt8: return Read::UInt8;
-        case FieldType::UInt16: return Read::UInt16;
-        case FieldType::UInt32: return Read::UInt32;
-        case FieldType::UInt64: return Read::UInt64;
-        case FieldType::Boolean: return Read::Bool;
-        case FieldType::Float32: return Read::Float32;
-        case FieldType::Float64: return Read::Float64;
-        case FieldType::Decimal: return Read::Bcd;
-        case FieldType::Date: return Read::Date;
-        case FieldType::Time: return Read::Time;
-        case FieldType::Timestamp: return Read::Timestamp;
-        case FieldType::String: return Read::AnsiText;
-        case FieldType::WideString: return Read::WideText;
+        case FieldType::Int8:
+            return Read::Int8;
+        case FieldType::Int16:
+            return Read::Int16;
+        case FieldType::Int32:
+            return Read::Int32;
+        case FieldType::Int64:
+            return Read::Int64;
+        case FieldType::UInt8:
+            return Read::UInt8;
+        case FieldType::UInt16:
+            return Read::UInt16;
+        case FieldType::UInt32:
+            return Read::UInt32;
+        case FieldType::UInt64:
+            return Read::UInt64;
+        case FieldType::Boolean:
+            return Read::Bool;
+        case FieldType::Float32:
+            return Read::Float32;
+        case FieldType::Float64:
+            return Read::Float64;
+        case FieldType::Decimal:
+            return Read::Bcd;
+        case FieldType::Date:
+            return Read::Date;
+        case FieldType::Time:
+            return Read::Time;
+        case FieldType::Timestamp:
+            return Read::Timestamp;
+        case FieldType::String:
+            return Read::AnsiText;
+        case FieldType::WideString:
+            return Read::WideText;
         case FieldType::Blob:
             if (def.subtype == QLatin1String("Text"))
                 return Read::AnsiText;
@@ -179,12 +244,10 @@ QString decodeBcd(const char* b) {
     }
     QString whole = digits.left(precision - places);
     QString frac = digits.mid(precision - places);
-    while (whole.size() > 1 && whole.front() == QLatin1Char('0'))
-        whole.remove(0, 1);
+    while (whole.size() > 1 && whole.front() == QLatin1Char('0')) whole.remove(0, 1);
     if (whole.isEmpty())
         whole = QStringLiteral("0");
-    while (!frac.isEmpty() && frac.back() == QLatin1Char('0'))
-        frac.chop(1);
+    while (!frac.isEmpty() && frac.back() == QLatin1Char('0')) frac.chop(1);
     QString text = frac.isEmpty() ? whole : whole + QLatin1Char('.') + frac;
     if ((signPlaces & 0x80) && text != QLatin1String("0"))
         text.prepend(QLatin1Char('-'));
@@ -196,7 +259,9 @@ class RecordReader {
 public:
     RecordReader(ByteReader& in, std::vector<BinaryField>& fields, std::vector<Column>& columns,
                  const QString& codePage)
-        : m_in(in), m_fields(fields), m_columns(columns),
+        : m_in(in),
+          m_fields(fields),
+          m_columns(columns),
           m_ansi(codePage, QStringLiteral("the packet")),
           m_utf16(QStringLiteral("UTF-16LE"), QStringLiteral("the packet")) {}
 
@@ -206,30 +271,61 @@ public:
         ByteReader& in = m_in;
         c.beginValue(record);
         switch (f.read) {
-            case Read::Int8: c.pushInt32(qint8(in.u8("value"))); return;
-            case Read::Int16: c.pushInt32(in.i16("value")); return;
-            case Read::Int32: c.pushInt32(in.i32("value")); return;
-            case Read::Int64: c.pushInt64(qint64(in.u64("value"))); return;
-            case Read::UInt8: c.pushInt32(in.u8("value")); return;
-            case Read::UInt16: c.pushInt32(in.u16("value")); return;
-            case Read::UInt32: c.pushInt64(in.u32("value")); return;
-            case Read::UInt64: c.pushInt64(qint64(in.u64("value"))); return;
-            case Read::Bool: c.pushBoolean(in.length(f.size, "value") != 0); return;
-            case Read::Float32: c.pushFloat(double(in.f32("value"))); return;
-            case Read::Float64: c.pushFloat(in.f64("value")); return;
-            case Read::Bcd: c.pushText(decodeBcd(in.take(34, "value"))); return;
-            case Read::Date: c.pushInt32(in.i32("value")); return;
+            case Read::Int8:
+                c.pushInt32(qint8(in.u8("value")));
+                return;
+            case Read::Int16:
+                c.pushInt32(in.i16("value"));
+                return;
+            case Read::Int32:
+                c.pushInt32(in.i32("value"));
+                return;
+            case Read::Int64:
+                c.pushInt64(qint64(in.u64("value")));
+                return;
+            case Read::UInt8:
+                c.pushInt32(in.u8("value"));
+                return;
+            case Read::UInt16:
+                c.pushInt32(in.u16("value"));
+                return;
+            case Read::UInt32:
+                c.pushInt64(in.u32("value"));
+                return;
+            case Read::UInt64:
+                c.pushInt64(qint64(in.u64("value")));
+                return;
+            case Read::Bool:
+                c.pushBoolean(in.length(f.size, "value") != 0);
+                return;
+            case Read::Float32:
+                c.pushFloat(double(in.f32("value")));
+                return;
+            case Read::Float64:
+                c.pushFloat(in.f64("value"));
+                return;
+            case Read::Bcd:
+                c.pushText(decodeBcd(in.take(34, "value")));
+                return;
+            case Read::Date:
+                c.pushInt32(in.i32("value"));
+                return;
             case Read::Time: {
                 const qint32 ms = in.i32("value");
                 if (ms < 0 || ms >= 86400000)
-                    fail(QStringLiteral("%1 holds the time %2 ms, outside a day").arg(place(i, record)).arg(ms));
+                    fail(QStringLiteral("%1 holds the time %2 ms, outside a day")
+                             .arg(place(i, record))
+                             .arg(ms));
                 c.pushInt32(ms);
                 return;
             }
-            case Read::Timestamp: c.pushFloat(in.f64("value")); return;
+            case Read::Timestamp:
+                c.pushFloat(in.f64("value"));
+                return;
             case Read::AnsiText:
             case Read::WideText:
-            case Read::Bytes: break;
+            case Read::Bytes:
+                break;
         }
         const quint32 n = f.varying ? in.length(f.size, "value length") : quint32(f.size);
         if (n > quint64(in.remaining()))
@@ -264,7 +360,9 @@ public:
     }
 
     QString place(int field, std::size_t record) const {
-        return QStringLiteral("field %1 of record %2").arg(quoted(m_fields[std::size_t(field)].def.name)).arg(record + 1);
+        return QStringLiteral("field %1 of record %2")
+            .arg(quoted(m_fields[std::size_t(field)].def.name))
+            .arg(record + 1);
     }
 
 private:
@@ -317,7 +415,9 @@ Table decodeBinaryPacket(const QByteArray& bytes) {
             if (prop.name == "WIDTH")
                 f.def.width = int(propertyInteger(prop));
             else if (prop.name == "SUBTYPE")
-                f.def.subtype = QString::fromLatin1(prop.value.constData(), qstrnlen(prop.value.constData(), uint(prop.value.size())));
+                f.def.subtype =
+                    QString::fromLatin1(prop.value.constData(),
+                                        qstrnlen(prop.value.constData(), uint(prop.value.size())));
         }
         f.read = readOf(f.def);
         fields.push_back(std::move(f));
@@ -335,7 +435,8 @@ Table decodeBinaryPacket(const QByteArray& bytes) {
                 fail(QStringLiteral("the change log has elements of %1 bytes").arg(prop.size));
             changeLog.reserve(prop.elementCount);
             for (quint32 e = 0; e < prop.elementCount; ++e)
-                changeLog.push_back(quint32(littleEndian(prop.value.constData() + qsizetype(e) * 4, 4)));
+                changeLog.push_back(
+                    quint32(littleEndian(prop.value.constData() + qsizetype(e) * 4, 4)));
         }
     }
     if (in.pos() > headerSize || headerSize > bytes.size())
@@ -348,7 +449,8 @@ Table decodeBinaryPacket(const QByteArray& bytes) {
     columns.reserve(fieldCount);
     for (int i = 0; i < fieldCount; ++i) {
         BinaryField& f = fields[std::size_t(i)];
-        f.def.name = decodeText(f.rawName, codePage, QStringLiteral("the name of field %1").arg(i + 1));
+        f.def.name =
+            decodeText(f.rawName, codePage, QStringLiteral("the name of field %1").arg(i + 1));
         columns.emplace_back(f.def);
     }
 
@@ -368,15 +470,17 @@ Table decodeBinaryPacket(const QByteArray& bytes) {
             } else if (bits == 2) {
                 stored.unchanged.emplace_back(quint32(r), quint16(i));
             } else if (bits == 3) {
-                fail(QStringLiteral("%1 has the invalid field status 3").arg(reader.place(i, std::size_t(r))));
+                fail(QStringLiteral("%1 has the invalid field status 3")
+                         .arg(reader.place(i, std::size_t(r))));
             }
         }
     }
     if (in.remaining() != 0)
-        fail(QStringLiteral("%1 bytes follow the last record at offset %2").arg(in.remaining()).arg(in.pos()));
+        fail(QStringLiteral("%1 bytes follow the last record at offset %2")
+                 .arg(in.remaining())
+                 .arg(in.pos()));
 
-    for (Column& c : columns)
-        c.finish(std::size_t(recordCount));
+    for (Column& c : columns) c.finish(std::size_t(recordCount));
     Table table(std::move(columns), std::size_t(recordCount));
     table.lcid = lcid;
     table.hasPendingChanges = hasPendingChanges(stored, changeLog);

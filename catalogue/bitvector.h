@@ -37,8 +37,7 @@ public:
             m_words.resize(m_words.size() + whole, bit ? ~quint64(0) : 0);
             m_size += whole * 64;
         }
-        for (std::size_t i = whole * 64; i < count; ++i)
-            push_back(bit);
+        for (std::size_t i = whole * 64; i < count; ++i) push_back(bit);
     }
 
     std::size_t count() const {
@@ -49,8 +48,7 @@ public:
     }
     // Keeps only the bits also set in `other`, which has the same size.
     void intersect(const BitVector& other) {
-        for (std::size_t w = 0; w < m_words.size(); ++w)
-            m_words[w] &= other.m_words[w];
+        for (std::size_t w = 0; w < m_words.size(); ++w) m_words[w] &= other.m_words[w];
         m_rank.clear();
     }
     // The first set bit at or after i; size() when there is none.

@@ -53,8 +53,7 @@ private:
     quint64 le(int n, const char* what) {
         const char* p = take(n, what);
         quint64 v = 0;
-        for (int i = n - 1; i >= 0; --i)
-            v = (v << 8) | static_cast<quint8>(p[i]);
+        for (int i = n - 1; i >= 0; --i) v = (v << 8) | static_cast<quint8>(p[i]);
         return v;
     }
 

@@ -22,14 +22,15 @@ const Expansion* findExpansion(char16_t c) {
 }
 
 constexpr quint32 kFnvBasis = 2166136261u;
-quint32 mix(quint32 h, char16_t unit) { return (h ^ unit) * 16777619u; }
+quint32 mix(quint32 h, char16_t unit) {
+    return (h ^ unit) * 16777619u;
+}
 
 }  // namespace
 
 quint32 unitsHash(QStringView text) {
     quint32 h = kFnvBasis;
-    for (QChar c : text)
-        h = mix(h, c.unicode());
+    for (QChar c : text) h = mix(h, c.unicode());
     return h;
 }
 

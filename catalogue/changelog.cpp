@@ -18,7 +18,9 @@ constexpr quint32 kGone = 0xFFFFFFFF;
     throw Error(QStringLiteral("Invalid data packet: change log %1").arg(what));
 }
 
-quint64 cellKey(quint32 record, quint16 field) { return quint64(record) * 65536 + field; }
+quint64 cellKey(quint32 record, quint16 field) {
+    return quint64(record) * 65536 + field;
+}
 
 }  // namespace
 
@@ -27,20 +29,23 @@ bool hasPendingChanges(const StoredRecords& stored, const std::vector<quint32>& 
            std::any_of(stored.status.begin(), stored.status.end(), [](quint8 s) { return s != 0; });
 }
 
-Table currentRecords(Table stored, const StoredRecords& records, const std::vector<quint32>& changeLog) {
+Table currentRecords(Table stored, const StoredRecords& records,
+                     const std::vector<quint32>& changeLog) {
     const std::size_t count = records.status.size();
     std::vector<quint32> current;  // stored record numbers from 0; kGone where deleted
     CellSources sources;
 
     if (changeLog.empty()) {
-        if (std::all_of(records.status.begin(), records.status.end(), [](quint8 s) { return s == 0; }))
+        if (std::all_of(records.status.begin(), records.status.end(),
+                        [](quint8 s) { return s == 0; }))
             return stored;
         for (std::size_t i = 0; i < count; ++i)
             if ((records.status[i] & (kOriginal | kDeleted)) == 0)
                 current.push_back(quint32(i));
     } else {
         if (changeLog.size() % 3 != 0)
-            logError(QStringLiteral("has %1 entries, not a multiple of three").arg(changeLog.size()));
+            logError(
+                QStringLiteral("has %1 entries, not a multiple of three").arg(changeLog.size()));
         std::vector<bool> logged(count, false);
         for (std::size_t t = 0; t < changeLog.size(); t += 3) {
             const quint32 rec = changeLog[t];
@@ -68,11 +73,15 @@ Table currentRecords(Table stored, const StoredRecords& records, const std::vect
             const quint32 prev = changeLog[t + 1];
             const quint32 kind = changeLog[t + 2];
             if (positionOf[rec] != kGone && (kind & (kLogModify | kLogInsert)))
-                logError(QStringLiteral("entry %1 adds record %2 a second time").arg(t / 3 + 1).arg(rec + 1));
+                logError(QStringLiteral("entry %1 adds record %2 a second time")
+                             .arg(t / 3 + 1)
+                             .arg(rec + 1));
             const quint32 replaced = prev == 0 ? kGone : positionOf[prev - 1];
             if (kind & kLogModify) {
                 if (replaced == kGone)
-                    logError(QStringLiteral("entry %1 modifies record %2, which is not current").arg(t / 3 + 1).arg(prev));
+                    logError(QStringLiteral("entry %1 modifies record %2, which is not current")
+                                 .arg(t / 3 + 1)
+                                 .arg(prev));
                 auto cell = std::lower_bound(records.unchanged.begin(), records.unchanged.end(),
                                              std::pair<quint32, quint16>(rec, 0));
                 for (; cell != records.unchanged.end() && cell->first == rec; ++cell)
@@ -90,7 +99,8 @@ Table currentRecords(Table stored, const StoredRecords& records, const std::vect
                     current[gone] = kGone;
                 }
             } else {
-                logError(QStringLiteral("entry %1 has the unknown kind %2").arg(t / 3 + 1).arg(kind));
+                logError(
+                    QStringLiteral("entry %1 has the unknown kind %2").arg(t / 3 + 1).arg(kind));
             }
         }
         current.erase(std::remove(current.begin(), current.end(), kGone), current.end());

@@ -24,6 +24,7 @@ bool hasPendingChanges(const StoredRecords& stored, const std::vector<quint32>& 
 // place of the one it replaces. changeLog is the packet's CHANGE_LOG:
 // triples (record, replaced record or 0, kind), records counted from 1.
 // Linear in the records and the log. Throws an Error naming a malformed log.
-Table currentRecords(Table stored, const StoredRecords& records, const std::vector<quint32>& changeLog);
+Table currentRecords(Table stored, const StoredRecords& records,
+                     const std::vector<quint32>& changeLog);
 
 }  // namespace kavinto

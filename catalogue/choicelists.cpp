@@ -43,11 +43,9 @@ void addMethodNames(TClientDataSet& methods, const ChoiceList& list) {
 void addFunctionNames(TClientDataSet& functions, const ChoiceList& list1, const ChoiceList& list2,
                       const ChoiceList& list3) {
     const QString name = QStringLiteral("fun_nev");
-    for (const ChoiceList* list : {&list1, &list2, &list3})
-        list->add(kNothingChosen);
+    for (const ChoiceList* list : {&list1, &list2, &list3}) list->add(kNothingChosen);
     const TextRun names = functions.textsToEnd(name);
-    for (const ChoiceList* list : {&list1, &list2, &list3})
-        list->addRun(names);
+    for (const ChoiceList* list : {&list1, &list2, &list3}) list->addRun(names);
     if (!functions.AtEnd())
         functions.ReadValue(name).toText();
 }

@@ -21,7 +21,9 @@ QString TextRun::at(std::size_t i) const {
 
 TClientDataSet::TClientDataSet(QString name) : m_name(std::move(name)) {}
 
-void TClientDataSet::fail(const QString& message) const { throw Error(m_name + QStringLiteral(": ") + message); }
+void TClientDataSet::fail(const QString& message) const {
+    throw Error(m_name + QStringLiteral(": ") + message);
+}
 
 void TClientDataSet::requireOpen() const {
     if (!m_active)
@@ -64,7 +66,9 @@ void TClientDataSet::setIndexFieldNames(const QString& names) {
     m_indexFieldNames = names;
 }
 
-void TClientDataSet::LoadPacket(QIODevice& stream) { LoadPacket(stream.readAll()); }
+void TClientDataSet::LoadPacket(QIODevice& stream) {
+    LoadPacket(stream.readAll());
+}
 
 void TClientDataSet::LoadPacket(const QByteArray& bytes) {
     CloseTable();
@@ -131,7 +135,9 @@ void TClientDataSet::GoNext() {
     }
 }
 
-bool TClientDataSet::AtEnd() const { return !m_active || m_atEnd; }
+bool TClientDataSet::AtEnd() const {
+    return !m_active || m_atEnd;
+}
 
 int TClientDataSet::fieldNumber(const QString& fieldName) const {
     const int field = m_loaded ? m_loaded->table().fieldIndex(fieldName) : -1;
@@ -197,8 +203,7 @@ TextRun TClientDataSet::textsToEnd(const QString& fieldName) {
     const Column& column = m_loaded->table().column(field);
     const std::size_t start = position();
     std::size_t end = start;
-    while (end < o.size() && (!column.hasNulls() || !column.isNull(o.recordAt(end))))
-        ++end;
+    while (end < o.size() && (!column.hasNulls() || !column.isNull(o.recordAt(end)))) ++end;
     TextRun run(m_loaded, m_order, field, start, end - start);
     m_position = end < o.size() ? end : o.size() - 1;
     m_record = o.recordAt(m_position);
@@ -213,10 +218,16 @@ Value TClientDataSet::valueAt(int index) const {
     return m_record < 0 ? Value() : m_loaded->table().value(std::size_t(m_record), index);
 }
 
-std::vector<FieldDef> TClientDataSet::fields() const { return m_loaded ? m_loaded->table().fields() : std::vector<FieldDef>(); }
+std::vector<FieldDef> TClientDataSet::fields() const {
+    return m_loaded ? m_loaded->table().fields() : std::vector<FieldDef>();
+}
 
-int TClientDataSet::recordCount() const { return m_loaded ? int(m_loaded->table().recordCount()) : 0; }
+int TClientDataSet::recordCount() const {
+    return m_loaded ? int(m_loaded->table().recordCount()) : 0;
+}
 
-std::optional<qint32> TClientDataSet::lcid() const { return m_loaded ? m_loaded->table().lcid : std::nullopt; }
+std::optional<qint32> TClientDataSet::lcid() const {
+    return m_loaded ? m_loaded->table().lcid : std::nullopt;
+}
 
 }  // namespace kavinto

@@ -15,9 +15,13 @@ namespace kavinto {
 class TextRun {
 public:
     TextRun() = default;
-    TextRun(std::shared_ptr<const LoadedTable> table, std::shared_ptr<const RecordOrder> order, int field,
-            std::size_t first, std::size_t count)
-        : m_table(std::move(table)), m_order(std::move(order)), m_field(field), m_first(first), m_count(count) {}
+    TextRun(std::shared_ptr<const LoadedTable> table, std::shared_ptr<const RecordOrder> order,
+            int field, std::size_t first, std::size_t count)
+        : m_table(std::move(table)),
+          m_order(std::move(order)),
+          m_field(field),
+          m_first(first),
+          m_count(count) {}
 
     std::size_t size() const { return m_count; }
     QString at(std::size_t i) const;

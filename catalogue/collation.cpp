@@ -6,7 +6,8 @@ namespace kavinto {
 
 Collation::Collation(const QLocale& locale) {
     UErrorCode status = U_ZERO_ERROR;
-    const QByteArray name = locale.bcp47Name().replace(QLatin1Char('-'), QLatin1Char('_')).toLatin1();
+    const QByteArray name =
+        locale.bcp47Name().replace(QLatin1Char('-'), QLatin1Char('_')).toLatin1();
     m_collator = ucol_open(name.constData(), &status);
     if (U_FAILURE(status)) {
         m_collator = nullptr;

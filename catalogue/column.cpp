@@ -20,20 +20,30 @@ Layout layoutOf(const FieldDef& def) {
         case FieldType::Int16:
         case FieldType::Int32:
         case FieldType::UInt8:
-        case FieldType::UInt16: return {S::Int32, K::Integer};
+        case FieldType::UInt16:
+            return {S::Int32, K::Integer};
         case FieldType::Int64:
         case FieldType::UInt32:
-        case FieldType::UInt64: return {S::Int64, K::Integer};
-        case FieldType::Boolean: return {S::Boolean, K::Boolean};
+        case FieldType::UInt64:
+            return {S::Int64, K::Integer};
+        case FieldType::Boolean:
+            return {S::Boolean, K::Boolean};
         case FieldType::Float32:
-        case FieldType::Float64: return {S::Float, K::Float};
-        case FieldType::Decimal: return {S::Text, K::Decimal};
-        case FieldType::Date: return {S::Int32, K::Date};
-        case FieldType::Time: return {S::Int32, K::Time};
-        case FieldType::Timestamp: return {S::Float, K::Timestamp};
+        case FieldType::Float64:
+            return {S::Float, K::Float};
+        case FieldType::Decimal:
+            return {S::Text, K::Decimal};
+        case FieldType::Date:
+            return {S::Int32, K::Date};
+        case FieldType::Time:
+            return {S::Int32, K::Time};
+        case FieldType::Timestamp:
+            return {S::Float, K::Timestamp};
         case FieldType::String:
-        case FieldType::WideString: return {S::Text, K::Text};
-        case FieldType::Blob: return def.isMemo() ? Layout{S::Text, K::Text} : Layout{S::Bytes, K::Bytes};
+        case FieldType::WideString:
+            return {S::Text, K::Text};
+        case FieldType::Blob:
+            return def.isMemo() ? Layout{S::Text, K::Text} : Layout{S::Bytes, K::Bytes};
     }
     return {S::Int32, K::Integer};
 }
@@ -52,8 +62,10 @@ qint64 Column::slot(std::size_t record) const {
     if (record >= m_recordCount)
         return -1;
     switch (m_presence) {
-        case Presence::All: return qint64(record);
-        case Presence::Bitmap: return m_present.test(record) ? qint64(m_present.rank(record)) : -1;
+        case Presence::All:
+            return qint64(record);
+        case Presence::Bitmap:
+            return m_present.test(record) ? qint64(m_present.rank(record)) : -1;
         case Presence::Listed: {
             const quint32* it = std::lower_bound(m_listed.begin(), m_listed.end(), quint32(record));
             return it != m_listed.end() && *it == record ? qint64(it - m_listed.begin()) : -1;
@@ -73,23 +85,31 @@ Value Column::valueAtSlot(std::size_t s) const {
             if (m_def.type == FieldType::UInt64)
                 return Value::unsignedInteger(quint64(m_int64[s]));
             return Value::integer(integerAt(s));
-        case Value::Kind::Date: return Value::date(Date{m_int32[s]});
-        case Value::Kind::Time: return Value::time(Time{m_int32[s]});
-        case Value::Kind::Float: return Value::floating(m_float[s]);
-        case Value::Kind::Timestamp: return Value::timestamp(Timestamp{m_float[s]});
-        case Value::Kind::Boolean: return Value::boolean(m_bool[s] != 0);
-        case Value::Kind::Text: return Value::text(textAt(s).toString());
-        case Value::Kind::Decimal: return Value::decimal(Decimal{textAt(s).toString()});
-        case Value::Kind::Bytes: return Value::bytes(bytesAt(s).toByteArray());
-        default: return {};
+        case Value::Kind::Date:
+            return Value::date(Date{m_int32[s]});
+        case Value::Kind::Time:
+            return Value::time(Time{m_int32[s]});
+        case Value::Kind::Float:
+            return Value::floating(m_float[s]);
+        case Value::Kind::Timestamp:
+            return Value::timestamp(Timestamp{m_float[s]});
+        case Value::Kind::Boolean:
+            return Value::boolean(m_bool[s] != 0);
+        case Value::Kind::Text:
+            return Value::text(textAt(s).toString());
+        case Value::Kind::Decimal:
+            return Value::decimal(Decimal{textAt(s).toString()});
+        case Value::Kind::Bytes:
+            return Value::bytes(bytesAt(s).toByteArray());
+        default:
+            return {};
     }
 }
 
 void Column::listValuesSoFar() {
     m_presence = Presence::Listed;
     m_listed.reserveMore(m_valueCount);
-    for (std::size_t r = 0; r < m_valueCount; ++r)
-        m_listed.push_back(quint32(r));
+    for (std::size_t r = 0; r < m_valueCount; ++r) m_listed.push_back(quint32(r));
 }
 
 void Column::beginValue(std::size_t record) {
@@ -122,12 +142,24 @@ void Column::pushBytes(QByteArrayView bytes) {
 
 void Column::pushFrom(const Column& other, std::size_t s) {
     switch (m_storage) {
-        case Storage::Int32: pushInt32(other.m_int32[s]); break;
-        case Storage::Int64: pushInt64(other.m_int64[s]); break;
-        case Storage::Float: pushFloat(other.m_float[s]); break;
-        case Storage::Boolean: m_bool.push_back(other.m_bool[s]); break;
-        case Storage::Text: pushText(other.textAt(s)); break;
-        case Storage::Bytes: pushBytes(other.bytesAt(s)); break;
+        case Storage::Int32:
+            pushInt32(other.m_int32[s]);
+            break;
+        case Storage::Int64:
+            pushInt64(other.m_int64[s]);
+            break;
+        case Storage::Float:
+            pushFloat(other.m_float[s]);
+            break;
+        case Storage::Boolean:
+            m_bool.push_back(other.m_bool[s]);
+            break;
+        case Storage::Text:
+            pushText(other.textAt(s));
+            break;
+        case Storage::Bytes:
+            pushBytes(other.bytesAt(s));
+            break;
     }
 }
 
@@ -138,8 +170,7 @@ void Column::finish(std::size_t recordCount) {
     // A bitmap with its rank directory takes 1.5 bits a record, a list 32 bits a value.
     if (m_presence == Presence::Listed && recordCount / 8 + recordCount / 16 < m_valueCount * 4) {
         m_present = BitVector(recordCount);
-        for (quint32 r : m_listed)
-            m_present.set(r);
+        for (quint32 r : m_listed) m_present.set(r);
         m_present.buildRank();
         m_listed = PodBuffer<quint32>();
         m_presence = Presence::Bitmap;

@@ -49,10 +49,12 @@ public:
     double floatAt(std::size_t slot) const { return m_float[slot]; }
     bool booleanAt(std::size_t slot) const { return m_bool[slot] != 0; }
     QStringView textAt(std::size_t slot) const {
-        return QStringView(m_chars.data() + m_offsets[slot], qsizetype(m_offsets[slot + 1] - m_offsets[slot]));
+        return QStringView(m_chars.data() + m_offsets[slot],
+                           qsizetype(m_offsets[slot + 1] - m_offsets[slot]));
     }
     QByteArrayView bytesAt(std::size_t slot) const {
-        return QByteArrayView(m_bytes.data() + m_offsets[slot], qsizetype(m_offsets[slot + 1] - m_offsets[slot]));
+        return QByteArrayView(m_bytes.data() + m_offsets[slot],
+                              qsizetype(m_offsets[slot + 1] - m_offsets[slot]));
     }
 
     // Building, in ascending record order: beginValue(record) announces that
@@ -71,7 +73,6 @@ public:
     // Copies the value in `slot` of a column of the same field.
     void pushFrom(const Column& other, std::size_t slot);
     void finish(std::size_t recordCount);
-
 
 private:
     void listValuesSoFar();

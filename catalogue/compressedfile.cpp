@@ -14,7 +14,6 @@
 #include <cstring>
 #include <new>
 
-
 namespace kavinto {
 namespace {
 
@@ -94,8 +93,7 @@ PodBuffer<char> inflatePacket(QIODevice& source, std::size_t memoryLimit) {
     if (inflater->read(length, 4) != 4)
         throw Error(kStreamReadError);
     quint32 raw = 0;
-    for (int i = 3; i >= 0; --i)
-        raw = (raw << 8) | static_cast<quint8>(length[i]);
+    for (int i = 3; i >= 0; --i) raw = (raw << 8) | static_cast<quint8>(length[i]);
     const qint32 n = static_cast<qint32>(raw);
     if (n == 0)
         throw Error(QStringLiteral("Invalid stream operation"));
@@ -108,7 +106,8 @@ PodBuffer<char> inflatePacket(QIODevice& source, std::size_t memoryLimit) {
     try {
         while (remaining > 0) {
             // Never more than one byte past the limit, so that passing it is noticed at once.
-            const std::size_t room = std::min({remaining, kStep, memoryLimit + 1 - std::min(packet.size(), memoryLimit)});
+            const std::size_t room = std::min(
+                {remaining, kStep, memoryLimit + 1 - std::min(packet.size(), memoryLimit)});
             const std::size_t got = inflater->read(packet.reserveMore(room), room);
             if (got == 0)
                 throw Error(kStreamReadError);
@@ -151,8 +150,9 @@ StreamInspection inspectStream(QIODevice& source) {
     try {
         for (std::size_t got; (got = inflater.read(sink.data(), sink.size())) > 0;) {
             if (out.inflatedBytes == 0 && got >= 4)
-                out.declaredLength = qint32(quint32(quint8(sink[0])) | quint32(quint8(sink[1])) << 8 |
-                                            quint32(quint8(sink[2])) << 16 | quint32(quint8(sink[3])) << 24);
+                out.declaredLength =
+                    qint32(quint32(quint8(sink[0])) | quint32(quint8(sink[1])) << 8 |
+                           quint32(quint8(sink[2])) << 16 | quint32(quint8(sink[3])) << 24);
             out.inflatedBytes += qint64(got);
         }
     } catch (const Error&) {

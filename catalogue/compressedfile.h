@@ -49,12 +49,12 @@ void openCatalogueFile(QFile& file);
 
 // What the stream of a catalogue file holds beyond what loading reads.
 struct StreamInspection {
-    qint64 inflatedBytes = 0;          // everything the stream yields
-    qint64 declaredLength = -1;        // the packet length its first 4 bytes give
-    bool ended = false;                // the stream reached its end
-    bool checkValueMatches = true;     // its Adler-32 check value, where it ended
-    qint64 bytesAfterStream = 0;       // file bytes after the stream's end
-    QString problem;                   // a stream that cannot be inflated to its end, else empty
+    qint64 inflatedBytes = 0;       // everything the stream yields
+    qint64 declaredLength = -1;     // the packet length its first 4 bytes give
+    bool ended = false;             // the stream reached its end
+    bool checkValueMatches = true;  // its Adler-32 check value, where it ended
+    qint64 bytesAfterStream = 0;    // file bytes after the stream's end
+    QString problem;                // a stream that cannot be inflated to its end, else empty
 };
 // Inflates the whole stream, keeping nothing of it.
 StreamInspection inspectStream(QIODevice& source);

@@ -24,21 +24,31 @@ struct Key {
         if (a.tag != b.tag)
             return false;
         switch (a.tag) {
-            case Tag::Null: return true;
-            case Tag::Integer: return a.integer == b.integer;
-            case Tag::Unsigned: return a.unsignedInteger == b.unsignedInteger;
-            case Tag::Float: return a.real == b.real;  // not a number equals nothing
-            case Tag::Text: return a.text == b.text;
+            case Tag::Null:
+                return true;
+            case Tag::Integer:
+                return a.integer == b.integer;
+            case Tag::Unsigned:
+                return a.unsignedInteger == b.unsignedInteger;
+            case Tag::Float:
+                return a.real == b.real;  // not a number equals nothing
+            case Tag::Text:
+                return a.text == b.text;
         }
         return false;
     }
     quint32 hash() const {
         switch (tag) {
-            case Tag::Null: return 0x9E3779B9u;
-            case Tag::Integer: return quint32(qHash(integer, 1));
-            case Tag::Unsigned: return quint32(qHash(unsignedInteger, 2));
-            case Tag::Float: return std::isnan(real) ? 0x7FF8u : quint32(qHash(real, 3));
-            case Tag::Text: return unitsHash(text);
+            case Tag::Null:
+                return 0x9E3779B9u;
+            case Tag::Integer:
+                return quint32(qHash(integer, 1));
+            case Tag::Unsigned:
+                return quint32(qHash(unsignedInteger, 2));
+            case Tag::Float:
+                return std::isnan(real) ? 0x7FF8u : quint32(qHash(real, 3));
+            case Tag::Text:
+                return unitsHash(text);
         }
         return 0;
     }
@@ -107,7 +117,8 @@ std::vector<quint32> EqualityIndex::find(const Value& value) const {
     if (!key)
         return found;
     const quint64 h = quint64(key->hash()) << 32;
-    for (auto it = std::lower_bound(m_entries.begin(), m_entries.end(), h); it != m_entries.end() && (*it & ~quint64(0xFFFFFFFF)) == h; ++it) {
+    for (auto it = std::lower_bound(m_entries.begin(), m_entries.end(), h);
+         it != m_entries.end() && (*it & ~quint64(0xFFFFFFFF)) == h; ++it) {
         const auto record = quint32(*it & 0xFFFFFFFF);
         if (keyOf(m_column.def(), m_column.value(record)) == key)
             found.push_back(record);
@@ -115,9 +126,12 @@ std::vector<quint32> EqualityIndex::find(const Value& value) const {
     return found;
 }
 
-EqualsTest::EqualsTest(const Column& column, const Value& value) : m_column(column), m_value(value) {
-    const bool integers = (column.storage() == Column::Storage::Int32 || column.storage() == Column::Storage::Int64) &&
-                          column.valueKind() == Value::Kind::Integer && column.def().type != FieldType::UInt64;
+EqualsTest::EqualsTest(const Column& column, const Value& value)
+    : m_column(column), m_value(value) {
+    const bool integers = (column.storage() == Column::Storage::Int32 ||
+                           column.storage() == Column::Storage::Int64) &&
+                          column.valueKind() == Value::Kind::Integer &&
+                          column.def().type != FieldType::UInt64;
     const std::optional<Number> number = value.isNull() ? std::nullopt : numberOf(value);
     if (integers && number && number->kind == Number::Kind::Signed) {
         m_way = Way::Integer;

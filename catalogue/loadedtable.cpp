@@ -10,13 +10,13 @@ quint32 RecordOrder::positionOf(quint32 record) const {
         return record;
     if (m_positions.empty()) {
         m_positions.resize(m_size);
-        for (std::size_t p = 0; p < m_size; ++p)
-            m_positions[m_records[p]] = quint32(p);
+        for (std::size_t p = 0; p < m_size; ++p) m_positions[m_records[p]] = quint32(p);
     }
     return m_positions[record];
 }
 
-LoadedTable::LoadedTable(Table table) : m_table(std::move(table)), m_locale(packetLocale(m_table.lcid).locale) {}
+LoadedTable::LoadedTable(Table table)
+    : m_table(std::move(table)), m_locale(packetLocale(m_table.lcid).locale) {}
 
 std::shared_ptr<const RecordOrder> LoadedTable::order(const std::vector<int>& fields) const {
     auto it = m_orders.find(fields);
@@ -32,22 +32,22 @@ std::shared_ptr<const RecordOrder> LoadedTable::order(const std::vector<int>& fi
         for (int f : fields) {
             const std::shared_ptr<const RecordOrder> part = order({f});
             std::vector<quint32> r(part->size());
-            for (std::size_t p = 0; p < r.size(); ++p)
-                r[p] = part->recordAt(p);
+            for (std::size_t p = 0; p < r.size(); ++p) r[p] = part->recordAt(p);
             records.push_back(std::move(r));
         }
         std::vector<const std::vector<quint32>*> pointers;
-        for (const auto& r : records)
-            pointers.push_back(&r);
+        for (const auto& r : records) pointers.push_back(&r);
         made = std::make_shared<RecordOrder>(combinedOrder(m_table, fields, pointers, m_locale));
     }
     m_orders.emplace(fields, made);
     return made;
 }
 
-quint32 LoadedTable::firstInOrder(const std::vector<int>& fields, const std::vector<quint32>& records) const {
+quint32 LoadedTable::firstInOrder(const std::vector<int>& fields,
+                                  const std::vector<quint32>& records) const {
     const auto known = m_orders.find(fields);
-    if (known == m_orders.end() && fields.size() == 1 && m_table.column(fields[0]).valueKind() == Value::Kind::Text)
+    if (known == m_orders.end() && fields.size() == 1 &&
+        m_table.column(fields[0]).valueKind() == Value::Kind::Text)
         return firstInFieldOrder(m_table.column(fields[0]), m_locale, records);
     const std::shared_ptr<const RecordOrder> o = order(fields);
     quint32 first = records.front();
@@ -64,9 +64,11 @@ const EqualityIndex& LoadedTable::equalityIndex(int field) const {
     return *index;
 }
 
-const BitVector& LoadedTable::positionsEqualTo(const std::vector<int>& orderFields, int field, const Value& value) const {
+const BitVector& LoadedTable::positionsEqualTo(const std::vector<int>& orderFields, int field,
+                                               const Value& value) const {
     std::map<QString, BitVector>& masks = m_masks[{orderFields, field}];
-    const QString key = value.isNull() ? QStringLiteral("null") : QString::number(int(value.kind())) + u':' + value.toText();
+    const QString key = value.isNull() ? QStringLiteral("null")
+                                       : QString::number(int(value.kind())) + u':' + value.toText();
     auto it = masks.find(key);
     if (it != masks.end())
         return it->second;

@@ -18,11 +18,14 @@ class RecordOrder {
 public:
     // The packet's own order.
     explicit RecordOrder(std::size_t recordCount) : m_size(recordCount) {}
-    explicit RecordOrder(std::vector<quint32> records) : m_size(records.size()), m_records(std::move(records)) {}
+    explicit RecordOrder(std::vector<quint32> records)
+        : m_size(records.size()), m_records(std::move(records)) {}
 
     std::size_t size() const { return m_size; }
     bool isPacketOrder() const { return m_records.empty(); }
-    quint32 recordAt(std::size_t position) const { return isPacketOrder() ? quint32(position) : m_records[position]; }
+    quint32 recordAt(std::size_t position) const {
+        return isPacketOrder() ? quint32(position) : m_records[position];
+    }
     // Computed on first use and kept.
     quint32 positionOf(quint32 record) const;
 
@@ -50,7 +53,8 @@ public:
     quint32 firstInOrder(const std::vector<int>& fields, const std::vector<quint32>& records) const;
     // Bit p is set where the record at position p of the order holds a value
     // equal to `value` (Value::equals).
-    const BitVector& positionsEqualTo(const std::vector<int>& orderFields, int field, const Value& value) const;
+    const BitVector& positionsEqualTo(const std::vector<int>& orderFields, int field,
+                                      const Value& value) const;
 
 private:
     Table m_table;

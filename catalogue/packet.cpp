@@ -11,12 +11,23 @@ struct TypeName {
 };
 
 constexpr TypeName kTypeNames[] = {
-    {FieldType::Int8, "i1"},       {FieldType::Int16, "i2"},       {FieldType::Int32, "i4"},
-    {FieldType::Int64, "i8"},      {FieldType::UInt8, "ui1"},      {FieldType::UInt16, "ui2"},
-    {FieldType::UInt32, "ui4"},    {FieldType::UInt64, "ui8"},     {FieldType::Boolean, "boolean"},
-    {FieldType::Float32, "r4"},    {FieldType::Float64, "r8"},     {FieldType::Decimal, "fixed"},
-    {FieldType::Date, "date"},     {FieldType::Time, "time"},      {FieldType::Timestamp, "dateTime"},
-    {FieldType::String, "string"}, {FieldType::WideString, "string.uni"},
+    {FieldType::Int8, "i1"},
+    {FieldType::Int16, "i2"},
+    {FieldType::Int32, "i4"},
+    {FieldType::Int64, "i8"},
+    {FieldType::UInt8, "ui1"},
+    {FieldType::UInt16, "ui2"},
+    {FieldType::UInt32, "ui4"},
+    {FieldType::UInt64, "ui8"},
+    {FieldType::Boolean, "boolean"},
+    {FieldType::Float32, "r4"},
+    {FieldType::Float64, "r8"},
+    {FieldType::Decimal, "fixed"},
+    {FieldType::Date, "date"},
+    {FieldType::Time, "time"},
+    {FieldType::Timestamp, "dateTime"},
+    {FieldType::String, "string"},
+    {FieldType::WideString, "string.uni"},
     {FieldType::Blob, "bin.hex"},
 };
 

@@ -11,9 +11,24 @@ namespace kavinto {
 
 // The logical type of a field, named as the XML packets name it.
 enum class FieldType {
-    Int8, Int16, Int32, Int64, UInt8, UInt16, UInt32, UInt64,
-    Boolean, Float32, Float64, Decimal, Date, Time, Timestamp,
-    String, WideString, Blob
+    Int8,
+    Int16,
+    Int32,
+    Int64,
+    UInt8,
+    UInt16,
+    UInt32,
+    UInt64,
+    Boolean,
+    Float32,
+    Float64,
+    Decimal,
+    Date,
+    Time,
+    Timestamp,
+    String,
+    WideString,
+    Blob
 };
 
 // "i4", "string", "bin.hex", ...
@@ -33,8 +48,8 @@ enum FieldAttribute : quint16 {
 struct FieldDef {
     QString name;
     FieldType type = FieldType::Int32;
-    int width = 0;       // declared width of a string, 0 where none is declared
-    QString subtype;     // "Text", "Money", "Autoinc", ... or empty
+    int width = 0;    // declared width of a string, 0 where none is declared
+    QString subtype;  // "Text", "Money", "Autoinc", ... or empty
     quint16 attributes = 0;
 
     // Memos whose bytes are text in the packet's code page or in UTF-16.

@@ -8,20 +8,28 @@ constexpr int kMaxShown = 60;
 // Inside quotes, the quote and the backslash are escaped too.
 void appendEscaped(QString& out, char32_t c, bool inQuotes = true) {
     switch (c) {
-        case U'\n': out += QLatin1String("\\n"); return;
-        case U'\r': out += QLatin1String("\\r"); return;
-        case U'\t': out += QLatin1String("\\t"); return;
+        case U'\n':
+            out += QLatin1String("\\n");
+            return;
+        case U'\r':
+            out += QLatin1String("\\r");
+            return;
+        case U'\t':
+            out += QLatin1String("\\t");
+            return;
         case U'\\':
         case U'\'':
             if (inQuotes)
                 out += QLatin1Char('\\');
             out += QChar(c);
             return;
-        default: break;
+        default:
+            break;
     }
     const QChar::Category category = QChar::category(c);
     const bool hidden = category == QChar::Other_Control || category == QChar::Other_Format ||
-                        category == QChar::Other_Surrogate || category == QChar::Other_NotAssigned ||
+                        category == QChar::Other_Surrogate ||
+                        category == QChar::Other_NotAssigned ||
                         category == QChar::Other_PrivateUse || category == QChar::Separator_Line ||
                         category == QChar::Separator_Paragraph || c == U'\uFFFD';
     if (!hidden) {

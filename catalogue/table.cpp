@@ -19,8 +19,7 @@ Table::Table(std::vector<Column> columns, std::size_t recordCount)
 std::vector<FieldDef> Table::fields() const {
     std::vector<FieldDef> out;
     out.reserve(m_columns.size());
-    for (const Column& c : m_columns)
-        out.push_back(c.def());
+    for (const Column& c : m_columns) out.push_back(c.def());
     return out;
 }
 
@@ -60,10 +59,11 @@ Table Table::select(const std::vector<quint32>& rows, const CellSources& sources
 void pushValue(Column& column, std::size_t record, const Value& v) {
     const FieldDef& f = column.def();
     auto misfit = [&]() {
-        return Error(QStringLiteral("field '%1' of record %2 holds a value that does not fit its type %3")
-                         .arg(f.name)
-                         .arg(record + 1)
-                         .arg(fieldTypeName(f.type)));
+        return Error(
+            QStringLiteral("field '%1' of record %2 holds a value that does not fit its type %3")
+                .arg(f.name)
+                .arg(record + 1)
+                .arg(fieldTypeName(f.type)));
     };
     auto integerIn = [&](qint64 low, qint64 high) {
         const qint64 x = v.toInteger();
@@ -74,18 +74,39 @@ void pushValue(Column& column, std::size_t record, const Value& v) {
     if (v.isNull())
         return;
     switch (f.type) {
-        case FieldType::Int8: column.beginValue(record); column.pushInt32(qint32(integerIn(-128, 127))); return;
-        case FieldType::Int16: column.beginValue(record); column.pushInt32(qint32(integerIn(-32768, 32767))); return;
+        case FieldType::Int8:
+            column.beginValue(record);
+            column.pushInt32(qint32(integerIn(-128, 127)));
+            return;
+        case FieldType::Int16:
+            column.beginValue(record);
+            column.pushInt32(qint32(integerIn(-32768, 32767)));
+            return;
         case FieldType::Int32:
             column.beginValue(record);
-            column.pushInt32(qint32(integerIn(std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max())));
+            column.pushInt32(qint32(
+                integerIn(std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max())));
             return;
-        case FieldType::UInt8: column.beginValue(record); column.pushInt32(qint32(integerIn(0, 255))); return;
-        case FieldType::UInt16: column.beginValue(record); column.pushInt32(qint32(integerIn(0, 65535))); return;
-        case FieldType::UInt32: column.beginValue(record); column.pushInt64(integerIn(0, 0xFFFFFFFFLL)); return;
-        case FieldType::Int64: column.beginValue(record); column.pushInt64(v.toInteger()); return;
+        case FieldType::UInt8:
+            column.beginValue(record);
+            column.pushInt32(qint32(integerIn(0, 255)));
+            return;
+        case FieldType::UInt16:
+            column.beginValue(record);
+            column.pushInt32(qint32(integerIn(0, 65535)));
+            return;
+        case FieldType::UInt32:
+            column.beginValue(record);
+            column.pushInt64(integerIn(0, 0xFFFFFFFFLL));
+            return;
+        case FieldType::Int64:
+            column.beginValue(record);
+            column.pushInt64(v.toInteger());
+            return;
         case FieldType::UInt64: {
-            const quint64 x = v.kind() == Value::Kind::Unsigned ? v.unsignedValue() : quint64(integerIn(0, std::numeric_limits<qint64>::max()));
+            const quint64 x = v.kind() == Value::Kind::Unsigned
+                                  ? v.unsignedValue()
+                                  : quint64(integerIn(0, std::numeric_limits<qint64>::max()));
             column.beginValue(record);
             column.pushInt64(qint64(x));
             return;
@@ -103,7 +124,9 @@ void pushValue(Column& column, std::size_t record, const Value& v) {
             const std::optional<Number> n = numberOf(v);
             if (!n)
                 throw misfit();
-            double x = n->kind == Number::Kind::Float ? n->f : n->kind == Number::Kind::Signed ? double(n->s) : double(n->u);
+            double x = n->kind == Number::Kind::Float    ? n->f
+                       : n->kind == Number::Kind::Signed ? double(n->s)
+                                                         : double(n->u);
             if (f.type == FieldType::Float32)
                 x = double(float(x));
             column.beginValue(record);
@@ -151,15 +174,13 @@ void pushValue(Column& column, std::size_t record, const Value& v) {
 Table Table::fromPacket(const Packet& packet) {
     std::vector<Column> columns;
     columns.reserve(packet.fields.size());
-    for (const FieldDef& f : packet.fields)
-        columns.emplace_back(f);
+    for (const FieldDef& f : packet.fields) columns.emplace_back(f);
     for (std::size_t r = 0; r < packet.records.size(); ++r) {
         const Record& rec = packet.records[r];
         for (std::size_t i = 0; i < columns.size() && i < rec.size(); ++i)
             pushValue(columns[i], r, rec[i]);
     }
-    for (Column& c : columns)
-        c.finish(packet.records.size());
+    for (Column& c : columns) c.finish(packet.records.size());
     Table out(std::move(columns), packet.records.size());
     out.lcid = packet.lcid;
     out.hasPendingChanges = packet.hasPendingChanges;

@@ -45,7 +45,6 @@ public:
     // naming the value that does not fit its field.
     static Table fromPacket(const Packet& packet);
 
-
 private:
     std::vector<Column> m_columns;
     std::size_t m_recordCount = 0;

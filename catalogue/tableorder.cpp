@@ -16,12 +16,9 @@ void radixSortHigh32(std::vector<quint64>& values) {
     std::vector<quint64> sorted(values.size());
     for (int shift = 32; shift < 64; shift += 8) {
         std::size_t start[257] = {};
-        for (quint64 v : values)
-            ++start[((v >> shift) & 0xFF) + 1];
-        for (int b = 1; b <= 256; ++b)
-            start[b] += start[b - 1];
-        for (quint64 v : values)
-            sorted[start[(v >> shift) & 0xFF]++] = v;
+        for (quint64 v : values) ++start[((v >> shift) & 0xFF) + 1];
+        for (int b = 1; b <= 256; ++b) start[b] += start[b - 1];
+        for (quint64 v : values) sorted[start[(v >> shift) & 0xFF]++] = v;
         values.swap(sorted);
     }
 }
@@ -34,8 +31,7 @@ std::vector<quint32> sortedSlots(std::size_t n, const Key* keys, Less less) {
     std::vector<quint32> bySlot(n);
     std::iota(bySlot.begin(), bySlot.end(), 0u);
     bool sorted = true;
-    for (std::size_t s = 1; s < n && sorted; ++s)
-        sorted = !less(keys[s], keys[s - 1]);
+    for (std::size_t s = 1; s < n && sorted; ++s) sorted = !less(keys[s], keys[s - 1]);
     if (!sorted)
         std::sort(bySlot.begin(), bySlot.end(), [&](quint32 a, quint32 b) {
             if (less(keys[a], keys[b]))
@@ -62,15 +58,13 @@ std::vector<quint32> collatedSlots(const Column& column, const QLocale& locale) 
     std::vector<quint32> firstSlot;  // of each distinct text
     for (std::size_t i = 0; i < n;) {
         std::size_t end = i + 1;
-        while (end < n && byHash[end] >> 32 == byHash[i] >> 32)
-            ++end;
+        while (end < n && byHash[end] >> 32 == byHash[i] >> 32) ++end;
         const std::size_t firstDistinct = firstSlot.size();
         for (; i < end; ++i) {
             const auto s = quint32(byHash[i]);
             const QStringView text = column.textAt(s);
             std::size_t d = firstDistinct;
-            while (d < firstSlot.size() && column.textAt(firstSlot[d]) != text)
-                ++d;
+            while (d < firstSlot.size() && column.textAt(firstSlot[d]) != text) ++d;
             if (d == firstSlot.size())
                 firstSlot.push_back(s);
             distinctOf[s] = quint32(d);
@@ -110,7 +104,8 @@ std::vector<quint32> collatedSlots(const Column& column, const QLocale& locale) 
             return a.low < b.low ? -1 : 1;
         return std::strcmp(keyOf(a), keyOf(b));
     };
-    std::sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) { return compare(a, b) < 0; });
+    std::sort(entries.begin(), entries.end(),
+              [&](const Entry& a, const Entry& b) { return compare(a, b) < 0; });
     // Texts whose keys are equal collate as equal: one rank.
     std::vector<quint32> rankOf(distinct);
     quint32 rank = 0;
@@ -120,13 +115,10 @@ std::vector<quint32> collatedSlots(const Column& column, const QLocale& locale) 
         rankOf[entries[i].distinct] = rank;
     }
     std::vector<quint32> start(std::size_t(rank) + 2, 0);
-    for (std::size_t s = 0; s < n; ++s)
-        ++start[rankOf[distinctOf[s]] + 1];
-    for (std::size_t r = 1; r < start.size(); ++r)
-        start[r] += start[r - 1];
+    for (std::size_t s = 0; s < n; ++s) ++start[rankOf[distinctOf[s]] + 1];
+    for (std::size_t r = 1; r < start.size(); ++r) start[r] += start[r - 1];
     std::vector<quint32> bySlot(n);
-    for (std::size_t s = 0; s < n; ++s)
-        bySlot[start[rankOf[distinctOf[s]]]++] = quint32(s);
+    for (std::size_t s = 0; s < n; ++s) bySlot[start[rankOf[distinctOf[s]]]++] = quint32(s);
     return bySlot;
 }
 
@@ -134,8 +126,7 @@ std::vector<quint32> valueSlots(const Column& column) {
     const std::size_t n = column.valueCount();
     std::vector<Value> values;
     values.reserve(n);
-    for (std::size_t s = 0; s < n; ++s)
-        values.push_back(column.valueAtSlot(s));
+    for (std::size_t s = 0; s < n; ++s) values.push_back(column.valueAtSlot(s));
     auto less = [](const Value& a, const Value& b) {
         const std::optional<Number> na = numberOf(a);
         const std::optional<Number> nb = numberOf(b);
@@ -154,36 +145,38 @@ std::vector<quint32> slotOrder(const Column& column, const QLocale& locale) {
         case Column::Storage::Int32:
         case Column::Storage::Int64: {
             std::vector<qint64> keys(n);
-            for (std::size_t s = 0; s < n; ++s)
-                keys[s] = column.integerAt(s);
+            for (std::size_t s = 0; s < n; ++s) keys[s] = column.integerAt(s);
             if (column.def().type == FieldType::UInt64)
-                return sortedSlots(n, keys.data(), [](qint64 a, qint64 b) { return quint64(a) < quint64(b); });
+                return sortedSlots(n, keys.data(),
+                                   [](qint64 a, qint64 b) { return quint64(a) < quint64(b); });
             return sortedSlots(n, keys.data(), [](qint64 a, qint64 b) { return a < b; });
         }
         case Column::Storage::Float: {
             std::vector<double> keys(n);
-            for (std::size_t s = 0; s < n; ++s)
-                keys[s] = column.floatAt(s);
+            for (std::size_t s = 0; s < n; ++s) keys[s] = column.floatAt(s);
             // Not-a-number values last, in record order (equal to nothing, each ranks alone).
-            return sortedSlots(n, keys.data(), [](double a, double b) { return a < b || (!std::isnan(a) && std::isnan(b)); });
+            return sortedSlots(n, keys.data(), [](double a, double b) {
+                return a < b || (!std::isnan(a) && std::isnan(b));
+            });
         }
         case Column::Storage::Boolean: {
             std::vector<quint8> keys(n);
-            for (std::size_t s = 0; s < n; ++s)
-                keys[s] = column.booleanAt(s);
+            for (std::size_t s = 0; s < n; ++s) keys[s] = column.booleanAt(s);
             return sortedSlots(n, keys.data(), [](quint8 a, quint8 b) { return a < b; });
         }
         case Column::Storage::Text:
             if (column.valueKind() == Value::Kind::Text)
                 return collatedSlots(column, locale);
             return valueSlots(column);
-        case Column::Storage::Bytes: return valueSlots(column);
+        case Column::Storage::Bytes:
+            return valueSlots(column);
     }
     return {};
 }
 
 // Equal ranks for records whose keys are equal, ascending along the order.
-std::vector<quint32> ranksOf(const Column& column, const std::vector<quint32>& order, const QLocale& locale) {
+std::vector<quint32> ranksOf(const Column& column, const std::vector<quint32>& order,
+                             const QLocale& locale) {
     const Collation collation(locale);
     std::vector<quint32> ranks(order.size());
     quint32 rank = 0;
@@ -193,10 +186,13 @@ std::vector<quint32> ranksOf(const Column& column, const std::vector<quint32>& o
             const qint64 b = column.slot(order[i]);
             bool same = a < 0 && b < 0;
             if (a >= 0 && b >= 0) {
-                if (column.storage() == Column::Storage::Text && column.valueKind() == Value::Kind::Text)
-                    same = collation.equal(column.textAt(std::size_t(a)), column.textAt(std::size_t(b)));
+                if (column.storage() == Column::Storage::Text &&
+                    column.valueKind() == Value::Kind::Text)
+                    same = collation.equal(column.textAt(std::size_t(a)),
+                                           column.textAt(std::size_t(b)));
                 else
-                    same = column.valueAtSlot(std::size_t(a)).equals(column.valueAtSlot(std::size_t(b)));
+                    same = column.valueAtSlot(std::size_t(a))
+                               .equals(column.valueAtSlot(std::size_t(b)));
             }
             rank += same ? 0 : 1;
         }
@@ -221,12 +217,12 @@ std::vector<quint32> fieldOrder(const Column& column, const QLocale& locale) {
         else
             recordOfSlot.push_back(quint32(r));
     }
-    for (quint32 s : bySlot)
-        order.push_back(recordOfSlot[s]);
+    for (quint32 s : bySlot) order.push_back(recordOfSlot[s]);
     return order;
 }
 
-quint32 firstInFieldOrder(const Column& column, const QLocale& locale, const std::vector<quint32>& records) {
+quint32 firstInFieldOrder(const Column& column, const QLocale& locale,
+                          const std::vector<quint32>& records) {
     if (column.valueKind() != Value::Kind::Text)
         return fieldOrder(column, locale)[0];  // not reached for a text field's order
     const Collation collation(locale);
@@ -251,7 +247,8 @@ quint32 firstInFieldOrder(const Column& column, const QLocale& locale, const std
 }
 
 std::vector<quint32> combinedOrder(const Table& table, const std::vector<int>& fields,
-                                   const std::vector<const std::vector<quint32>*>& orders, const QLocale& locale) {
+                                   const std::vector<const std::vector<quint32>*>& orders,
+                                   const QLocale& locale) {
     std::vector<std::vector<quint32>> ranks;
     for (std::size_t k = 0; k < fields.size(); ++k)
         ranks.push_back(ranksOf(table.column(fields[k]), *orders[k], locale));

@@ -19,11 +19,13 @@ void radixSortHigh32(std::vector<quint64>& values);
 
 // Of some records of a text column, the one that comes first in the
 // column's order, without computing the whole order.
-quint32 firstInFieldOrder(const Column& column, const QLocale& locale, const std::vector<quint32>& records);
+quint32 firstInFieldOrder(const Column& column, const QLocale& locale,
+                          const std::vector<quint32>& records);
 
 // The same for several fields, the first deciding first, given the order of
 // each of them.
 std::vector<quint32> combinedOrder(const Table& table, const std::vector<int>& fields,
-                                   const std::vector<const std::vector<quint32>*>& orders, const QLocale& locale);
+                                   const std::vector<const std::vector<quint32>*>& orders,
+                                   const QLocale& locale);
 
 }  // namespace kavinto

@@ -11,7 +11,8 @@ namespace {
 
 std::shared_ptr<const ByteTable> buildByteTable(const QString& encoding) {
     const QByteArray name = encoding.toLatin1();
-    if (!QStringDecoder(name.constData()).isValid() || encoding.startsWith(QLatin1String("UTF"), Qt::CaseInsensitive))
+    if (!QStringDecoder(name.constData()).isValid() ||
+        encoding.startsWith(QLatin1String("UTF"), Qt::CaseInsensitive))
         return nullptr;
     auto decodeAlone = [&](const QByteArray& bytes, bool* error) {
         QStringDecoder decoder(name.constData(), QStringDecoder::Flag::Stateless);
@@ -52,7 +53,8 @@ TextDecoder::TextDecoder(const QString& encoding, const QString& what)
       m_table(byteTableOf(encoding)),
       m_decoder(encoding.toLatin1().constData(), QStringDecoder::Flag::Stateless) {
     if (!m_decoder.isValid())
-        throw Error(QStringLiteral("Invalid data packet: the encoding %1 of %2 is not available").arg(encoding, what));
+        throw Error(QStringLiteral("Invalid data packet: the encoding %1 of %2 is not available")
+                        .arg(encoding, what));
 }
 
 qsizetype TextDecoder::decodeInto(const char* bytes, qsizetype n, char16_t* out) {
@@ -77,7 +79,8 @@ qsizetype TextDecoder::decodeInto(const char* bytes, qsizetype n, char16_t* out)
 
 std::optional<QString> TextDecoder::decode(const QByteArray& bytes) {
     QString text(bytes.size(), Qt::Uninitialized);
-    const qsizetype n = decodeInto(bytes.constData(), bytes.size(), reinterpret_cast<char16_t*>(text.data()));
+    const qsizetype n =
+        decodeInto(bytes.constData(), bytes.size(), reinterpret_cast<char16_t*>(text.data()));
     if (n < 0)
         return std::nullopt;
     text.truncate(n);

@@ -14,17 +14,26 @@ constexpr qint64 kMsecsPerDay = 86400000;
 
 const char* variantTypeName(Value::Kind kind) {
     switch (kind) {
-        case Value::Kind::Null: return "Null";
-        case Value::Kind::Integer: return "Int64";
-        case Value::Kind::Unsigned: return "UInt64";
-        case Value::Kind::Float: return "Double";
-        case Value::Kind::Boolean: return "Boolean";
-        case Value::Kind::Text: return "String";
+        case Value::Kind::Null:
+            return "Null";
+        case Value::Kind::Integer:
+            return "Int64";
+        case Value::Kind::Unsigned:
+            return "UInt64";
+        case Value::Kind::Float:
+            return "Double";
+        case Value::Kind::Boolean:
+            return "Boolean";
+        case Value::Kind::Text:
+            return "String";
         case Value::Kind::Date:
         case Value::Kind::Time:
-        case Value::Kind::Timestamp: return "Date";
-        case Value::Kind::Decimal: return "FMTBcdVariantType";
-        case Value::Kind::Bytes: return "Array Byte";
+        case Value::Kind::Timestamp:
+            return "Date";
+        case Value::Kind::Decimal:
+            return "FMTBcdVariantType";
+        case Value::Kind::Bytes:
+            return "Array Byte";
     }
     return "Unknown";
 }
@@ -34,7 +43,9 @@ const char* variantTypeName(Value::Kind kind) {
                     .arg(QLatin1String(variantTypeName(from)), QLatin1String(to)));
 }
 
-QString pad(qint64 v, int width) { return QStringLiteral("%1").arg(v, width, 10, QLatin1Char('0')); }
+QString pad(qint64 v, int width) {
+    return QStringLiteral("%1").arg(v, width, 10, QLatin1Char('0'));
+}
 
 }  // namespace
 
@@ -46,17 +57,28 @@ Value Value::unsignedInteger(quint64 v) {
 
 QString Value::toText() const {
     switch (kind()) {
-        case Kind::Null: conversionError(kind(), "String");
-        case Kind::Integer: return QString::number(integerValue());
-        case Kind::Unsigned: return QString::number(unsignedValue());
-        case Kind::Float: return QString::number(floatValue(), 'g', 15);
-        case Kind::Boolean: return booleanValue() ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
-        case Kind::Text: return textValue();
-        case Kind::Date: return formatDate(dateValue());
-        case Kind::Time: return formatTime(timeValue());
-        case Kind::Timestamp: return formatTimestamp(timestampValue());
-        case Kind::Decimal: return std::get<Decimal>(m_value).text;
-        case Kind::Bytes: return QString::fromLatin1(bytesValue().toBase64());
+        case Kind::Null:
+            conversionError(kind(), "String");
+        case Kind::Integer:
+            return QString::number(integerValue());
+        case Kind::Unsigned:
+            return QString::number(unsignedValue());
+        case Kind::Float:
+            return QString::number(floatValue(), 'g', 15);
+        case Kind::Boolean:
+            return booleanValue() ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+        case Kind::Text:
+            return textValue();
+        case Kind::Date:
+            return formatDate(dateValue());
+        case Kind::Time:
+            return formatTime(timeValue());
+        case Kind::Timestamp:
+            return formatTimestamp(timestampValue());
+        case Kind::Decimal:
+            return std::get<Decimal>(m_value).text;
+        case Kind::Bytes:
+            return QString::fromLatin1(bytesValue().toBase64());
     }
     return {};
 }
@@ -67,7 +89,8 @@ qint64 Value::toInteger() const {
     if (kind() == Kind::Boolean)
         return booleanValue() ? -1 : 0;
     if (kind() == Kind::Text || kind() == Kind::Float || kind() == Kind::Decimal) {
-        const std::optional<Number> n = kind() == Kind::Text ? parseNumber(textValue()) : numberOf(*this);
+        const std::optional<Number> n =
+            kind() == Kind::Text ? parseNumber(textValue()) : numberOf(*this);
         if (n && n->kind == Number::Kind::Signed)
             return n->s;
         if (n && n->kind == Number::Kind::Float && std::isfinite(n->f) && n->f >= -9.2e18 &&
@@ -86,7 +109,9 @@ bool Value::equals(const Value& other) const {
     const std::optional<Number> b = numberOf(other);
     if (a && b) {
         // Not a number equals nothing, not even itself.
-        const auto isNaN = [](const Number& n) { return n.kind == Number::Kind::Float && std::isnan(n.f); };
+        const auto isNaN = [](const Number& n) {
+            return n.kind == Number::Kind::Float && std::isnan(n.f);
+        };
         return !isNaN(*a) && !isNaN(*b) && compareNumbers(*a, *b) == 0;
     }
     if (kind() == other.kind())
@@ -94,11 +119,12 @@ bool Value::equals(const Value& other) const {
     return false;
 }
 
-
 std::optional<Number> numberOf(const Value& v) {
     Number n;
     switch (v.kind()) {
-        case Value::Kind::Integer: n.s = v.integerValue(); return n;
+        case Value::Kind::Integer:
+            n.s = v.integerValue();
+            return n;
         case Value::Kind::Unsigned:
             n.kind = Number::Kind::Unsigned;
             n.u = v.unsignedValue();
@@ -107,10 +133,14 @@ std::optional<Number> numberOf(const Value& v) {
             n.kind = Number::Kind::Float;
             n.f = v.floatValue();
             return n;
-        case Value::Kind::Boolean: n.s = v.booleanValue() ? 1 : 0; return n;
+        case Value::Kind::Boolean:
+            n.s = v.booleanValue() ? 1 : 0;
+            return n;
         case Value::Kind::Text:
-        case Value::Kind::Decimal: return parseNumber(v.toText());
-        default: return std::nullopt;
+        case Value::Kind::Decimal:
+            return parseNumber(v.toText());
+        default:
+            return std::nullopt;
     }
 }
 
@@ -186,7 +216,8 @@ QString formatDate(Date d) {
 QString formatTime(Time t) {
     const qint64 ms = t.msecs;
     return QStringLiteral("%1:%2:%3.%4")
-        .arg(pad(ms / 3600000, 2), pad(ms / 60000 % 60, 2), pad(ms / 1000 % 60, 2), pad(ms % 1000, 3));
+        .arg(pad(ms / 3600000, 2), pad(ms / 60000 % 60, 2), pad(ms / 1000 % 60, 2),
+             pad(ms % 1000, 3));
 }
 
 QString formatTimestamp(Timestamp t) {

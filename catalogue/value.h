@@ -39,7 +39,19 @@ struct Decimal {
 // standard base64; texts and memos as they are.
 class Value {
 public:
-    enum class Kind { Null, Integer, Unsigned, Float, Boolean, Text, Date, Time, Timestamp, Decimal, Bytes };
+    enum class Kind {
+        Null,
+        Integer,
+        Unsigned,
+        Float,
+        Boolean,
+        Text,
+        Date,
+        Time,
+        Timestamp,
+        Decimal,
+        Bytes
+    };
 
     Value() = default;
     static Value integer(qint64 v) { return Value(Storage(v)); }

@@ -30,8 +30,7 @@ constexpr int kMaxDepth = 64;
 
 qsizetype skipBomAndSpace(const QByteArray& b) {
     qsizetype i = b.startsWith("\xEF\xBB\xBF") ? 3 : 0;
-    while (i < b.size() && (b[i] == ' ' || b[i] == '\t' || b[i] == '\r' || b[i] == '\n'))
-        ++i;
+    while (i < b.size() && (b[i] == ' ' || b[i] == '\t' || b[i] == '\r' || b[i] == '\n')) ++i;
     return i;
 }
 
@@ -48,12 +47,14 @@ QString documentEncoding(const QByteArray& bytes) {
         const qsizetype end = bytes.indexOf("?>", start);
         static const QRegularExpression encodingAttr(
             QStringLiteral("encoding\\s*=\\s*[\"']([A-Za-z0-9._:-]+)[\"']"));
-        const auto m = encodingAttr.match(QString::fromLatin1(bytes.mid(start, end < 0 ? 200 : std::min<qsizetype>(end - start, 200))));
+        const auto m = encodingAttr.match(QString::fromLatin1(
+            bytes.mid(start, end < 0 ? 200 : std::min<qsizetype>(end - start, 200))));
         if (m.hasMatch())
             return m.captured(1);
     }
     // No declared encoding: find the LCID among the packet's parameters.
-    static const QRegularExpression lcidAttr(QStringLiteral("<PARAMS[^>]*\\bLCID\\s*=\\s*[\"'](-?[0-9]+)[\"']"));
+    static const QRegularExpression lcidAttr(
+        QStringLiteral("<PARAMS[^>]*\\bLCID\\s*=\\s*[\"'](-?[0-9]+)[\"']"));
     const qsizetype params = bytes.indexOf("<PARAMS");
     std::optional<qint32> lcid;
     if (params >= 0) {
@@ -90,7 +91,8 @@ public:
             } else if (startsWith(i, u"<?")) {
                 i = skipPast(i + 2, u"?>");
             } else if (startsWith(i, u"<!")) {
-                fail(QStringLiteral("the XML packet declares a document type at %1, which a data packet does not have")
+                fail(QStringLiteral("the XML packet declares a document type at %1, which a data "
+                                    "packet does not have")
                          .arg(where(i)));
             } else if (startsWith(i, u"</")) {
                 if (!m_open.empty())
@@ -122,7 +124,8 @@ private:
         return n;
     }
     bool inFields() const {
-        return m_open.size() == 3 && m_open[0] == u"DATAPACKET" && m_open[1] == u"METADATA" && m_open[2] == u"FIELDS";
+        return m_open.size() == 3 && m_open[0] == u"DATAPACKET" && m_open[1] == u"METADATA" &&
+               m_open[2] == u"FIELDS";
     }
 
     qsizetype startTag(qsizetype at) {
@@ -131,8 +134,7 @@ private:
         auto place = [&] { return QStringLiteral("line %1, column %2").arg(line).arg(column); };
         const qsizetype n = m_text.size();
         qsizetype i = at + 1;
-        while (i < n && !m_text[i].isSpace() && m_text[i] != u'/' && m_text[i] != u'>')
-            ++i;
+        while (i < n && !m_text[i].isSpace() && m_text[i] != u'/' && m_text[i] != u'>') ++i;
         const QStringView name = m_text.mid(at + 1, i - at - 1);
         qsizetype attributes = 0;
         bool empty = false;
@@ -154,20 +156,26 @@ private:
         }
         if (name == u"ROW") {
             if (attributes > m_fields + 1)
-                fail(QStringLiteral("the row at %1 has %2 attributes, more than the %3 fields and RowState of the packet")
+                fail(QStringLiteral("the row at %1 has %2 attributes, more than the %3 fields and "
+                                    "RowState of the packet")
                          .arg(place())
                          .arg(attributes)
                          .arg(m_fields));
         } else if (attributes > kMaxOtherAttributes) {
-            fail(QStringLiteral("the element <%1> at %2 has %3 attributes, more than a data packet's elements have")
+            fail(QStringLiteral("the element <%1> at %2 has %3 attributes, more than a data "
+                                "packet's elements have")
                      .arg(quoted(name).mid(1).chopped(1), place())
                      .arg(attributes));
         }
         if (name == u"FIELD" && inFields() && ++m_fields > kMaxFields)
-            fail(QStringLiteral("the XML packet declares more than %1 fields at %2").arg(kMaxFields).arg(place()));
+            fail(QStringLiteral("the XML packet declares more than %1 fields at %2")
+                     .arg(kMaxFields)
+                     .arg(place()));
         if (!empty) {
             if (m_open.size() >= kMaxDepth)
-                fail(QStringLiteral("the XML packet nests elements more than %1 deep at %2").arg(kMaxDepth).arg(place()));
+                fail(QStringLiteral("the XML packet nests elements more than %1 deep at %2")
+                         .arg(kMaxDepth)
+                         .arg(place()));
             m_open.push_back(name);
         }
         return i;
@@ -203,8 +211,7 @@ public:
         if (!m_haveMetadata)
             fail(QStringLiteral("the XML packet has no METADATA"));
         ensureColumns();
-        for (Column& c : m_columns)
-            c.finish(m_stored.status.size());
+        for (Column& c : m_columns) c.finish(m_stored.status.size());
         Table table(std::move(m_columns), m_stored.status.size());
         table.lcid = m_lcid;
         table.hasPendingChanges = hasPendingChanges(m_stored, m_changeLog);
@@ -215,7 +222,9 @@ private:
     QStringView name() const { return m_xml.name(); }
 
     QString where() const {
-        return QStringLiteral("line %1, column %2").arg(m_xml.lineNumber()).arg(m_xml.columnNumber());
+        return QStringLiteral("line %1, column %2")
+            .arg(m_xml.lineNumber())
+            .arg(m_xml.columnNumber());
     }
 
     void checkXml() {
@@ -229,7 +238,8 @@ private:
             fail(QStringLiteral("the XML packet has no %1 element").arg(expected));
         }
         if (name() != expected)
-            fail(QStringLiteral("the XML packet begins with <%1>, not <%2>").arg(quoted(name()).mid(1).chopped(1), expected));
+            fail(QStringLiteral("the XML packet begins with <%1>, not <%2>")
+                     .arg(quoted(name()).mid(1).chopped(1), expected));
     }
 
     // Moves to the next child element of the current one; false at its end.
@@ -258,20 +268,26 @@ private:
                 continue;
             }
             if (!m_columns.empty())
-                fail(QStringLiteral("field %1 at %2 is declared after the rows").arg(m_fields.size() + 1).arg(where()));
+                fail(QStringLiteral("field %1 at %2 is declared after the rows")
+                         .arg(m_fields.size() + 1)
+                         .arg(where()));
             const QXmlStreamAttributes a = m_xml.attributes();
             XmlField f;
             f.attrName = a.value(QLatin1String("attrname")).toString();
             const QString fieldName = a.value(QLatin1String("fieldname")).toString();
             f.def.name = fieldName.isEmpty() ? f.attrName : fieldName;
             const QString typeName = a.value(QLatin1String("fieldtype")).toString();
-            const QString at = QStringLiteral("field %1 (%2) at %3").arg(m_fields.size() + 1).arg(quoted(f.def.name), where());
+            const QString at = QStringLiteral("field %1 (%2) at %3")
+                                   .arg(m_fields.size() + 1)
+                                   .arg(quoted(f.def.name), where());
             if (f.attrName.isEmpty())
                 fail(at + QStringLiteral(" has no attrname"));
             const std::optional<FieldType> type = fieldTypeFromName(typeName);
             if (!type) {
-                if (typeName == u"nested" || typeName == u"ADT" || typeName == u"array" || typeName == u"ref")
-                    fail(QStringLiteral("%1 has the type %2, which is not supported").arg(at, typeName));
+                if (typeName == u"nested" || typeName == u"ADT" || typeName == u"array" ||
+                    typeName == u"ref")
+                    fail(QStringLiteral("%1 has the type %2, which is not supported")
+                             .arg(at, typeName));
                 fail(QStringLiteral("%1 has the unknown type %2").arg(at, quoted(typeName)));
             }
             f.def.type = *type;
@@ -280,7 +296,8 @@ private:
                 bool ok = false;
                 f.def.width = a.value(QLatin1String("WIDTH")).toInt(&ok);
                 if (!ok || f.def.width < 0)
-                    fail(QStringLiteral("%1 has the invalid WIDTH %2").arg(at, quoted(a.value(QLatin1String("WIDTH")))));
+                    fail(QStringLiteral("%1 has the invalid WIDTH %2")
+                             .arg(at, quoted(a.value(QLatin1String("WIDTH")))));
             }
             if (a.value(QLatin1String("readonly")) == u"true")
                 f.def.attributes |= kReadOnly;
@@ -299,7 +316,9 @@ private:
             // A row could not tell two such fields apart.
             const auto known = m_fieldByAttrName.find(f.attrName);
             if (known != m_fieldByAttrName.end())
-                fail(QStringLiteral("%1 has the attrname %2 of field %3").arg(at, quoted(f.attrName)).arg(known->second + 1));
+                fail(QStringLiteral("%1 has the attrname %2 of field %3")
+                         .arg(at, quoted(f.attrName))
+                         .arg(known->second + 1));
             m_fieldByAttrName.emplace(f.attrName, int(m_fields.size()));
             m_fields.push_back(std::move(f));
         }
@@ -311,7 +330,8 @@ private:
             bool ok = false;
             m_lcid = a.value(QLatin1String("LCID")).toInt(&ok);
             if (!ok)
-                fail(QStringLiteral("the LCID %1 at %2 is no number").arg(quoted(a.value(QLatin1String("LCID"))), where()));
+                fail(QStringLiteral("the LCID %1 at %2 is no number")
+                         .arg(quoted(a.value(QLatin1String("LCID"))), where()));
         }
         if (a.hasAttribute(QLatin1String("CHANGE_LOG"))) {
             const auto items = a.value(QLatin1String("CHANGE_LOG")).split(u' ', Qt::SkipEmptyParts);
@@ -319,7 +339,8 @@ private:
                 bool ok = false;
                 m_changeLog.push_back(item.toUInt(&ok));
                 if (!ok)
-                    fail(QStringLiteral("the change log at %1 holds %2").arg(where(), quoted(item)));
+                    fail(
+                        QStringLiteral("the change log at %1 holds %2").arg(where(), quoted(item)));
             }
         }
         m_xml.skipCurrentElement();
@@ -329,8 +350,7 @@ private:
         if (!m_columns.empty() || m_fields.empty())
             return;
         m_columns.reserve(m_fields.size());
-        for (const XmlField& f : m_fields)
-            m_columns.emplace_back(f.def);
+        for (const XmlField& f : m_fields) m_columns.emplace_back(f.def);
     }
 
     int fieldOf(QStringView attrName, int expected) const {
@@ -393,8 +413,10 @@ private:
                 const qint64 v = text.toLongLong(&ok);
                 const int bits = f.def.type == FieldType::Int8    ? 8
                                  : f.def.type == FieldType::Int16 ? 16
-                                 : f.def.type == FieldType::Int32 ? 32 : 64;
-                if (!ok || (bits < 64 && (v < -(qint64(1) << (bits - 1)) || v >= (qint64(1) << (bits - 1)))))
+                                 : f.def.type == FieldType::Int32 ? 32
+                                                                  : 64;
+                if (!ok || (bits < 64 &&
+                            (v < -(qint64(1) << (bits - 1)) || v >= (qint64(1) << (bits - 1)))))
                     bad();
                 c.beginValue(row);
                 bits == 64 ? c.pushInt64(v) : c.pushInt32(qint32(v));
@@ -407,7 +429,8 @@ private:
                 const quint64 v = text.toULongLong(&ok);
                 const int bits = f.def.type == FieldType::UInt8    ? 8
                                  : f.def.type == FieldType::UInt16 ? 16
-                                 : f.def.type == FieldType::UInt32 ? 32 : 64;
+                                 : f.def.type == FieldType::UInt32 ? 32
+                                                                   : 64;
                 if (!ok || text.startsWith(u'-') || (bits < 64 && v >= (quint64(1) << bits)))
                     bad();
                 c.beginValue(row);
@@ -477,7 +500,8 @@ private:
                     c.pushText(text);
                     return;
                 }
-                const auto decoded = QByteArray::fromBase64Encoding(text.toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
+                const auto decoded = QByteArray::fromBase64Encoding(
+                    text.toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
                 if (!decoded)
                     bad();
                 c.beginValue(row);
@@ -491,7 +515,8 @@ private:
         if (s.size() != 8)
             return std::nullopt;
         bool ok1 = false, ok2 = false, ok3 = false;
-        const int y = s.left(4).toInt(&ok1), m = s.mid(4, 2).toInt(&ok2), d = s.mid(6, 2).toInt(&ok3);
+        const int y = s.left(4).toInt(&ok1), m = s.mid(4, 2).toInt(&ok2),
+                  d = s.mid(6, 2).toInt(&ok3);
         if (!ok1 || !ok2 || !ok3 || y < 1 || m < 1 || m > 12 || d < 1 || d > 31)
             return std::nullopt;
         return dayNumber(y, m, d);
@@ -502,9 +527,11 @@ private:
         if ((s.size() != 8 && s.size() != 11) || s[2] != u':' || s[5] != u':')
             return std::nullopt;
         bool ok1 = false, ok2 = false, ok3 = false, ok4 = true;
-        const int h = s.left(2).toInt(&ok1), m = s.mid(3, 2).toInt(&ok2), sec = s.mid(6, 2).toInt(&ok3);
+        const int h = s.left(2).toInt(&ok1), m = s.mid(3, 2).toInt(&ok2),
+                  sec = s.mid(6, 2).toInt(&ok3);
         const int ms = s.size() == 11 ? s.mid(8, 3).toInt(&ok4) : 0;
-        if (!ok1 || !ok2 || !ok3 || !ok4 || h > 23 || m > 59 || sec > 59 || h < 0 || m < 0 || sec < 0 || ms < 0)
+        if (!ok1 || !ok2 || !ok3 || !ok4 || h > 23 || m > 59 || sec > 59 || h < 0 || m < 0 ||
+            sec < 0 || ms < 0)
             return std::nullopt;
         return ((h * 60 + m) * 60 + sec) * 1000 + ms;
     }
@@ -515,12 +542,10 @@ private:
         if (!m.hasMatch() || (m.captured(2).isEmpty() && m.captured(3).isEmpty()))
             return std::nullopt;
         QString whole = m.captured(2), frac = m.captured(3);
-        while (whole.size() > 1 && whole.front() == u'0')
-            whole.remove(0, 1);
+        while (whole.size() > 1 && whole.front() == u'0') whole.remove(0, 1);
         if (whole.isEmpty())
             whole = QStringLiteral("0");
-        while (!frac.isEmpty() && frac.back() == u'0')
-            frac.chop(1);
+        while (!frac.isEmpty() && frac.back() == u'0') frac.chop(1);
         QString out = frac.isEmpty() ? whole : whole + u'.' + frac;
         if (m.captured(1) == u"-" && out != u"0")
             out.prepend(u'-');

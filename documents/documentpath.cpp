@@ -5,7 +5,9 @@
 
 namespace kavinto {
 
-QString documentPath(const QString& name) { return QStringLiteral("pdf/") + name; }
+QString documentPath(const QString& name) {
+    return QStringLiteral("pdf/") + name;
+}
 
 bool isDocumentAvailable(const QString& name, const QDir& base) {
     // Either separator counts: a catalogue may come from Windows.
@@ -17,8 +19,9 @@ bool isDocumentAvailable(const QString& name, const QDir& base) {
     // Windows reserves these names, with any extension, in every folder: they
     // open devices. Refused everywhere, so that a catalogue behaves alike on
     // every system.
-    static const QRegularExpression device(QStringLiteral("^(con|prn|aux|nul|com[0-9]|lpt[0-9])\\s*(\\..*)?$"),
-                                           QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression device(
+        QStringLiteral("^(con|prn|aux|nul|com[0-9]|lpt[0-9])\\s*(\\..*)?$"),
+        QRegularExpression::CaseInsensitiveOption);
     for (const QString& component : name.split(separators)) {
         if (component == QStringLiteral("..") || device.match(component).hasMatch())
             return false;

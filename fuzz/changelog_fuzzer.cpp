@@ -14,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     kavinto::StoredRecords stored;
     std::vector<kavinto::Column> columns;
     for (std::size_t f = 0; f < fields; ++f)
-        columns.emplace_back(kavinto::FieldDef{QStringLiteral("f%1").arg(f), kavinto::FieldType::Int32, 0, {}, 0});
+        columns.emplace_back(
+            kavinto::FieldDef{QStringLiteral("f%1").arg(f), kavinto::FieldType::Int32, 0, {}, 0});
     for (std::size_t r = 0; r < records && at < size; ++r, ++at) {
         stored.status.push_back(data[at] & 0x0F);
         for (std::size_t f = 0; f < fields; ++f) {
@@ -28,12 +29,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const std::size_t count = stored.status.size();
     std::vector<quint32> log;
-    for (; at < size; ++at)
-        log.push_back(data[at] % 8 == 7 ? data[at] : data[at] % (count + 2));
-    for (kavinto::Column& c : columns)
-        c.finish(count);
+    for (; at < size; ++at) log.push_back(data[at] % 8 == 7 ? data[at] : data[at] % (count + 2));
+    for (kavinto::Column& c : columns) c.finish(count);
     try {
-        const kavinto::Table current = kavinto::currentRecords(kavinto::Table(std::move(columns), count), stored, log);
+        const kavinto::Table current =
+            kavinto::currentRecords(kavinto::Table(std::move(columns), count), stored, log);
         std::set<qint64> seen;
         for (std::size_t r = 0; r < current.recordCount(); ++r) {
             const kavinto::Value v = current.value(r, 0);

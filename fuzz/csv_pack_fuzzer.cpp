@@ -32,12 +32,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     const qsizetype split = bytes.indexOf('\f');
     try {
-        roundTrip(kavinto::methodsPacket(kavinto::parseCsv(bytes.left(split < 0 ? bytes.size() : split), QStringLiteral("methods.csv"))));
+        roundTrip(kavinto::methodsPacket(kavinto::parseCsv(
+            bytes.left(split < 0 ? bytes.size() : split), QStringLiteral("methods.csv"))));
     } catch (const kavinto::Error&) {
     }
     if (split >= 0) {
         try {
-            roundTrip(kavinto::functionsPacket(kavinto::parseCsv(bytes.mid(split + 1), QStringLiteral("functions.csv"))));
+            roundTrip(kavinto::functionsPacket(
+                kavinto::parseCsv(bytes.mid(split + 1), QStringLiteral("functions.csv"))));
         } catch (const kavinto::Error&) {
         }
     }

@@ -22,9 +22,12 @@ const QDir& base() {
             QFile file(b.filePath(QString::fromLatin1(f)));
             file.open(QIODevice::WriteOnly);
         }
-        QFile::link(b.filePath(QStringLiteral("outside/secret.pdf")), b.filePath(QStringLiteral("pdf/out.pdf")));
-        QFile::link(b.filePath(QStringLiteral("outside")), b.filePath(QStringLiteral("pdf/outdir")));
-        QFile::link(b.filePath(QStringLiteral("pdf/a.pdf")), b.filePath(QStringLiteral("pdf/in.pdf")));
+        QFile::link(b.filePath(QStringLiteral("outside/secret.pdf")),
+                    b.filePath(QStringLiteral("pdf/out.pdf")));
+        QFile::link(b.filePath(QStringLiteral("outside")),
+                    b.filePath(QStringLiteral("pdf/outdir")));
+        QFile::link(b.filePath(QStringLiteral("pdf/a.pdf")),
+                    b.filePath(QStringLiteral("pdf/in.pdf")));
         return b;
     }();
     return d;
@@ -37,7 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!kavinto::isDocumentAvailable(name, base()))
         return 0;
     const QFileInfo document(base().filePath(kavinto::documentPath(name)));
-    const QString folder = QFileInfo(base().filePath(QStringLiteral("pdf"))).canonicalFilePath() + QLatin1Char('/');
+    const QString folder =
+        QFileInfo(base().filePath(QStringLiteral("pdf"))).canonicalFilePath() + QLatin1Char('/');
     if (!document.isFile() || !document.canonicalFilePath().startsWith(folder))
         __builtin_trap();
     return 0;

@@ -23,8 +23,7 @@ inline void exerciseTable(TClientDataSet& table) {
             table.positionsEqualTo(table.fieldNumber(f.name), Value::text(QStringLiteral("1")));
             table.GoFirst();
             const TextRun run = table.textsToEnd(f.name);
-            for (std::size_t i = 0; i < run.size(); ++i)
-                run.at(i);
+            for (std::size_t i = 0; i < run.size(); ++i) run.at(i);
         } catch (const Error&) {
         }
     }

@@ -8,7 +8,8 @@
 
 namespace kavinto {
 
-inline const QString kNoCriterionMessage = QStringLiteral("Adjon meg legalább egy keresési feltételt!");
+inline const QString kNoCriterionMessage =
+    QStringLiteral("Adjon meg legalább egy keresési feltételt!");
 inline const QString kOrderMessage = QStringLiteral("Adja meg sorrendben a funkciókat!");
 
 // The refusal message for the selection, or nothing when it may be searched:

@@ -25,7 +25,8 @@ QString functionId(TClientDataSet& functions, const QString& chosen) {
 }
 
 const BitVector& servingPositions(TClientDataSet& methods, int k) {
-    return methods.positionsEqualTo(methods.fieldNumber(flagField(k)), Value::text(QStringLiteral("1")));
+    return methods.positionsEqualTo(methods.fieldNumber(flagField(k)),
+                                    Value::text(QStringLiteral("1")));
 }
 
 // The first pass reads mod_id and mod_nev of every hit as text: the first
@@ -44,7 +45,8 @@ void requireTexts(TClientDataSet& methods, const RecordOrder& order, const BitVe
 }
 
 // Keeps the hits that also serve the function with number text `id`.
-std::size_t narrow(TClientDataSet& methods, BitVector& hits, std::size_t hitCount, const QString& id) {
+std::size_t narrow(TClientDataSet& methods, BitVector& hits, std::size_t hitCount,
+                   const QString& id) {
     const int k = functionNumber(id);
     methods.setIndexFieldNames(QStringLiteral("mod_nev"));
     if (hitCount == 0 || k == 0)

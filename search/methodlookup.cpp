@@ -2,7 +2,9 @@
 
 namespace kavinto {
 
-QString flagField(int k) { return QStringLiteral("mod_fun_") + QString::number(k); }
+QString flagField(int k) {
+    return QStringLiteral("mod_fun_") + QString::number(k);
+}
 
 std::optional<QString> functionName(TClientDataSet& functions, int k) {
     functions.setIndexFieldNames(QStringLiteral("fun_id"));

@@ -6,8 +6,7 @@ WorkingRecords workingRecords;
 
 void WorkingRecords::arrayclear() {
     for (std::vector<t_result>* list : {&hit_list, &name_list})
-        for (t_result& entry : *list)
-            entry = t_result{};
+        for (t_result& entry : *list) entry = t_result{};
     hits = FunctionHits{};
 }
 

@@ -23,9 +23,12 @@ struct Failure {
 
 }  // namespace
 
-ResultRows::ResultRows(std::shared_ptr<const LoadedTable> table, std::vector<quint32> records, int firstRow,
-                       Fields fields, FunctionNames names)
-    : m_table(std::move(table)), m_records(std::move(records)), m_firstRow(firstRow), m_fields(fields),
+ResultRows::ResultRows(std::shared_ptr<const LoadedTable> table, std::vector<quint32> records,
+                       int firstRow, Fields fields, FunctionNames names)
+    : m_table(std::move(table)),
+      m_records(std::move(records)),
+      m_firstRow(firstRow),
+      m_fields(fields),
       m_names(std::move(names)) {}
 
 ResultRow ResultRows::row(int r) const {
@@ -45,12 +48,13 @@ ResultRow ResultRows::row(int r) const {
 }
 
 std::shared_ptr<const ResultRows> ResultRows::slice(int first, int last) const {
-    std::vector<quint32> records(m_records.begin() + (first - m_firstRow), m_records.begin() + (last - m_firstRow + 1));
+    std::vector<quint32> records(m_records.begin() + (first - m_firstRow),
+                                 m_records.begin() + (last - m_firstRow + 1));
     return std::make_shared<ResultRows>(m_table, std::move(records), first, m_fields, m_names);
 }
 
-FilledRows fillResultRows(TClientDataSet& methods, TClientDataSet& functions, const WorkingRecords& records,
-                          int hitCount) {
+FilledRows fillResultRows(TClientDataSet& methods, TClientDataSet& functions,
+                          const WorkingRecords& records, int hitCount) {
     methods.setIndexFieldNames(QStringLiteral("mod_id"));
     if (hitCount < 1)
         return {};
@@ -60,7 +64,8 @@ FilledRows fillResultRows(TClientDataSet& methods, TClientDataSet& functions, co
 
     // Row 1 reads every field first: the first one missing fails there.
     ResultRows::Fields fields;
-    const QString fieldNames[3] = {QStringLiteral("mod_id"), QStringLiteral("mod_nev"), QStringLiteral("mod_fajl")};
+    const QString fieldNames[3] = {QStringLiteral("mod_id"), QStringLiteral("mod_nev"),
+                                   QStringLiteral("mod_fajl")};
     int* const textFields[3] = {&fields.id, &fields.name, &fields.document};
     for (int step = 0; step < 3 + kFunctionCount && !failure.raise; ++step) {
         const QString name = step < 3 ? fieldNames[step] : flagField(step - 2);
@@ -109,7 +114,8 @@ FilledRows fillResultRows(TClientDataSet& methods, TClientDataSet& functions, co
     FilledRows out;
     if (written > 0)
         out.rows = std::make_shared<ResultRows>(
-            hits.table, std::vector<quint32>(hits.records.begin(), hits.records.begin() + written), 1, fields, names);
+            hits.table, std::vector<quint32>(hits.records.begin(), hits.records.begin() + written),
+            1, fields, names);
     if (failure.raise) {
         try {
             failure.raise();

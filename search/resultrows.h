@@ -36,8 +36,8 @@ public:
     };
     using FunctionNames = std::array<std::optional<QString>, kFunctionCount>;
 
-    ResultRows(std::shared_ptr<const LoadedTable> table, std::vector<quint32> records, int firstRow, Fields fields,
-               FunctionNames names);
+    ResultRows(std::shared_ptr<const LoadedTable> table, std::vector<quint32> records, int firstRow,
+               Fields fields, FunctionNames names);
 
     int firstRow() const { return m_firstRow; }
     int lastRow() const { return m_firstRow + int(m_records.size()) - 1; }
@@ -66,7 +66,7 @@ struct FilledRows {
     std::shared_ptr<const ResultRows> rows;  // null when there are none
     std::optional<Error> failure;
 };
-FilledRows fillResultRows(TClientDataSet& methods, TClientDataSet& functions, const WorkingRecords& records,
-                          int hitCount);
+FilledRows fillResultRows(TClientDataSet& methods, TClientDataSet& functions,
+                          const WorkingRecords& records, int hitCount);
 
 }  // namespace kavinto

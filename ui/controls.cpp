@@ -26,14 +26,17 @@ class ItemList : public QAbstractListModel {
 public:
     using QAbstractListModel::QAbstractListModel;
 
-    int rowCount(const QModelIndex& parent = QModelIndex()) const override { return parent.isValid() ? 0 : m_count; }
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override {
+        return parent.isValid() ? 0 : m_count;
+    }
     QVariant data(const QModelIndex& index, int role) const override {
         if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
             return {};
         return text(index.row());
     }
     Qt::ItemFlags flags(const QModelIndex& index) const override {
-        return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren : Qt::NoItemFlags;
+        return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren
+                               : Qt::NoItemFlags;
     }
 
     void append(const QString& text) {
@@ -57,7 +60,8 @@ public:
 private:
     QString text(int row) const {
         const auto run = std::upper_bound(m_runs.begin(), m_runs.end(), row,
-                                          [](int r, const Run& x) { return r < x.first; }) - 1;
+                                          [](int r, const Run& x) { return r < x.first; }) -
+                         1;
         return run->textAt ? run->textAt(row - run->first) : run->own[row - run->first];
     }
 
@@ -133,7 +137,8 @@ void PushButton::keyPressEvent(QKeyEvent* event) {
     QPushButton::keyPressEvent(event);
 }
 
-TextLabel::TextLabel(const QString& caption, const QFont& font, const QColor& color, QWidget* parent)
+TextLabel::TextLabel(const QString& caption, const QFont& font, const QColor& color,
+                     QWidget* parent)
     : QWidget(parent), m_caption(caption), m_color(color) {
     setFont(font);
     fitToText();
@@ -170,7 +175,9 @@ std::pair<QString, qsizetype> parseMnemonic(const QString& caption) {
 
 }  // namespace
 
-QString TextLabel::displayedText() const { return parseMnemonic(m_caption).first; }
+QString TextLabel::displayedText() const {
+    return parseMnemonic(m_caption).first;
+}
 
 namespace {
 
@@ -208,7 +215,9 @@ void TextLabel::paintEvent(QPaintEvent*) {
     }
 }
 
-void TextLabel::mouseReleaseEvent(QMouseEvent* event) { releaseClick(this, event, OnClick); }
+void TextLabel::mouseReleaseEvent(QMouseEvent* event) {
+    releaseClick(this, event, OnClick);
+}
 
 Panel::Panel(const QColor& background, Border border, const QColor& borderColor, QWidget* parent)
     : QFrame(parent), m_border(border), m_borderColor(borderColor) {
@@ -231,7 +240,9 @@ void Panel::paintEvent(QPaintEvent* event) {
     }
 }
 
-void Panel::mouseReleaseEvent(QMouseEvent* event) { releaseClick(this, event, OnClick); }
+void Panel::mouseReleaseEvent(QMouseEvent* event) {
+    releaseClick(this, event, OnClick);
+}
 
 Picture::Picture(const QPixmap& picture, QWidget* parent) : QWidget(parent), m_picture(picture) {}
 
@@ -240,6 +251,8 @@ void Picture::paintEvent(QPaintEvent*) {
     p.drawPixmap(0, 0, m_picture);
 }
 
-void Picture::mouseReleaseEvent(QMouseEvent* event) { releaseClick(this, event, OnClick); }
+void Picture::mouseReleaseEvent(QMouseEvent* event) {
+    releaseClick(this, event, OnClick);
+}
 
 }  // namespace kavinto

@@ -67,7 +67,8 @@ protected:
 class TextLabel : public QWidget {
     Q_OBJECT
 public:
-    TextLabel(const QString& caption, const QFont& font, const QColor& color, QWidget* parent = nullptr);
+    TextLabel(const QString& caption, const QFont& font, const QColor& color,
+              QWidget* parent = nullptr);
     const QString& Caption() const { return m_caption; }
     void setCaption(const QString& caption);
     QString displayedText() const;  // the caption without its mnemonic marks
@@ -90,7 +91,8 @@ class Panel : public QFrame {
     Q_OBJECT
 public:
     enum class Border { None, Line, RaisedBevel };
-    Panel(const QColor& background, Border border, const QColor& borderColor = QColor(), QWidget* parent = nullptr);
+    Panel(const QColor& background, Border border, const QColor& borderColor = QColor(),
+          QWidget* parent = nullptr);
     int Left() const { return x(); }
     int Top() const { return y(); }
     void setLeft(int left) { move(left, y()); }

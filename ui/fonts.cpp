@@ -9,7 +9,8 @@ void registerFonts() {
     // Substitutes are used only where the designed face itself is missing.
     // Where a Windows lacks the bitmap "MS Sans Serif", its TrueType
     // successor, of the same design and metrics, comes first.
-    QFont::insertSubstitutions(kSansSerif, QStringList{QStringLiteral("Microsoft Sans Serif")} + standIns);
+    QFont::insertSubstitutions(kSansSerif,
+                               QStringList{QStringLiteral("Microsoft Sans Serif")} + standIns);
     QFont::insertSubstitutions(kTahoma, standIns);
 }
 

@@ -98,7 +98,8 @@ void FormWindow::centreOnScreen() {
     if (!screen)
         return;
     const QRect area = screen->geometry();
-    const QPoint corner(area.x() + (area.width() - Width()) / 2, area.y() + (area.height() - Height()) / 2);
+    const QPoint corner(area.x() + (area.width() - Width()) / 2,
+                        area.y() + (area.height() - Height()) / 2);
     if (m_managerFrame)  // the client goes where the frame leaves it
         setGeometry(QRect(corner + QPoint(m_managerFrame->left(), m_managerFrame->top()), size()));
     else

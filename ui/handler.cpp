@@ -22,14 +22,18 @@ ErrorBoxPresenter& presenter() {
 
 }  // namespace
 
-std::unique_ptr<QMessageBox> makeErrorBox(const QString& caption, const QString& text, QWidget* parent) {
-    auto box = std::make_unique<QMessageBox>(QMessageBox::Critical, caption, text, QMessageBox::Ok, parent);
+std::unique_ptr<QMessageBox> makeErrorBox(const QString& caption, const QString& text,
+                                          QWidget* parent) {
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Critical, caption, text, QMessageBox::Ok,
+                                             parent);
     box->setWindowModality(Qt::ApplicationModal);
     // A short message makes a box too narrow for its title bar to show the
     // caption beside the window manager's buttons: widen it to hold both.
-    const int captionWidth = QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(caption);
+    const int captionWidth =
+        QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(caption);
     if (auto* layout = qobject_cast<QGridLayout*>(box->layout()))
-        layout->addItem(new QSpacerItem(std::max(240, captionWidth + 160), 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
+        layout->addItem(new QSpacerItem(std::max(240, captionWidth + 160), 0, QSizePolicy::Minimum,
+                                        QSizePolicy::Expanding),
                         layout->rowCount(), 0, 1, layout->columnCount());
     return box;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QString>
 #include <QMessageBox>
+#include <QString>
 #include <QWidget>
 
 #include <functional>
@@ -27,7 +27,8 @@ QString errorBoxText(const QString& message);
 
 // The modal error box: the text, the application's title as caption, an
 // error icon and one OK button; never narrower than its caption needs.
-std::unique_ptr<QMessageBox> makeErrorBox(const QString& caption, const QString& text, QWidget* parent);
+std::unique_ptr<QMessageBox> makeErrorBox(const QString& caption, const QString& text,
+                                          QWidget* parent);
 
 // Shows the modal error box. Tests replace the presenter.
 using ErrorBoxPresenter = std::function<void(const QString& caption, const QString& text)>;

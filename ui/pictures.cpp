@@ -4,7 +4,9 @@
 #include <QImageReader>
 
 // Q_INIT_RESOURCE must stand outside any namespace.
-static void initialiseAssets() { Q_INIT_RESOURCE(assets); }
+static void initialiseAssets() {
+    Q_INIT_RESOURCE(assets);
+}
 
 namespace kavinto {
 namespace {
@@ -15,8 +17,10 @@ QPixmap load(const char* name, const char* format) {
     static const bool initialised = (initialiseAssets(), true);
     Q_UNUSED(initialised);
     const bool dense = qApp && qApp->devicePixelRatio() >= 1.5;
-    const QString path = QStringLiteral(":/assets/%1%2.%3")
-                             .arg(QString::fromLatin1(name), dense ? QStringLiteral("@2x") : QString(), QString::fromLatin1(format));
+    const QString path =
+        QStringLiteral(":/assets/%1%2.%3")
+            .arg(QString::fromLatin1(name), dense ? QStringLiteral("@2x") : QString(),
+                 QString::fromLatin1(format));
     QPixmap picture = QPixmap::fromImage(QImageReader(path, format).read());
     picture.setDevicePixelRatio(dense ? 2 : 1);
     return picture;
@@ -39,10 +43,20 @@ QPixmap withTransparentCorner(const QPixmap& picture) {
 
 }  // namespace
 
-QPixmap bannerPicture() { return load("banner", "jpg"); }
-QPixmap splashPicture() { return load("splash", "jpg"); }
-QPixmap exitPicture() { return withTransparentCorner(load("exit", "bmp")); }
-QPixmap newSearchPicture() { return withTransparentCorner(load("newsearch", "bmp")); }
-QPixmap documentIcon() { return load("pdf", "bmp"); }
+QPixmap bannerPicture() {
+    return load("banner", "jpg");
+}
+QPixmap splashPicture() {
+    return load("splash", "jpg");
+}
+QPixmap exitPicture() {
+    return withTransparentCorner(load("exit", "bmp"));
+}
+QPixmap newSearchPicture() {
+    return withTransparentCorner(load("newsearch", "bmp"));
+}
+QPixmap documentIcon() {
+    return load("pdf", "bmp");
+}
 
 }  // namespace kavinto

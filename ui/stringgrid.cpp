@@ -3,17 +3,21 @@
 #include "error.h"
 
 #include <QKeyEvent>
-#include <algorithm>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <algorithm>
 
 namespace kavinto {
 namespace {
 
-quint64 cellKey(int col, int row) { return (quint64(quint32(col)) << 32) | quint32(row); }
+quint64 cellKey(int col, int row) {
+    return (quint64(quint32(col)) << 32) | quint32(row);
+}
 
-[[noreturn]] void outOfRange() { throw Error(QStringLiteral("Grid index out of range")); }
+[[noreturn]] void outOfRange() {
+    throw Error(QStringLiteral("Grid index out of range"));
+}
 
 }  // namespace
 
@@ -34,7 +38,9 @@ QStringList linesAtSpaces(const QString& text, const QFontMetrics& metrics, int 
 }
 
 StringGrid::StringGrid(int colCount, int rowCount, QWidget* parent)
-    : QAbstractScrollArea(parent), m_colCount(colCount), m_rowCount(std::max(rowCount, 2)),
+    : QAbstractScrollArea(parent),
+      m_colCount(colCount),
+      m_rowCount(std::max(rowCount, 2)),
       m_colWidths(std::size_t(colCount), 64) {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setFocusPolicy(Qt::StrongFocus);
@@ -75,8 +81,7 @@ QStringList StringGrid::rowTexts(int row) const {
         if (row >= run.first && row <= run.last)
             texts = run.rows->cells(row);
     texts.reserve(m_colCount);
-    while (texts.size() < m_colCount)
-        texts.append(QString());
+    while (texts.size() < m_colCount) texts.append(QString());
     for (int c = 0; c < m_colCount; ++c) {
         const auto stored = m_cells.constFind(cellKey(c, row));
         if (stored != m_cells.cend())
@@ -88,8 +93,9 @@ QStringList StringGrid::rowTexts(int row) const {
 void StringGrid::setCells(int col, int row, const QString& text) {
     if (col < 0 || row < 0)
         outOfRange();
-    const bool served = std::any_of(m_runs.begin(), m_runs.end(),
-                                    [row](const Run& run) { return row >= run.first && row <= run.last; });
+    const bool served = std::any_of(m_runs.begin(), m_runs.end(), [row](const Run& run) {
+        return row >= run.first && row <= run.last;
+    });
     if (text.isEmpty() && !served)
         m_cells.remove(cellKey(col, row));
     else
@@ -138,8 +144,7 @@ void StringGrid::setColWidths(int col, int width) {
 }
 
 void StringGrid::setColumnHeaders(const QStringList& headers) {
-    for (int i = 0; i < headers.size() && i < m_colCount; ++i)
-        setCells(i, 0, headers[i]);
+    for (int i = 0; i < headers.size() && i < m_colCount; ++i) setCells(i, 0, headers[i]);
 }
 
 int StringGrid::visibleDataRows() const {
@@ -200,8 +205,9 @@ void StringGrid::paintEvent(QPaintEvent*) {
             if (w > 0) {
                 const QRect cell(x, y, w, h);
                 p.fillRect(cell, fixed ? pal.button() : selected ? pal.highlight() : pal.base());
-                p.setPen(fixed ? pal.buttonText().color()
-                               : selected ? pal.highlightedText().color() : pal.text().color());
+                p.setPen(fixed      ? pal.buttonText().color()
+                         : selected ? pal.highlightedText().color()
+                                    : pal.text().color());
                 // Wrapped at spaces and cut at the cell's edge: rows never grow.
                 p.save();
                 p.setClipRect(cell.adjusted(0, 0, -1, -1));
@@ -211,7 +217,8 @@ void StringGrid::paintEvent(QPaintEvent*) {
                 for (const QString& line : linesAtSpaces(texts[c], metrics, text.width())) {
                     if (top >= cell.bottom())
                         break;
-                    p.drawText(QRect(text.left(), top, text.width(), metrics.height()), Qt::AlignLeft | Qt::AlignTop, line);
+                    p.drawText(QRect(text.left(), top, text.width(), metrics.height()),
+                               Qt::AlignLeft | Qt::AlignTop, line);
                     top += metrics.lineSpacing();
                 }
                 p.restore();
@@ -224,8 +231,7 @@ void StringGrid::paintEvent(QPaintEvent*) {
         p.drawLine(0, y + h - 1, x - 1, y + h - 1);
     };
     paintRow(0, 0);
-    for (int row = topRow(); row <= lastVisible; ++row)
-        paintRow(row, h + (row - topRow()) * h);
+    for (int row = topRow(); row <= lastVisible; ++row) paintRow(row, h + (row - topRow()) * h);
 }
 
 void StringGrid::mousePressEvent(QMouseEvent* event) {
@@ -284,11 +290,20 @@ void StringGrid::moveCurrentRow(int row) {
 
 void StringGrid::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
-        case Qt::Key_Up: moveCurrentRow(m_row - 1); break;
-        case Qt::Key_Down: moveCurrentRow(m_row + 1); break;
-        case Qt::Key_PageUp: moveCurrentRow(m_row - visibleDataRows()); break;
-        case Qt::Key_PageDown: moveCurrentRow(m_row + visibleDataRows()); break;
-        default: QAbstractScrollArea::keyPressEvent(event);
+        case Qt::Key_Up:
+            moveCurrentRow(m_row - 1);
+            break;
+        case Qt::Key_Down:
+            moveCurrentRow(m_row + 1);
+            break;
+        case Qt::Key_PageUp:
+            moveCurrentRow(m_row - visibleDataRows());
+            break;
+        case Qt::Key_PageDown:
+            moveCurrentRow(m_row + visibleDataRows());
+            break;
+        default:
+            QAbstractScrollArea::keyPressEvent(event);
     }
 }
 
@@ -297,6 +312,8 @@ void StringGrid::resizeEvent(QResizeEvent* event) {
     updateScrollRange();
 }
 
-void StringGrid::scrollContentsBy(int, int) { viewport()->update(); }
+void StringGrid::scrollContentsBy(int, int) {
+    viewport()->update();
+}
 
 }  // namespace kavinto

@@ -3,10 +3,10 @@
 #include "handler.h"
 
 #include <QAbstractScrollArea>
-#include <QScrollBar>
 #include <QFont>
 #include <QFontMetrics>
 #include <QHash>
+#include <QScrollBar>
 #include <QStringList>
 
 #include <memory>

@@ -38,9 +38,10 @@ W* place(W* widget, int left, int top, int width, int height) {
     return widget;
 }
 
-TextLabel* label(QWidget* parent, int left, int top, const QString& caption, int pixels, const QColor& color,
-                 bool bold = false) {
-    return place(new TextLabel(caption, designFont(kSansSerif, pixels, bold), color, parent), left, top);
+TextLabel* label(QWidget* parent, int left, int top, const QString& caption, int pixels,
+                 const QColor& color, bool bold = false) {
+    return place(new TextLabel(caption, designFont(kSansSerif, pixels, bold), color, parent), left,
+                 top);
 }
 
 DropDownList* list(QWidget* parent, int left, int top, int width, int dropDownCount) {
@@ -77,8 +78,8 @@ ChoiceList choiceList(DropDownList* list) {
 }  // namespace
 
 TForm1::TForm1(std::unique_ptr<DocumentOpener> opener, std::function<void()> terminate)
-    : FormWindow(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
-                 Qt::WindowCloseButtonHint),
+    : FormWindow(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
       m_opener(opener ? std::move(opener) : std::make_unique<SystemDocumentOpener>()),
       m_terminate(terminate ? std::move(terminate) : [] { QCoreApplication::quit(); }) {
     setObjectName(QStringLiteral("Form1"));
@@ -106,15 +107,19 @@ TForm1::~TForm1() {
 
 void TForm1::buildSearchPage() {
     Panel1 = place(new Panel(kWhite, Panel::Border::RaisedBevel, QColor(), this), 0, 72, 641, 361);
-    LMDSimpleLabel6 = label(Panel1, 8, 16,
-                            QStringLiteral(" Az alábbiakban keresési feltételek megadásával leszűkítheti a "
-                                           "kavinto adatbázisát, hogy"),
-                            13, kNavy);
-    LMDSimpleLabel7 = label(Panel1, 10, 32, QStringLiteral("könnyebben megtalálja az Önnek legmegfelelőbbet."), 13,
-                            kNavy);
+    LMDSimpleLabel6 =
+        label(Panel1, 8, 16,
+              QStringLiteral(" Az alábbiakban keresési feltételek megadásával leszűkítheti a "
+                             "kavinto adatbázisát, hogy"),
+              13, kNavy);
+    LMDSimpleLabel7 =
+        label(Panel1, 10, 32, QStringLiteral("könnyebben megtalálja az Önnek legmegfelelőbbet."),
+              13, kNavy);
     errorlabel = label(Panel1, 168, 240, kNoCriterionMessage, 13, kRed, true);
-    LMDSimplePanel1 = place(new Panel(kPanelGrey, Panel::Border::Line, kRed, Panel1), 104, 56, 425, 169);
-    LMDSimpleLabel1 = label(LMDSimplePanel1, 8, 8, QStringLiteral("Adja meg a keresési szempontokat!"), 13, kNavy, true);
+    LMDSimplePanel1 =
+        place(new Panel(kPanelGrey, Panel::Border::Line, kRed, Panel1), 104, 56, 425, 169);
+    LMDSimpleLabel1 = label(LMDSimplePanel1, 8, 8,
+                            QStringLiteral("Adja meg a keresési szempontokat!"), 13, kNavy, true);
     LMDSimpleLabel2 = label(LMDSimplePanel1, 8, 32, QStringLiteral("Módszer neve:"), 13, kNavy);
     LMDSimpleLabel3 = label(LMDSimplePanel1, 8, 56, QStringLiteral("1. funkció:"), 13, kNavy);
     LMDSimpleLabel4 = label(LMDSimplePanel1, 8, 80, QStringLiteral("2. funkció:"), 13, kNavy);
@@ -133,17 +138,20 @@ void TForm1::buildSearchPage() {
 }
 
 void TForm1::buildResultsPage() {
-    Panel2 = place(new Panel(kWhite, Panel::Border::RaisedBevel, QColor(), this), 296, -32, 641, 361);
+    Panel2 =
+        place(new Panel(kWhite, Panel::Border::RaisedBevel, QColor(), this), 296, -32, 641, 361);
     Panel2->setFont(designFont(kTahoma, 11));
-    LMDSimplePanel2 = place(new Panel(QColor(192, 192, 192), Panel::Border::Line, QColor(240, 251, 255), Panel2), 8, 8,
-                            617, 17);
-    LMDSimpleLabel8 = label(LMDSimplePanel2, 8, 0, QStringLiteral("Keresési eredmények:"), 13, kWhite, true);
+    LMDSimplePanel2 =
+        place(new Panel(QColor(192, 192, 192), Panel::Border::Line, QColor(240, 251, 255), Panel2),
+              8, 8, 617, 17);
+    LMDSimpleLabel8 =
+        label(LMDSimplePanel2, 8, 0, QStringLiteral("Keresési eredmények:"), 13, kWhite, true);
     Strgrid = place(new StringGrid(5, 10, Panel2), 8, 64, 617, 232);
     Strgrid->setHeaderFont(designFont(kTahoma, 11, true));
     const int designedWidths[] = {2, 51, 150, 393, 64};
-    for (int c = 0; c < 5; ++c)
-        Strgrid->setColWidths(c, designedWidths[c]);
-    Strgrid->setColumnHeaders({QString(), QString(), QStringLiteral("Módszer"), QStringLiteral("Funkció")});
+    for (int c = 0; c < 5; ++c) Strgrid->setColWidths(c, designedWidths[c]);
+    Strgrid->setColumnHeaders(
+        {QString(), QString(), QStringLiteral("Módszer"), QStringLiteral("Funkció")});
     back = place(new PushButton(QStringLiteral("vissza"), Panel2), 8, 32, 75, 17);
     LMDSimpleLabel9 = label(Panel2, 96, 34, QStringLiteral("Találatok száma:"), 11, kNavy);
     countlabel = label(Panel2, 184, 34, QStringLiteral("0 db"), 11, kNavy, true);
@@ -179,7 +187,9 @@ void TForm1::connectEvents() {
     pdf_label->OnClick = [this] { pdf_labelClick(pdf_label); };
 }
 
-void TForm1::LoadDataset(TClientDataSet& table, const QString& path) { kavinto::LoadDataset(table, path); }
+void TForm1::LoadDataset(TClientDataSet& table, const QString& path) {
+    kavinto::LoadDataset(table, path);
+}
 
 void TForm1::FormCreate(QObject*) {
     setWidth(646);
@@ -210,7 +220,8 @@ void TForm1::FormActivate(QObject*) {
     openMethodsTable(methods, kMethodsFile);
     addMethodNames(methods, choiceList(list_modszer));
     openFunctionsTable(functions, kFunctionsFile);
-    addFunctionNames(functions, choiceList(list_func1), choiceList(list_func2), choiceList(list_func3));
+    addFunctionNames(functions, choiceList(list_func1), choiceList(list_func2),
+                     choiceList(list_func3));
     for (DropDownList* l : {list_modszer, list_func1, list_func2, list_func3})
         l->setSelectedIndex(0);
 }
@@ -237,7 +248,8 @@ void TForm1::searchClick(QObject*) {
 
 void TForm1::lookUpMethod() {
     countlabel->setCaption(QStringLiteral("1 db"));
-    const std::optional<ResultRow> row = lookupMethod(Data->MClientData, Data->FClientData, workingRecords);
+    const std::optional<ResultRow> row =
+        lookupMethod(Data->MClientData, Data->FClientData, workingRecords);
     if (!row) {
         // Only a catalogue changed under the program gets here: show no stale row.
         countlabel->setCaption(QStringLiteral("0 db"));
@@ -261,9 +273,11 @@ void TForm1::searchByFunctions() {
     // Rows 1 to hit_count are emptied, then written from the hits, which the
     // grid reads as it shows them.
     Strgrid->setRows(1, hitCount, nullptr);
-    const FilledRows filled = fillResultRows(Data->MClientData, Data->FClientData, workingRecords, hitCount);
+    const FilledRows filled =
+        fillResultRows(Data->MClientData, Data->FClientData, workingRecords, hitCount);
     if (filled.rows)
-        Strgrid->setRows(filled.rows->firstRow(), filled.rows->lastRow(), std::make_shared<ResultGridRows>(filled.rows));
+        Strgrid->setRows(filled.rows->firstRow(), filled.rows->lastRow(),
+                         std::make_shared<ResultGridRows>(filled.rows));
     if (filled.failure)
         throw *filled.failure;
     showResultsPage();
@@ -272,8 +286,7 @@ void TForm1::searchByFunctions() {
 }
 
 void TForm1::writeRow(int row, const ResultRow& cells) {
-    for (int c = 0; c < 5; ++c)
-        Strgrid->setCells(c, row, cells[std::size_t(c)]);
+    for (int c = 0; c < 5; ++c) Strgrid->setCells(c, row, cells[std::size_t(c)]);
 }
 
 void TForm1::showResultsPage() {
@@ -300,29 +313,41 @@ void TForm1::focusFirstTabStopOf(const std::vector<QWidget*>& page) {
 void TForm1::Panel2Clear(QObject*) {
     countlabel->setCaption(QStringLiteral("0 db"));
     Strgrid->setRowCount(2);
-    for (int c = 0; c < 3; ++c)
-        Strgrid->setCells(c, 1, QString());
+    for (int c = 0; c < 3; ++c) Strgrid->setCells(c, 1, QString());
 }
 
-void TForm1::arrayclear(QObject*) { workingRecords.arrayclear(); }
+void TForm1::arrayclear(QObject*) {
+    workingRecords.arrayclear();
+}
 
 void TForm1::backClick(QObject*) {
     Panel2->setVisible(false);
     Panel1->setVisible(true);
-    focusFirstTabStopOf({list_modszer, list_func1, list_func2, list_func3, search, LMDButton1, LMDButton2});
+    focusFirstTabStopOf(
+        {list_modszer, list_func1, list_func2, list_func3, search, LMDButton1, LMDButton2});
 }
 
-void TForm1::LMDButton1Click(QObject*) { m_terminate(); }
+void TForm1::LMDButton1Click(QObject*) {
+    m_terminate();
+}
 
 void TForm1::LMDButton2Click(QObject*) {
     for (DropDownList* l : {list_modszer, list_func1, list_func2, list_func3})
         l->setSelectedIndex(0);
 }
 
-void TForm1::list_modszerChange(QObject*) { errorlabel->setVisible(false); }
-void TForm1::list_func1Change(QObject*) { errorlabel->setVisible(false); }
-void TForm1::list_func2Change(QObject*) { errorlabel->setVisible(false); }
-void TForm1::list_func3Change(QObject*) { errorlabel->setVisible(false); }
+void TForm1::list_modszerChange(QObject*) {
+    errorlabel->setVisible(false);
+}
+void TForm1::list_func1Change(QObject*) {
+    errorlabel->setVisible(false);
+}
+void TForm1::list_func2Change(QObject*) {
+    errorlabel->setVisible(false);
+}
+void TForm1::list_func3Change(QObject*) {
+    errorlabel->setVisible(false);
+}
 
 void TForm1::StrgridDblClick(QObject*) {
     pdf_panel->setVisible(true);
@@ -331,17 +356,24 @@ void TForm1::StrgridDblClick(QObject*) {
     pdf_label->setCaption(Strgrid->Cells(4, Strgrid->Row()));
 }
 
-void TForm1::StrgridClick(QObject* Sender) { StrgridDblClick(Sender); }
+void TForm1::StrgridClick(QObject* Sender) {
+    StrgridDblClick(Sender);
+}
 
 void TForm1::pdf_panelClick(QObject*) {
     const QString name = Strgrid->Cells(4, Strgrid->Row());
     if (isDocumentAvailable(name))
         m_opener->open(documentPath(name), windowHandle());
     else
-        pdf_label->setCaption(QStringLiteral("Hiányzik a pdf/") + name + QStringLiteral(" nevű file!"));
+        pdf_label->setCaption(QStringLiteral("Hiányzik a pdf/") + name +
+                              QStringLiteral(" nevű file!"));
 }
 
-void TForm1::pdf_imageClick(QObject* Sender) { pdf_panelClick(Sender); }
-void TForm1::pdf_labelClick(QObject* Sender) { pdf_panelClick(Sender); }
+void TForm1::pdf_imageClick(QObject* Sender) {
+    pdf_panelClick(Sender);
+}
+void TForm1::pdf_labelClick(QObject* Sender) {
+    pdf_panelClick(Sender);
+}
 
 }  // namespace kavinto

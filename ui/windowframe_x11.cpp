@@ -1,10 +1,10 @@
 #include "windowframe.h"
 
+#include <QtGui/qguiapplication_platform.h>
 #include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QThread>
 #include <QWindow>
-#include <QtGui/qguiapplication_platform.h>
 
 #include <xcb/xcb.h>
 
@@ -16,14 +16,17 @@ namespace kavinto {
 namespace {
 
 xcb_atom_t atom(xcb_connection_t* c, const char* name) {
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr);
+    xcb_intern_atom_reply_t* reply =
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr);
     const xcb_atom_t a = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
     std::free(reply);
     return a;
 }
 
-std::vector<uint32_t> property(xcb_connection_t* c, xcb_window_t window, xcb_atom_t name, xcb_atom_t type) {
-    xcb_get_property_reply_t* reply = xcb_get_property_reply(c, xcb_get_property(c, 0, window, name, type, 0, 16), nullptr);
+std::vector<uint32_t> property(xcb_connection_t* c, xcb_window_t window, xcb_atom_t name,
+                               xcb_atom_t type) {
+    xcb_get_property_reply_t* reply =
+        xcb_get_property_reply(c, xcb_get_property(c, 0, window, name, type, 0, 16), nullptr);
     std::vector<uint32_t> values;
     if (reply && reply->format == 32) {
         const auto* v = static_cast<const uint32_t*>(xcb_get_property_value(reply));
@@ -39,16 +42,20 @@ xcb_connection_t* connection() {
 }
 
 std::optional<QMargins> extentsOf(xcb_connection_t* c, QWindow* window) {
-    const std::vector<uint32_t> v = property(c, xcb_window_t(window->winId()), atom(c, "_NET_FRAME_EXTENTS"), XCB_ATOM_CARDINAL);
+    const std::vector<uint32_t> v = property(c, xcb_window_t(window->winId()),
+                                             atom(c, "_NET_FRAME_EXTENTS"), XCB_ATOM_CARDINAL);
     if (v.size() != 4)
         return std::nullopt;
     const qreal ratio = window->devicePixelRatio();
-    return QMargins(qRound(v[0] / ratio), qRound(v[2] / ratio), qRound(v[1] / ratio), qRound(v[3] / ratio));
+    return QMargins(qRound(v[0] / ratio), qRound(v[2] / ratio), qRound(v[1] / ratio),
+                    qRound(v[3] / ratio));
 }
 
 }  // namespace
 
-bool onWaylandSession() { return !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"); }
+bool onWaylandSession() {
+    return !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
 
 std::optional<QMargins> currentFrameExtents(QWindow* window) {
     xcb_connection_t* c = connection();
@@ -73,10 +80,12 @@ std::optional<QMargins> requestFrameExtents(QWindow* window) {
     request.format = 32;
     request.window = id;
     request.type = atom(c, "_NET_REQUEST_FRAME_EXTENTS");
-    xcb_send_event(c, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+    xcb_send_event(c, 0, root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
                    reinterpret_cast<const char*>(&request));
     xcb_flush(c);
-    // The answer is a property on our window; its change event would reach Qt's queue, so read it directly.
+    // The answer is a property on our window; its change event would reach Qt's queue, so read it
+    // directly.
     const QDeadlineTimer deadline(200);
     do {
         if (const std::optional<QMargins> extents = extentsOf(c, window))

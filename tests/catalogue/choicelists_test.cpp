@@ -13,8 +13,7 @@ namespace {
 ChoiceList into(QStringList& items) {
     return {[&items](const QString& s) { items << s; },
             [&items](const TextRun& run) {
-                for (std::size_t i = 0; i < run.size(); ++i)
-                    items << run.at(i);
+                for (std::size_t i = 0; i < run.size(); ++i) items << run.at(i);
             }};
 }
 
@@ -22,10 +21,14 @@ ChoiceList into(QStringList& items) {
 
 TEST(ChoiceLists, MethodsInPacketOrderFunctionsByName) {
     ScratchDir dir;
-    const QString methodsPath = dir.write(
-        QStringLiteral("m.cds"), catalogueFile(table({"mod_id:i4", "MOD_NEV"}, {{"2", "Vita"}, {"1", "Mozaik"}, {"3", "Vita"}})));
+    const QString methodsPath =
+        dir.write(QStringLiteral("m.cds"),
+                  catalogueFile(table({"mod_id:i4", "MOD_NEV"},
+                                      {{"2", "Vita"}, {"1", "Mozaik"}, {"3", "Vita"}})));
     const QString functionsPath = dir.write(
-        QStringLiteral("f.cds"), catalogueFile(table({"fun_id:i4", "fun_nev"}, {{"1", "Motiváció"}, {"2", "Csoportalakítás"}, {"3", "Ellenőrzés"}})));
+        QStringLiteral("f.cds"),
+        catalogueFile(table({"fun_id:i4", "fun_nev"},
+                            {{"1", "Motiváció"}, {"2", "Csoportalakítás"}, {"3", "Ellenőrzés"}})));
     TClientDataSet methods(QStringLiteral("MClientData")), functions(QStringLiteral("FClientData"));
     openMethodsTable(methods, methodsPath);
     QStringList m;
@@ -45,13 +48,15 @@ TEST(ChoiceLists, NullNameFailsAfterTheNamesBeforeIt) {
     ScratchDir dir;
     TClientDataSet methods(QStringLiteral("MClientData"));
     openMethodsTable(methods, dir.write(QStringLiteral("m.cds"),
-                                        catalogueFile(table({"mod_id:i4", "mod_nev"}, {{"1", "Vita"}, {"2", "<null>"}}))));
+                                        catalogueFile(table({"mod_id:i4", "mod_nev"},
+                                                            {{"1", "Vita"}, {"2", "<null>"}}))));
     QStringList m;
     try {
         addMethodNames(methods, into(m));
         FAIL();
     } catch (const Error& e) {
-        EXPECT_EQ(e.message(), QStringLiteral("Could not convert variant of type (Null) into type (String)"));
+        EXPECT_EQ(e.message(),
+                  QStringLiteral("Could not convert variant of type (Null) into type (String)"));
     }
     EXPECT_EQ(m, QStringList({"-", "Vita"}));
 }

@@ -22,7 +22,8 @@ TClientDataSet loaded(const Packet& p, const char* name = "MClientData") {
 QStringList column(TClientDataSet& t, const QString& field) {
     QStringList out;
     for (t.GoFirst(); !t.AtEnd(); t.GoNext())
-        out << (t.ReadValue(field).isNull() ? QStringLiteral("<null>") : t.ReadValue(field).toText());
+        out << (t.ReadValue(field).isNull() ? QStringLiteral("<null>")
+                                            : t.ReadValue(field).toText());
     return out;
 }
 
@@ -54,7 +55,8 @@ TEST(ClientDataSet, OpensOnTheFirstRecordInPacketOrder) {
     EXPECT_EQ(column(t, QStringLiteral("mod_id")),
               QStringList({"3", "1", "20", "4", "5", "6", "7", "8", "9"}));
     EXPECT_TRUE(t.AtEnd());
-    EXPECT_EQ(t.ReadValue(QStringLiteral("mod_id")).toText(), QStringLiteral("9"));  // stays on the last
+    EXPECT_EQ(t.ReadValue(QStringLiteral("mod_id")).toText(),
+              QStringLiteral("9"));  // stays on the last
     EXPECT_EQ(t.ApplyPending(0), 0);
     t.OpenTable();
     EXPECT_TRUE(t.Active());
@@ -65,10 +67,12 @@ TEST(ClientDataSet, OrdersByHungarianCollationNumbersAndNulls) {
     t.setIndexFieldNames(QStringLiteral("mod_nev"));
     // Nulls first; cs after c; lower case before upper; equal keys in packet order.
     EXPECT_EQ(column(t, QStringLiteral("mod_nev")),
-              QStringList({"<null>", "alma", "alma", "álom", "cukor", "Cukor", "csendes", "oroszlán", "ötlet"}));
+              QStringList({"<null>", "alma", "alma", "álom", "cukor", "Cukor", "csendes",
+                           "oroszlán", "ötlet"}));
     EXPECT_EQ(column(t, QStringLiteral("mod_id")).mid(1, 2), QStringList({"5", "9"}));
     t.setIndexFieldNames(QStringLiteral("mod_id"));
-    EXPECT_EQ(column(t, QStringLiteral("mod_id")), QStringList({"1", "3", "4", "5", "6", "7", "8", "9", "20"}));
+    EXPECT_EQ(column(t, QStringLiteral("mod_id")),
+              QStringList({"1", "3", "4", "5", "6", "7", "8", "9", "20"}));
     t.setIndexFieldNames(QString());
     EXPECT_EQ(column(t, QStringLiteral("mod_id")).front(), QStringLiteral("3"));
 }
@@ -96,10 +100,12 @@ TEST(ClientDataSet, OrderChangeKeepsTheCurrentRecord) {
 }
 
 TEST(ClientDataSet, FindValueMatchesWholeTextsCaseInsensitively) {
-    TClientDataSet t = loaded(table({"fun_id:i4", "fun_nev"}, {{"1", "Ősz"}, {"2", "STRASSE"}, {"17", "ősz"}}));
+    TClientDataSet t =
+        loaded(table({"fun_id:i4", "fun_nev"}, {{"1", "Ősz"}, {"2", "STRASSE"}, {"17", "ősz"}}));
     t.setIndexFieldNames(QStringLiteral("fun_nev"));
     EXPECT_TRUE(t.FindValue(QStringLiteral("fun_nev"), Value::text(QStringLiteral("ŐSZ"))));
-    EXPECT_EQ(t.ReadValue(QStringLiteral("fun_id")).toText(), QStringLiteral("17"));  // "ősz" sorts first
+    EXPECT_EQ(t.ReadValue(QStringLiteral("fun_id")).toText(),
+              QStringLiteral("17"));  // "ősz" sorts first
     EXPECT_TRUE(t.FindValue(QStringLiteral("fun_nev"), Value::text(QStringLiteral("straße"))));
     EXPECT_EQ(t.ReadValue(QStringLiteral("fun_id")).toText(), QStringLiteral("2"));
     // Not found: false, and the current record stays.
@@ -127,12 +133,14 @@ TEST(ClientDataSet, FindValueFindsTheFirstInTheCurrentOrder) {
 
 TEST(ClientDataSet, ErrorsCarryTheTableName) {
     TClientDataSet t(QStringLiteral("MClientData"));
-    const QString closed = QStringLiteral("MClientData: Cannot perform this operation on a closed dataset");
+    const QString closed =
+        QStringLiteral("MClientData: Cannot perform this operation on a closed dataset");
     EXPECT_EQ(errorOf([&] { t.GoFirst(); }), closed);
     EXPECT_EQ(errorOf([&] { t.GoNext(); }), closed);
     EXPECT_EQ(errorOf([&] { t.ApplyPending(0); }), closed);
     EXPECT_EQ(errorOf([&] { t.FindValue(QStringLiteral("x"), Value::text(QString())); }), closed);
-    EXPECT_EQ(errorOf([&] { t.OpenTable(); }), QStringLiteral("MClientData: Missing data provider or data packet"));
+    EXPECT_EQ(errorOf([&] { t.OpenTable(); }),
+              QStringLiteral("MClientData: Missing data provider or data packet"));
     EXPECT_TRUE(t.AtEnd());
 
     t.LoadPacket(encodeBinaryPacket(kMethods));
@@ -143,7 +151,8 @@ TEST(ClientDataSet, ErrorsCarryTheTableName) {
     EXPECT_EQ(t.IndexFieldNames(), QString());
     t.setActive(false);
     EXPECT_FALSE(t.Active());
-    EXPECT_EQ(errorOf([&] { t.OpenTable(); }), QStringLiteral("MClientData: Missing data provider or data packet"));
+    EXPECT_EQ(errorOf([&] { t.OpenTable(); }),
+              QStringLiteral("MClientData: Missing data provider or data packet"));
     EXPECT_EQ(errorOf([&] { t.ReadValue(QStringLiteral("mod_id")); }), closed);
 }
 
@@ -161,9 +170,11 @@ TEST(ClientDataSet, IndexSetWhileClosedAppliesAtLoading) {
 
 TEST(ClientDataSet, RejectedPacketLeavesTheTableClosed) {
     TClientDataSet t = loaded(kMethods);
-    EXPECT_EQ(errorOf([&] { t.LoadPacket(QByteArray("\x96\x19\xE0\xBD", 4)); }),
-              QStringLiteral("Invalid data packet: packet version at offset 4 needs 4 bytes, but the packet ends "
-                             "after 4 bytes"));
+    EXPECT_EQ(
+        errorOf([&] { t.LoadPacket(QByteArray("\x96\x19\xE0\xBD", 4)); }),
+        QStringLiteral(
+            "Invalid data packet: packet version at offset 4 needs 4 bytes, but the packet ends "
+            "after 4 bytes"));
     EXPECT_FALSE(t.Active());
 }
 
@@ -178,11 +189,14 @@ TEST(ClientDataSet, EmptyTableIsAtEndAtOnce) {
 
 TEST(ClientDataSet, PendingChangesLoadButCannotBeApplied) {
     const QByteArray xml(
-        "<?xml version=\"1.0\"?><DATAPACKET Version=\"2.0\"><METADATA><FIELDS><FIELD attrname=\"id\" "
-        "fieldtype=\"i4\"/></FIELDS><PARAMS CHANGE_LOG=\"1 0 4\"/></METADATA><ROWDATA><ROW RowState=\"4\" "
+        "<?xml version=\"1.0\"?><DATAPACKET Version=\"2.0\"><METADATA><FIELDS><FIELD "
+        "attrname=\"id\" "
+        "fieldtype=\"i4\"/></FIELDS><PARAMS CHANGE_LOG=\"1 0 4\"/></METADATA><ROWDATA><ROW "
+        "RowState=\"4\" "
         "id=\"5\"/></ROWDATA></DATAPACKET>");
     TClientDataSet t(QStringLiteral("MClientData"));
     t.LoadPacket(xml);
     EXPECT_EQ(t.ReadValue(QStringLiteral("id")).toText(), QStringLiteral("5"));
-    EXPECT_EQ(errorOf([&] { t.ApplyPending(0); }), QStringLiteral("MClientData: Missing data provider or data packet"));
+    EXPECT_EQ(errorOf([&] { t.ApplyPending(0); }),
+              QStringLiteral("MClientData: Missing data provider or data packet"));
 }

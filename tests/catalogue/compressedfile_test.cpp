@@ -1,5 +1,5 @@
-#include "clientdataset.h"
 #include "compressedfile.h"
+#include "clientdataset.h"
 #include "error.h"
 #include "packetbuilder.h"
 #include "packetwriter.h"
@@ -17,7 +17,8 @@ using namespace kavinto::test;
 namespace {
 
 QByteArray smallPacket() {
-    return encodeBinaryPacket(table({"fun_id:i4", "fun_nev"}, {{"1", "Motiváció"}, {"2", "Gyakorlás"}}));
+    return encodeBinaryPacket(
+        table({"fun_id:i4", "fun_nev"}, {{"1", "Motiváció"}, {"2", "Gyakorlás"}}));
 }
 
 // The message of the load's failure, or "" when it succeeds.
@@ -61,8 +62,10 @@ TEST(CompressedFile, EachContainerDefectHasItsMessage) {
         {"fewer than 4 bytes inflate", zlibStream(QByteArray("\x01\x00", 2)), "Stream read error"},
         {"length 0", zlibStream(le32(0) + packet), "Invalid stream operation"},
         {"negative length", zlibStream(le32(0x80000010u) + packet), "Stream write error"},
-        {"length 2147483647 on a short stream", zlibStream(le32(0x7FFFFFFF) + packet), "Stream read error"},
-        {"stream ends early, more bytes follow", zlibStream(shortBody) + QByteArray(64, 'z'), "Stream read error"},
+        {"length 2147483647 on a short stream", zlibStream(le32(0x7FFFFFFF) + packet),
+         "Stream read error"},
+        {"stream ends early, more bytes follow", zlibStream(shortBody) + QByteArray(64, 'z'),
+         "Stream read error"},
         {"file ends inside the stream", zlibStream(body).left(20), "Stream read error"},
         {"bad check value at an end reached early", flipLastByte(zlibStream(shortBody)), "Error"},
         {"packet the engine rejects", zlibStream(le32(5) + QByteArray("hello")),
@@ -76,8 +79,9 @@ TEST(CompressedFile, LoadsAndIgnoresWhatFollowsThePacket) {
     const QByteArray packet = smallPacket();
     // Excess inflated bytes, then a corrupt check value and garbage after the
     // stream: none of it is needed, so none of it is checked.
-    const QByteArray file = flipLastByte(zlibStream(le32(quint32(packet.size())) + packet + QByteArray(5000, 'e'))) +
-                            QByteArray("trailing garbage");
+    const QByteArray file =
+        flipLastByte(zlibStream(le32(quint32(packet.size())) + packet + QByteArray(5000, 'e'))) +
+        QByteArray("trailing garbage");
     ScratchDir dir;
     TClientDataSet t(QStringLiteral("T"));
     EXPECT_EQ(loadError(dir.write(QStringLiteral("f.cds"), file), t), QString());
@@ -87,7 +91,8 @@ TEST(CompressedFile, LoadsAndIgnoresWhatFollowsThePacket) {
 }
 
 TEST(CompressedFile, TruncationAtEveryOffsetFailsCleanly) {
-    const QByteArray file = catalogueFile(table({"id:i4", "name"}, {{"1", "árvíztűrő"}, {"2", "tükörfúrógép"}}));
+    const QByteArray file =
+        catalogueFile(table({"id:i4", "name"}, {{"1", "árvíztűrő"}, {"2", "tükörfúrógép"}}));
     ScratchDir dir;
     for (qsizetype n = 0; n < file.size(); ++n) {
         TClientDataSet t(QStringLiteral("T"));
@@ -132,18 +137,22 @@ TEST(CompressedFile, FileThatCannotBeOpened) {
     EXPECT_EQ(loadError(missing, t), cannotOpenMessage(missing, noSuchFile()));
     QDir().mkpath(dir.path(QStringLiteral("folder.cds")));
     EXPECT_EQ(loadError(dir.path(QStringLiteral("folder.cds")), t),
-              cannotOpenMessage(dir.path(QStringLiteral("folder.cds")), QStringLiteral("Is a directory")));
+              cannotOpenMessage(dir.path(QStringLiteral("folder.cds")),
+                                QStringLiteral("Is a directory")));
 }
 
 TEST(CompressedFile, RelativePathIsReportedAbsolute) {
     TClientDataSet t(QStringLiteral("T"));
     const QString message = loadError(QStringLiteral("no/such/dir/x.cds"), t);
-    EXPECT_EQ(message, cannotOpenMessage(QFileInfo(QStringLiteral("no/such/dir/x.cds")).absoluteFilePath(), noSuchPath()));
+    EXPECT_EQ(message,
+              cannotOpenMessage(QFileInfo(QStringLiteral("no/such/dir/x.cds")).absoluteFilePath(),
+                                noSuchPath()));
 }
 
 TEST(CompressedFile, WriteProtectedFileLoads) {
     ScratchDir dir;
-    const QString path = dir.write(QStringLiteral("ro.cds"), catalogueFile(table({"id:i4"}, {{"7"}})));
+    const QString path =
+        dir.write(QStringLiteral("ro.cds"), catalogueFile(table({"id:i4"}, {{"7"}})));
     QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
     TClientDataSet t(QStringLiteral("T"));
     EXPECT_EQ(loadError(path, t), QString());
@@ -153,7 +162,9 @@ TEST(CompressedFile, WriteProtectedFileLoads) {
 TEST(CompressedFile, FailureLeavesTheTableAsItWas) {
     ScratchDir dir;
     TClientDataSet t(QStringLiteral("T"));
-    ASSERT_EQ(loadError(dir.write(QStringLiteral("good.cds"), catalogueFile(table({"id:i4"}, {{"1"}, {"2"}}))), t),
+    ASSERT_EQ(loadError(dir.write(QStringLiteral("good.cds"),
+                                  catalogueFile(table({"id:i4"}, {{"1"}, {"2"}}))),
+                        t),
               QString());
     t.GoNext();
     // A container fault comes before the packet is handed over: the table is untouched.
@@ -162,6 +173,8 @@ TEST(CompressedFile, FailureLeavesTheTableAsItWas) {
     EXPECT_TRUE(t.Active());
     EXPECT_EQ(t.ReadValue(QStringLiteral("id")).toText(), QStringLiteral("2"));
     // A packet the engine rejects leaves it closed.
-    EXPECT_FALSE(loadError(dir.write(QStringLiteral("junk.cds"), zlibStream(le32(3) + QByteArray("abc"))), t).isEmpty());
+    EXPECT_FALSE(
+        loadError(dir.write(QStringLiteral("junk.cds"), zlibStream(le32(3) + QByteArray("abc"))), t)
+            .isEmpty());
     EXPECT_FALSE(t.Active());
 }

@@ -17,28 +17,29 @@ using namespace kavinto;
 using namespace kavinto::test;
 
 TEST(Orders, TextOrderIsQCollatorsOrder) {
-    const QString letters = QStringLiteral("aAáÁbcCcsCsdzsDzsegyGyilyLynyoóöőOÖŐsszzsZsuúüűÜŰ -.,'0129ß\u0301e\u0308");
+    const QString letters =
+        QStringLiteral("aAáÁbcCcsCsdzsDzsegyGyilyLynyoóöőOÖŐsszzsZsuúüűÜŰ -.,'0129ß\u0301e\u0308");
     std::mt19937 rng(1250);
     std::vector<Record> records;
     std::vector<QString> texts;
     for (int i = 0; i < 3000; ++i) {
         QString t;
-        for (int n = int(rng() % 7); n > 0; --n)
-            t += letters[qsizetype(rng() % letters.size())];
+        for (int n = int(rng() % 7); n > 0; --n) t += letters[qsizetype(rng() % letters.size())];
         texts.push_back(t);
         records.push_back({Value::text(t)});
     }
-    Packet p{{FieldDef{QStringLiteral("n"), FieldType::WideString, 0, {}, 0}}, records, 1038, false};
+    Packet p{
+        {FieldDef{QStringLiteral("n"), FieldType::WideString, 0, {}, 0}}, records, 1038, false};
     const Table table = Table::fromPacket(p);
 
     QCollator collator(QLocale(QLocale::Hungarian));
     collator.setCaseSensitivity(Qt::CaseSensitive);
     std::vector<QCollatorSortKey> keys;
-    for (const QString& t : texts)
-        keys.push_back(collator.sortKey(t));
+    for (const QString& t : texts) keys.push_back(collator.sortKey(t));
     std::vector<quint32> expected(texts.size());
     std::iota(expected.begin(), expected.end(), 0u);
-    std::stable_sort(expected.begin(), expected.end(), [&](quint32 a, quint32 b) { return keys[a].compare(keys[b]) < 0; });
+    std::stable_sort(expected.begin(), expected.end(),
+                     [&](quint32 a, quint32 b) { return keys[a].compare(keys[b]) < 0; });
     EXPECT_EQ(fieldOrder(table.column(0), QLocale(QLocale::Hungarian)), expected);
 }
 
@@ -49,12 +50,14 @@ TEST(Orders, EachOrderAndIndexIsComputedOnce) {
     const std::shared_ptr<const RecordOrder> byName = t.currentOrder();
     t.setIndexFieldNames(QStringLiteral("id"));
     EXPECT_TRUE(t.FindValue(QStringLiteral("n"), Value::text(QStringLiteral("b"))));
-    EXPECT_EQ(t.ReadValue(QStringLiteral("id")).toText(), QStringLiteral("2"));  // first of "b", "B" by id
+    EXPECT_EQ(t.ReadValue(QStringLiteral("id")).toText(),
+              QStringLiteral("2"));  // first of "b", "B" by id
     t.GoNext();
     EXPECT_EQ(t.ReadValue(QStringLiteral("id")).toText(), QStringLiteral("3"));
     t.setIndexFieldNames(QStringLiteral("n"));
     EXPECT_EQ(t.currentOrder(), byName);
-    EXPECT_EQ(t.ReadValue(QStringLiteral("id")).toText(), QStringLiteral("3"));  // the current record stays
+    EXPECT_EQ(t.ReadValue(QStringLiteral("id")).toText(),
+              QStringLiteral("3"));  // the current record stays
     EXPECT_EQ(&t.content()->equalityIndex(1), &t.content()->equalityIndex(1));
     t.GoFirst();
     EXPECT_EQ(t.ReadValue(QStringLiteral("n")).toText(), QStringLiteral("a"));

@@ -28,7 +28,8 @@ TEST(SharedSamples, BinaryAndXmlTwinsAgree) {
         GTEST_SKIP() << "the shared samples folder is not beside this checkout";
     int pairs = 0;
     for (const QString& cds : QDir(dir).entryList({QStringLiteral("*.cds")}, QDir::Files)) {
-        const QString xml = QDir(dir).filePath(QFileInfo(cds).completeBaseName() + QStringLiteral(".xml"));
+        const QString xml =
+            QDir(dir).filePath(QFileInfo(cds).completeBaseName() + QStringLiteral(".xml"));
         if (!QFile::exists(xml))
             continue;
         SCOPED_TRACE(cds.toStdString());
@@ -42,7 +43,8 @@ TEST(SharedSamples, BinaryAndXmlTwinsAgree) {
                 const Value va = a.valueAt(i), vb = b.valueAt(i);
                 EXPECT_EQ(va.isNull(), vb.isNull());
                 if (!va.isNull() && !vb.isNull()) {
-                    EXPECT_EQ(va.toText(), vb.toText()) << a.fields()[std::size_t(i)].name.toStdString();
+                    EXPECT_EQ(va.toText(), vb.toText())
+                        << a.fields()[std::size_t(i)].name.toStdString();
                 }
             }
         }
@@ -56,10 +58,12 @@ TEST(SharedSamples, CatalogueFilesLoad) {
     if (dir.isEmpty())
         GTEST_SKIP() << "the shared samples folder is not beside this checkout";
     TClientDataSet methods(QStringLiteral("MClientData"));
-    LoadDataset(methods, QDir(dir).filePath(QStringLiteral("catalogue/data/kavinto_modszerek.cds")));
+    LoadDataset(methods,
+                QDir(dir).filePath(QStringLiteral("catalogue/data/kavinto_modszerek.cds")));
     EXPECT_EQ(methods.recordCount(), 7);
     EXPECT_EQ(methods.ReadValue(QStringLiteral("mod_nev")).toText(), QStringLiteral("Ötletbörze"));
     TClientDataSet functions(QStringLiteral("FClientData"));
-    LoadDataset(functions, QDir(dir).filePath(QStringLiteral("catalogue/data/kavinto_funkciok.cds")));
+    LoadDataset(functions,
+                QDir(dir).filePath(QStringLiteral("catalogue/data/kavinto_funkciok.cds")));
     EXPECT_EQ(functions.recordCount(), 17);
 }

@@ -1,7 +1,7 @@
+#include "value.h"
 #include "casefold.h"
 #include "error.h"
 #include "qtprinters.h"
-#include "value.h"
 
 #include <gtest/gtest.h>
 
@@ -11,25 +11,29 @@ using namespace kavinto;
 
 TEST(Value, TextAndIntegerConversions) {
     EXPECT_EQ(Value::integer(-42).toText(), QStringLiteral("-42"));
-    EXPECT_EQ(Value::unsignedInteger(18446744073709551615ull).toText(), QStringLiteral("18446744073709551615"));
+    EXPECT_EQ(Value::unsignedInteger(18446744073709551615ull).toText(),
+              QStringLiteral("18446744073709551615"));
     EXPECT_EQ(Value::floating(90.15748031496062).toText(), QStringLiteral("90.1574803149606"));
     EXPECT_EQ(Value::boolean(true).toText(), QStringLiteral("TRUE"));
     EXPECT_EQ(Value::date(Date{dayNumber(2004, 2, 29)}).toText(), QStringLiteral("2004-02-29"));
     EXPECT_EQ(Value::time(Time{49507250}).toText(), QStringLiteral("13:45:07.250"));
-    EXPECT_EQ(Value::timestamp(Timestamp{double(dayNumber(1999, 12, 31)) * 86400000.0 + 86399999}).toText(),
+    EXPECT_EQ(Value::timestamp(Timestamp{double(dayNumber(1999, 12, 31)) * 86400000.0 + 86399999})
+                  .toText(),
               QStringLiteral("1999-12-31T23:59:59.999"));
     EXPECT_EQ(Value::text(QStringLiteral("17")).toInteger(), 17);
     try {
         Value().toText();
         FAIL();
     } catch (const Error& e) {
-        EXPECT_EQ(e.message(), QStringLiteral("Could not convert variant of type (Null) into type (String)"));
+        EXPECT_EQ(e.message(),
+                  QStringLiteral("Could not convert variant of type (Null) into type (String)"));
     }
     try {
         Value().toInteger();
         FAIL();
     } catch (const Error& e) {
-        EXPECT_EQ(e.message(), QStringLiteral("Could not convert variant of type (Null) into type (Integer)"));
+        EXPECT_EQ(e.message(),
+                  QStringLiteral("Could not convert variant of type (Null) into type (Integer)"));
     }
 }
 

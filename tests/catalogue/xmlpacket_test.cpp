@@ -1,6 +1,6 @@
+#include "xmlpacket.h"
 #include "error.h"
 #include "qtprinters.h"
-#include "xmlpacket.h"
 
 #include <gtest/gtest.h>
 
@@ -8,10 +8,11 @@ using namespace kavinto;
 
 namespace {
 
-QByteArray xml(const char* fields, const char* rows, const char* declaration = "<?xml version=\"1.0\" standalone=\"yes\"?>",
+QByteArray xml(const char* fields, const char* rows,
+               const char* declaration = "<?xml version=\"1.0\" standalone=\"yes\"?>",
                const char* params = "<PARAMS LCID=\"1038\"/>") {
-    return QByteArray(declaration) + "  <DATAPACKET Version=\"2.0\"><METADATA><FIELDS>" + fields + "</FIELDS>" + params +
-           "</METADATA><ROWDATA>" + rows + "</ROWDATA></DATAPACKET>";
+    return QByteArray(declaration) + "  <DATAPACKET Version=\"2.0\"><METADATA><FIELDS>" + fields +
+           "</FIELDS>" + params + "</METADATA><ROWDATA>" + rows + "</ROWDATA></DATAPACKET>";
 }
 
 QString decodeError(const QByteArray& bytes) {
@@ -26,11 +27,12 @@ QString decodeError(const QByteArray& bytes) {
 }  // namespace
 
 TEST(XmlPacket, NamesNullsAndTextForms) {
-    const Table p = decodeXmlPacket(xml(
-        "<FIELD fieldname=\"Length (cm)\" attrname=\"Length__cm_\" fieldtype=\"r8\"/>"
-        "<FIELD attrname=\"nev\" fieldtype=\"string\" WIDTH=\"20\" required=\"true\"/>"
-        "<FIELD attrname=\"memo\" fieldtype=\"bin.hex\" SUBTYPE=\"Text\"/>",
-        "<ROW Length__cm_=\"90.15748031496059\" nev=\"&#336;sz &amp; t&#233;l\" memo=\"a&#013;&#010;b\"/><ROW/>"));
+    const Table p = decodeXmlPacket(
+        xml("<FIELD fieldname=\"Length (cm)\" attrname=\"Length__cm_\" fieldtype=\"r8\"/>"
+            "<FIELD attrname=\"nev\" fieldtype=\"string\" WIDTH=\"20\" required=\"true\"/>"
+            "<FIELD attrname=\"memo\" fieldtype=\"bin.hex\" SUBTYPE=\"Text\"/>",
+            "<ROW Length__cm_=\"90.15748031496059\" nev=\"&#336;sz &amp; t&#233;l\" "
+            "memo=\"a&#013;&#010;b\"/><ROW/>"));
     ASSERT_EQ(std::size_t(p.fieldCount()), 3u);
     EXPECT_EQ(p.field(0).name, QStringLiteral("Length (cm)"));
     EXPECT_EQ(p.field(1).width, 20);
@@ -45,7 +47,9 @@ TEST(XmlPacket, NamesNullsAndTextForms) {
 TEST(XmlPacket, AllThreeFormsOfNonAsciiText) {
     const char* fields = "<FIELD attrname=\"n\" fieldtype=\"string\" WIDTH=\"9\"/>";
     const QString expected = QStringLiteral("Ötletbörze");
-    EXPECT_EQ(decodeXmlPacket(xml(fields, "<ROW n=\"&#214;tletb&#246;rze\"/>")).value(0, 0).toText(), expected);
+    EXPECT_EQ(
+        decodeXmlPacket(xml(fields, "<ROW n=\"&#214;tletb&#246;rze\"/>")).value(0, 0).toText(),
+        expected);
     EXPECT_EQ(decodeXmlPacket(xml(fields, "<ROW n=\"\xC3\x96tletb\xC3\xB6rze\"/>",
                                   "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"))
                   .value(0, 0)
@@ -57,8 +61,10 @@ TEST(XmlPacket, AllThreeFormsOfNonAsciiText) {
                   .toText(),
               expected);
     // No declared encoding: raw bytes are in the LCID's code page.
-    EXPECT_EQ(decodeXmlPacket(xml(fields, "<ROW n=\"\xD5sz\"/>")).value(0, 0).toText(), QStringLiteral("Ősz"));
-    EXPECT_EQ(decodeXmlPacket(xml(fields, "<ROW n=\"\xD5sz\"/>", "<?xml version=\"1.0\"?>", "<PARAMS LCID=\"1033\"/>"))
+    EXPECT_EQ(decodeXmlPacket(xml(fields, "<ROW n=\"\xD5sz\"/>")).value(0, 0).toText(),
+              QStringLiteral("Ősz"));
+    EXPECT_EQ(decodeXmlPacket(xml(fields, "<ROW n=\"\xD5sz\"/>", "<?xml version=\"1.0\"?>",
+                                  "<PARAMS LCID=\"1033\"/>"))
                   .value(0, 0)
                   .toText(),
               QStringLiteral("Õsz"));
@@ -73,7 +79,8 @@ TEST(XmlPacket, EachFaultIsNamed) {
     const char* idField = "<FIELD attrname=\"id\" fieldtype=\"i2\"/>";
     const std::vector<Case> cases = {
         {"malformed XML", QByteArray("<?xml version=\"1.0\"?><DATAPACKET><METADATA></DATAPACKET>"),
-         "Invalid data packet: malformed XML at line 1, column 56: Opening and ending tag mismatch."},
+         "Invalid data packet: malformed XML at line 1, column 56: Opening and ending tag "
+         "mismatch."},
         {"another root", QByteArray("<?xml version=\"1.0\"?><TABLE/>"),
          "Invalid data packet: the XML packet begins with <TABLE>, not <DATAPACKET>"},
         {"no metadata", QByteArray("<DATAPACKET Version=\"2.0\"><ROWDATA/></DATAPACKET>"),
@@ -81,17 +88,28 @@ TEST(XmlPacket, EachFaultIsNamed) {
         {"unknown type", xml("<FIELD attrname=\"x\" fieldtype=\"money\"/>", ""),
          "Invalid data packet: field 1 ('x') at line 1, column 123 has the unknown type 'money'"},
         {"nested table", xml("<FIELD attrname=\"x\" fieldtype=\"nested\"><FIELDS/></FIELD>", ""),
-         "Invalid data packet: field 1 ('x') at line 1, column 123 has the type nested, which is not supported"},
+         "Invalid data packet: field 1 ('x') at line 1, column 123 has the type nested, which is "
+         "not supported"},
         {"integer out of range", xml(idField, "<ROW id=\"40000\"/>"),
-         "Invalid data packet: field 'id' of row 1 at line 1, column 188 holds '40000', which is no i2 value"},
+         "Invalid data packet: field 'id' of row 1 at line 1, column 188 holds '40000', which is "
+         "no i2 value"},
         {"no number", xml(idField, "<ROW id=\"12a\"/>"),
-         "Invalid data packet: field 'id' of row 1 at line 1, column 186 holds '12a', which is no i2 value"},
-        {"bad base64", xml("<FIELD attrname=\"b\" fieldtype=\"bin.hex\" SUBTYPE=\"Graphics\"/>", "<ROW b=\"@@@\"/>"),
-         "Invalid data packet: field 'b' of row 1 at line 1, column 208 holds '@@@', which is no bin.hex value"},
+         "Invalid data packet: field 'id' of row 1 at line 1, column 186 holds '12a', which is no "
+         "i2 value"},
+        {"bad base64",
+         xml("<FIELD attrname=\"b\" fieldtype=\"bin.hex\" SUBTYPE=\"Graphics\"/>",
+             "<ROW b=\"@@@\"/>"),
+         "Invalid data packet: field 'b' of row 1 at line 1, column 208 holds '@@@', which is no "
+         "bin.hex value"},
         {"bad date", xml("<FIELD attrname=\"d\" fieldtype=\"date\"/>", "<ROW d=\"20041301\"/>"),
-         "Invalid data packet: field 'd' of row 1 at line 1, column 191 holds '20041301', which is no date value"},
-        {"two fields, one attrname", xml("<FIELD attrname=\"x\" fieldtype=\"i4\"/><FIELD fieldname=\"x y\" attrname=\"x\" fieldtype=\"i4\"/>", ""),
-         "Invalid data packet: field 2 ('x y') at line 1, column 172 has the attrname 'x' of field 1"},
+         "Invalid data packet: field 'd' of row 1 at line 1, column 191 holds '20041301', which is "
+         "no date value"},
+        {"two fields, one attrname",
+         xml("<FIELD attrname=\"x\" fieldtype=\"i4\"/><FIELD fieldname=\"x y\" attrname=\"x\" "
+             "fieldtype=\"i4\"/>",
+             ""),
+         "Invalid data packet: field 2 ('x y') at line 1, column 172 has the attrname 'x' of field "
+         "1"},
         {"unknown encoding", xml(idField, "", "<?xml version=\"1.0\" encoding=\"x-nonsense\"?>"),
          "Invalid data packet: the encoding x-nonsense of the XML text is not available"},
     };
@@ -100,10 +118,11 @@ TEST(XmlPacket, EachFaultIsNamed) {
 }
 
 TEST(XmlPacket, RowStatesAndChangeLog) {
-    const Table p = decodeXmlPacket(
-        xml("<FIELD attrname=\"id\" fieldtype=\"i4\"/>",
-            "<ROW RowState=\"5\" id=\"1\"/><ROW RowState=\"4\" id=\"2\"/><ROW RowState=\"12\" id=\"3\"/>",
-            "<?xml version=\"1.0\"?>", "<PARAMS CHANGE_LOG=\"1 0 4 2 0 4 3 1 8\"/>"));
+    const Table p = decodeXmlPacket(xml("<FIELD attrname=\"id\" fieldtype=\"i4\"/>",
+                                        "<ROW RowState=\"5\" id=\"1\"/><ROW RowState=\"4\" "
+                                        "id=\"2\"/><ROW RowState=\"12\" id=\"3\"/>",
+                                        "<?xml version=\"1.0\"?>",
+                                        "<PARAMS CHANGE_LOG=\"1 0 4 2 0 4 3 1 8\"/>"));
     EXPECT_TRUE(p.hasPendingChanges);
     ASSERT_EQ(p.recordCount(), 2u);
     EXPECT_EQ(p.value(0, 0).toText(), QStringLiteral("3"));

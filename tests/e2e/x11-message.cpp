@@ -9,7 +9,8 @@
 #include <cstring>
 
 int main(int argc, char** argv) {
-    if (argc != 3 || (std::strcmp(argv[2], "close") != 0 && std::strcmp(argv[2], "maximize") != 0)) {
+    if (argc != 3 ||
+        (std::strcmp(argv[2], "close") != 0 && std::strcmp(argv[2], "maximize") != 0)) {
         std::fprintf(stderr, "usage: x11-message WINDOW_ID close|maximize\n");
         return 2;
     }
@@ -34,7 +35,8 @@ int main(int argc, char** argv) {
         event.xclient.data.l[1] = long(XInternAtom(display, "_NET_WM_STATE_MAXIMIZED_VERT", False));
         event.xclient.data.l[2] = long(XInternAtom(display, "_NET_WM_STATE_MAXIMIZED_HORZ", False));
         event.xclient.data.l[3] = 1;  // from an application
-        XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+        XSendEvent(display, DefaultRootWindow(display), False,
+                   SubstructureRedirectMask | SubstructureNotifyMask, &event);
     }
     XFlush(display);
     XCloseDisplay(display);

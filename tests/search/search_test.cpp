@@ -32,7 +32,8 @@ TClientDataSet methods(std::initializer_list<const char*> rows) {
 TClientDataSet functions() {
     TClientDataSet t(QStringLiteral("FClientData"));
     t.LoadPacket(encodeBinaryPacket(
-        table({"fun_id:i4", "fun_nev"}, {{"1", "Ráhangolódás"}, {"2", "Motiváció"}, {"3", "Gyakorlás"}, {"20", "Húsz"}})));
+        table({"fun_id:i4", "fun_nev"},
+              {{"1", "Ráhangolódás"}, {"2", "Motiváció"}, {"3", "Gyakorlás"}, {"20", "Húsz"}})));
     t.setIndexFieldNames(QStringLiteral("fun_nev"));
     return t;
 }
@@ -43,7 +44,9 @@ struct Query {
     std::vector<const char*> rows;  // "number|name|functions|file"
 };
 
-QString joined(const ResultRow& r) { return QStringList{r[0], r[1], r[2], r[3], r[4]}.join(QLatin1Char('|')); }
+QString joined(const ResultRow& r) {
+    return QStringList{r[0], r[1], r[2], r[3], r[4]}.join(QLatin1Char('|'));
+}
 
 }  // namespace
 
@@ -56,28 +59,38 @@ TEST(Criteria, RefusalsFollowTheChoices) {
     EXPECT_EQ(refusalOf({d, d, x, x}), kOrderMessage);
     EXPECT_EQ(refusalOf({x, d, x, d}), std::nullopt);  // a method: the functions do not matter
     EXPECT_EQ(refusalOf({d, x, d, x}), std::nullopt);
-    EXPECT_EQ(refusalOf({QString(), QString(), QString(), QString()}), std::nullopt);  // after a failed load
+    EXPECT_EQ(refusalOf({QString(), QString(), QString(), QString()}),
+              std::nullopt);  // after a failed load
 }
 
 TEST(FunctionSearch, GoldenQueries) {
     const QString d = QStringLiteral("-");
     const std::vector<Query> queries = {
-        {"first only", {d, QStringLiteral("Motiváció"), d, d},
+        {"first only",
+         {d, QStringLiteral("Motiváció"), d, d},
          {"4|1.|Ábécé|Motiváció; |a.pdf", "2|2.|cukor|Ráhangolódás; Motiváció; Gyakorlás; |c.pdf",
           "3|3.|csend|Motiváció; Gyakorlás; |cs.pdf"}},
-        {"first and second", {d, QStringLiteral("MOTIVÁCIÓ"), QStringLiteral("gyakorlás"), d},
-         {"2|1.|cukor|Ráhangolódás; Motiváció; Gyakorlás; |c.pdf", "3|2.|csend|Motiváció; Gyakorlás; |cs.pdf"}},
-        {"all three", {d, QStringLiteral("Motiváció"), QStringLiteral("Gyakorlás"), QStringLiteral("Ráhangolódás")},
+        {"first and second",
+         {d, QStringLiteral("MOTIVÁCIÓ"), QStringLiteral("gyakorlás"), d},
+         {"2|1.|cukor|Ráhangolódás; Motiváció; Gyakorlás; |c.pdf",
+          "3|2.|csend|Motiváció; Gyakorlás; |cs.pdf"}},
+        {"all three",
+         {d, QStringLiteral("Motiváció"), QStringLiteral("Gyakorlás"),
+          QStringLiteral("Ráhangolódás")},
          {"2|1.|cukor|Ráhangolódás; Motiváció; Gyakorlás; |c.pdf"}},
-        {"unknown second is skipped", {d, QStringLiteral("Ráhangolódás"), QStringLiteral("nincs ilyen"), d},
+        {"unknown second is skipped",
+         {d, QStringLiteral("Ráhangolódás"), QStringLiteral("nincs ilyen"), d},
          {"2|1.|cukor|Ráhangolódás; Motiváció; Gyakorlás; |c.pdf"}},
-        {"unknown first finds nothing", {d, QStringLiteral("nincs"), QStringLiteral("Motiváció"), d}, {}},
+        {"unknown first finds nothing",
+         {d, QStringLiteral("nincs"), QStringLiteral("Motiváció"), d},
+         {}},
         {"number outside 1-17", {d, QStringLiteral("Húsz"), d, d}, {}},
     };
     for (const Query& q : queries) {
         SCOPED_TRACE(q.what);
-        TClientDataSet m = methods({"2|cukor|c.pdf|11100000000000000", "3|csend|cs.pdf|01100000000000000",
-                                    "4|Ábécé|a.pdf|01000000000000000", "5|Nulla|n.pdf|n0n00000000000000"});
+        TClientDataSet m =
+            methods({"2|cukor|c.pdf|11100000000000000", "3|csend|cs.pdf|01100000000000000",
+                     "4|Ábécé|a.pdf|01000000000000000", "5|Nulla|n.pdf|n0n00000000000000"});
         TClientDataSet f = functions();
         WorkingRecords records;
         records.selection = q.selection;
@@ -97,24 +110,29 @@ TEST(FunctionSearch, FunctionNumberTexts) {
     TClientDataSet m = methods({"1|a|a.pdf|10000000000000000"});
     TClientDataSet f = functions();
     WorkingRecords records;
-    records.selection = {QStringLiteral("-"), QStringLiteral("Gyakorlás"), QStringLiteral("-"), QStringLiteral("nincs")};
+    records.selection = {QStringLiteral("-"), QStringLiteral("Gyakorlás"), QStringLiteral("-"),
+                         QStringLiteral("nincs")};
     functionSearch(m, f, records);
     EXPECT_EQ(records.func1_id, QStringLiteral("3"));
     EXPECT_EQ(records.func2_id, QStringLiteral("-"));
     EXPECT_EQ(records.func3_id, QStringLiteral("-"));
 
-    // All three are "-" before any is looked up: a failing lookup leaves no earlier search's number.
+    // All three are "-" before any is looked up: a failing lookup leaves no earlier search's
+    // number.
     TClientDataSet broken(QStringLiteral("FClientData"));
-    broken.LoadPacket(encodeBinaryPacket(table({"fun_id:i4", "fun_nev"}, {{"1", "Egy"}, {"<null>", "Kettő"}})));
+    broken.LoadPacket(
+        encodeBinaryPacket(table({"fun_id:i4", "fun_nev"}, {{"1", "Egy"}, {"<null>", "Kettő"}})));
     records.func3_id = QStringLiteral("7");
-    records.selection = {QStringLiteral("-"), QStringLiteral("Egy"), QStringLiteral("Kettő"), QStringLiteral("Egy")};
+    records.selection = {QStringLiteral("-"), QStringLiteral("Egy"), QStringLiteral("Kettő"),
+                         QStringLiteral("Egy")};
     EXPECT_THROW(functionSearch(m, broken, records), Error);
     EXPECT_EQ(records.func1_id, QStringLiteral("1"));
     EXPECT_EQ(records.func3_id, QStringLiteral("-"));
 }
 
 TEST(MethodLookup, FillsTheRecordsAndTheRow) {
-    TClientDataSet m = methods({"7|Vita|vita.pdf|10100000000000001", "8|VITA|masik.pdf|00000000000000000"});
+    TClientDataSet m =
+        methods({"7|Vita|vita.pdf|10100000000000001", "8|VITA|masik.pdf|00000000000000000"});
     TClientDataSet f = functions();
     WorkingRecords records;
     records.selection.modszer = QStringLiteral("vita");
@@ -141,7 +159,8 @@ TEST(MethodLookup, NullFlagFailsAsText) {
         lookupMethod(m, f, records);
         FAIL();
     } catch (const Error& e) {
-        EXPECT_EQ(e.message(), QStringLiteral("Could not convert variant of type (Null) into type (String)"));
+        EXPECT_EQ(e.message(),
+                  QStringLiteral("Could not convert variant of type (Null) into type (String)"));
     }
 }
 
@@ -157,9 +176,9 @@ TEST(WorkingRecords, ArrayclearEmptiesBothArraysOnly) {
     EXPECT_TRUE(r.hits.records.empty());
     for (const auto* list : {&r.hit_list, &r.name_list})
         for (const t_result& e : *list) {
-            EXPECT_TRUE(e.nev.isEmpty() && e.fajl.isEmpty() && e.azon.isEmpty() && e.fun_list.isEmpty());
-            for (const QString& f : e.fun)
-                EXPECT_TRUE(f.isEmpty());
+            EXPECT_TRUE(e.nev.isEmpty() && e.fajl.isEmpty() && e.azon.isEmpty() &&
+                        e.fun_list.isEmpty());
+            for (const QString& f : e.fun) EXPECT_TRUE(f.isEmpty());
         }
     EXPECT_EQ(r.selection.modszer, QStringLiteral("Vita"));
     EXPECT_EQ(r.func1_id, QStringLiteral("3"));

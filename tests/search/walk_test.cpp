@@ -27,7 +27,8 @@ struct Outcome {
 };
 
 std::ostream& operator<<(std::ostream& os, const Outcome& o) {
-    return os << qPrintable(o.rows.join(QStringLiteral(" / "))) << " error: " << qPrintable(o.error);
+    return os << qPrintable(o.rows.join(QStringLiteral(" / ")))
+              << " error: " << qPrintable(o.error);
 }
 
 // The search as the table is walked: every record read in name order.
@@ -38,8 +39,9 @@ Outcome walk(TClientDataSet& m, TClientDataSet& f, const kavinto::select& s) {
             if (name == QLatin1String("-"))
                 return QStringLiteral("-");
             f.setIndexFieldNames(QStringLiteral("fun_nev"));
-            return f.FindValue(QStringLiteral("fun_nev"), Value::text(name)) ? f.ReadValue(QStringLiteral("fun_id")).toText()
-                                                                           : QStringLiteral("-");
+            return f.FindValue(QStringLiteral("fun_nev"), Value::text(name))
+                       ? f.ReadValue(QStringLiteral("fun_id")).toText()
+                       : QStringLiteral("-");
         };
         const QString ids[3] = {id(s.func1), id(s.func2), id(s.func3)};
         std::vector<int> hits;
@@ -69,7 +71,8 @@ Outcome walk(TClientDataSet& m, TClientDataSet& f, const kavinto::select& s) {
         m.setIndexFieldNames(QStringLiteral("mod_id"));
         for (std::size_t r = 0; r < hits.size(); ++r) {
             m.GotoBookmark(hits[r]);
-            QStringList cells = {m.ReadValue(QStringLiteral("mod_id")).toText(), QStringLiteral("%1.").arg(r + 1),
+            QStringList cells = {m.ReadValue(QStringLiteral("mod_id")).toText(),
+                                 QStringLiteral("%1.").arg(r + 1),
                                  m.ReadValue(QStringLiteral("mod_nev")).toText(), QString(),
                                  m.ReadValue(QStringLiteral("mod_fajl")).toText()};
             for (int k = 1; k <= 17; ++k)
@@ -110,9 +113,11 @@ Outcome bitSets(TClientDataSet& m, TClientDataSet& f, const kavinto::select& s) 
 }  // namespace
 
 TEST(BitSetSearch, AgreesWithTheWalkOnRandomCatalogues) {
-    const char* words[] = {"alma", "Alma", "ÁLOM", "cukor", "csend", "Cukor", "ősz", "Ősz", "zsák", "dzsem", "-", ""};
+    const char* words[] = {"alma", "Alma", "ÁLOM", "cukor", "csend", "Cukor",
+                           "ősz",  "Ősz",  "zsák", "dzsem", "-",     ""};
     const char* flagTexts[] = {"1", "0", " 1", "01", "1.0"};
-    const FieldType flagTypes[] = {FieldType::Int32, FieldType::String, FieldType::Int16, FieldType::Float64};
+    const FieldType flagTypes[] = {FieldType::Int32, FieldType::String, FieldType::Int16,
+                                   FieldType::Float64};
     std::mt19937 rng(1038);
     auto chance = [&](int percent) { return int(rng() % 100) < percent; };
     for (int round = 0; round < 150; ++round) {
@@ -123,14 +128,18 @@ TEST(BitSetSearch, AgreesWithTheWalkOnRandomCatalogues) {
         methods.lcid = 1038;
         methods.fields = methodFields(flagType);
         for (int n = int(rng() % 40); n > 0; --n) {
-            auto text = [&] { return Value::text(QString::fromUtf8(words[rng() % std::size(words)]) + QString::number(rng() % 3)); };
-            Record r{nulls && chance(3) ? Value() : Value::integer(rng() % 30), nulls && chance(3) ? Value() : text(),
-                     nulls && chance(15) ? Value() : text()};
+            auto text = [&] {
+                return Value::text(QString::fromUtf8(words[rng() % std::size(words)]) +
+                                   QString::number(rng() % 3));
+            };
+            Record r{nulls && chance(3) ? Value() : Value::integer(rng() % 30),
+                     nulls && chance(3) ? Value() : text(), nulls && chance(15) ? Value() : text()};
             for (int k = 1; k <= 17; ++k) {
                 if (chance(8))
                     r.emplace_back();
                 else if (flagType == FieldType::String)
-                    r.push_back(Value::text(QString::fromLatin1(flagTexts[rng() % std::size(flagTexts)])));
+                    r.push_back(
+                        Value::text(QString::fromLatin1(flagTexts[rng() % std::size(flagTexts)])));
                 else
                     r.push_back(Value::integer(chance(40) ? 1 : 0));
             }
@@ -139,25 +148,28 @@ TEST(BitSetSearch, AgreesWithTheWalkOnRandomCatalogues) {
         Packet functions = table({"fun_id:i4", "fun_nev"}, {});
         for (int k = 1; k <= 19; ++k)
             if (chance(85))
-                functions.records.push_back({Value::integer(k), nulls && chance(5) ? Value() : Value::text(QStringLiteral("F%1").arg(k % 12))});
+                functions.records.push_back(
+                    {Value::integer(k), nulls && chance(5)
+                                            ? Value()
+                                            : Value::text(QStringLiteral("F%1").arg(k % 12))});
         if (chance(15)) {  // a field the rows read is missing
             const std::size_t gone = 2 + rng() % 18;
             methods.fields.erase(methods.fields.begin() + qsizetype(gone));
-            for (Record& r : methods.records)
-                r.erase(r.begin() + qsizetype(gone));
+            for (Record& r : methods.records) r.erase(r.begin() + qsizetype(gone));
         }
         const QByteArray methodsPacket = encodeBinaryPacket(methods);
         const QByteArray functionsPacket = encodeBinaryPacket(functions);
 
         for (int query = 0; query < 6; ++query) {
-            auto pick = [&] { return chance(25) ? QStringLiteral("-") : QStringLiteral("f%1").arg(rng() % 14); };
-            const kavinto::select s{QStringLiteral("-"), chance(10) ? QStringLiteral("-") : pick(), pick(), pick()};
+            auto pick = [&] {
+                return chance(25) ? QStringLiteral("-") : QStringLiteral("f%1").arg(rng() % 14);
+            };
+            const kavinto::select s{QStringLiteral("-"), chance(10) ? QStringLiteral("-") : pick(),
+                                    pick(), pick()};
             TClientDataSet m1(QStringLiteral("MClientData")), f1(QStringLiteral("FClientData"));
             TClientDataSet m2(QStringLiteral("MClientData")), f2(QStringLiteral("FClientData"));
-            for (TClientDataSet* t : {&m1, &m2})
-                t->LoadPacket(methodsPacket);
-            for (TClientDataSet* t : {&f1, &f2})
-                t->LoadPacket(functionsPacket);
+            for (TClientDataSet* t : {&m1, &m2}) t->LoadPacket(methodsPacket);
+            for (TClientDataSet* t : {&f1, &f2}) t->LoadPacket(functionsPacket);
             EXPECT_EQ(bitSets(m1, f1, s), walk(m2, f2, s))
                 << qPrintable(s.func1 + u',' + s.func2 + u',' + s.func3);
         }

@@ -14,20 +14,23 @@ namespace kavinto::test {
 namespace {
 QByteArray littleEndian(quint64 v, int n) {
     QByteArray b;
-    for (int i = 0; i < n; ++i)
-        b.append(char((v >> (8 * i)) & 0xFF));
+    for (int i = 0; i < n; ++i) b.append(char((v >> (8 * i)) & 0xFF));
     return b;
 }
 }  // namespace
 
-QByteArray le16(quint16 v) { return littleEndian(v, 2); }
-QByteArray le32(quint32 v) { return littleEndian(v, 4); }
+QByteArray le16(quint16 v) {
+    return littleEndian(v, 2);
+}
+QByteArray le32(quint32 v) {
+    return littleEndian(v, 4);
+}
 
 QByteArray zlibStream(const QByteArray& content, int level) {
     uLongf size = compressBound(uLong(content.size()));
     QByteArray out(qsizetype(size), '\0');
-    compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(content.constData()),
-              uLong(content.size()), level);
+    compress2(reinterpret_cast<Bytef*>(out.data()), &size,
+              reinterpret_cast<const Bytef*>(content.constData()), uLong(content.size()), level);
     out.resize(qsizetype(size));
     return out;
 }
@@ -67,15 +70,22 @@ std::vector<FieldDef> methodFields(FieldType flagType) {
                                     {QStringLiteral("mod_nev"), FieldType::String, 100, {}, 0},
                                     {QStringLiteral("mod_fajl"), FieldType::String, 100, {}, 0}};
     for (int k = 1; k <= 17; ++k)
-        fields.push_back({QStringLiteral("mod_fun_%1").arg(k), flagType, isTextType(flagType) ? 1 : 0, {}, 0});
+        fields.push_back(
+            {QStringLiteral("mod_fun_%1").arg(k), flagType, isTextType(flagType) ? 1 : 0, {}, 0});
     return fields;
 }
 
-QByteArray catalogueFile(const Packet& packet) { return compressCatalogueFile(encodeBinaryPacket(packet)); }
+QByteArray catalogueFile(const Packet& packet) {
+    return compressCatalogueFile(encodeBinaryPacket(packet));
+}
 
-ScratchDir::ScratchDir() { EXPECT_TRUE(m_dir.isValid()); }
+ScratchDir::ScratchDir() {
+    EXPECT_TRUE(m_dir.isValid());
+}
 
-QString ScratchDir::path(const QString& relative) const { return QDir(m_dir.path()).filePath(relative); }
+QString ScratchDir::path(const QString& relative) const {
+    return QDir(m_dir.path()).filePath(relative);
+}
 
 QString ScratchDir::write(const QString& relative, const QByteArray& bytes) const {
     const QString p = path(relative);

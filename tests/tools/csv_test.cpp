@@ -8,8 +8,10 @@ using namespace kavinto;
 
 TEST(Csv, SpreadsheetExports) {
     // UTF-8 with BOM, semicolons, quotes with a separator, a quote and a line break inside.
-    const CsvTable t = parseCsv(QByteArray("\xEF\xBB\xBF" "fun_id;fun_nev\r\n1;\"Összegzés; \"\"lezárás\"\"\"\r\n\r\n2;\"két\nsor\"\r\n"),
-                                QStringLiteral("f.csv"));
+    const CsvTable t = parseCsv(
+        QByteArray("\xEF\xBB\xBF"
+                   "fun_id;fun_nev\r\n1;\"Összegzés; \"\"lezárás\"\"\"\r\n\r\n2;\"két\nsor\"\r\n"),
+        QStringLiteral("f.csv"));
     EXPECT_EQ(t.header, QStringList({"fun_id", "fun_nev"}));
     ASSERT_EQ(t.rows.size(), 2u);
     EXPECT_EQ(t.rows[0].cells, QStringList({"1", "Összegzés; \"lezárás\""}));
@@ -24,7 +26,9 @@ TEST(Csv, SpreadsheetExports) {
 TEST(Csv, RefusalsNameTheirLine) {
     const std::vector<std::pair<QByteArray, const char*>> cases = {
         {"a,b\n1,2\n3,\"open\n", "x.csv: line 3: a quoted field is not closed"},
-        {"a,b\r1,2\r", "x.csv: the lines end in a carriage return alone; save the file with CR LF or LF line ends"},
+        {"a,b\r1,2\r",
+         "x.csv: the lines end in a carriage return alone; save the file with CR LF or LF line "
+         "ends"},
         {"a,b\n1,x\ry\n", "x.csv: line 2: a carriage return stands alone outside quotes"},
     };
     for (const auto& [bytes, message] : cases) {

@@ -31,18 +31,20 @@ CommandResult run(const QStringList& args) {
 }
 
 Packet methods(std::initializer_list<std::initializer_list<const char*>> rows) {
-    return table({"mod_id:i4", "mod_nev", "mod_fajl", "mod_fun_1:i4", "mod_fun_2:i4", "mod_fun_3:i4", "mod_fun_4:i4",
-                  "mod_fun_5:i4", "mod_fun_6:i4", "mod_fun_7:i4", "mod_fun_8:i4", "mod_fun_9:i4", "mod_fun_10:i4",
-                  "mod_fun_11:i4", "mod_fun_12:i4", "mod_fun_13:i4", "mod_fun_14:i4", "mod_fun_15:i4",
-                  "mod_fun_16:i4", "mod_fun_17:i4"},
-                 rows);
+    return table(
+        {"mod_id:i4",     "mod_nev",       "mod_fajl",      "mod_fun_1:i4",  "mod_fun_2:i4",
+         "mod_fun_3:i4",  "mod_fun_4:i4",  "mod_fun_5:i4",  "mod_fun_6:i4",  "mod_fun_7:i4",
+         "mod_fun_8:i4",  "mod_fun_9:i4",  "mod_fun_10:i4", "mod_fun_11:i4", "mod_fun_12:i4",
+         "mod_fun_13:i4", "mod_fun_14:i4", "mod_fun_15:i4", "mod_fun_16:i4", "mod_fun_17:i4"},
+        rows);
 }
 
 }  // namespace
 
 TEST(DumpCommand, PrintsTheLoadersMessageOnFailure) {
     ScratchDir dir;
-    const CommandResult r = run({QStringLiteral("dump"), dir.write(QStringLiteral("x.cds"), QByteArray("\x78\x9c", 2))});
+    const CommandResult r = run(
+        {QStringLiteral("dump"), dir.write(QStringLiteral("x.cds"), QByteArray("\x78\x9c", 2))});
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err, QStringLiteral("Stream read error\n"));
     EXPECT_EQ(run({QStringLiteral("dump")}).code, 2);
@@ -56,7 +58,9 @@ TEST(DumpCommand, EndsInAMessageWhereItCannotRead) {
     ASSERT_FALSE(pipe.isEmpty());
     CommandResult r = run({QStringLiteral("dump"), pipe});  // must not wait for a writer
     EXPECT_EQ(r.code, 1);
-    EXPECT_TRUE(r.err.endsWith(QFileInfo(pipe).fileName() + QStringLiteral("\". Not a regular file\n"))) << r.err.toStdString();
+    EXPECT_TRUE(
+        r.err.endsWith(QFileInfo(pipe).fileName() + QStringLiteral("\". Not a regular file\n")))
+        << r.err.toStdString();
     // A bare packet larger than the packet size limit (a sparse file).
     QFile huge(dir.write(QStringLiteral("huge.cds"), QByteArray("\x96\x19\xE0\xBD", 4)));
     ASSERT_TRUE(huge.resize(qint64(600) << 20));
@@ -71,10 +75,14 @@ TEST(DumpCommand, SameTableInEitherEncodingDumpsTheSame) {
         GTEST_SKIP() << "the shared samples folder is not beside this checkout";
     for (const char* name : {"methods", "types", "functions-ansi", "methods-nulls"}) {
         for (const char* format : {"csv", "json"}) {
-            const CommandResult a = run({QStringLiteral("dump"), QDir(dir).filePath(QString::fromLatin1(name) + QStringLiteral(".cds")),
-                               QStringLiteral("--format"), QString::fromLatin1(format)});
-            const CommandResult b = run({QStringLiteral("dump"), QDir(dir).filePath(QString::fromLatin1(name) + QStringLiteral(".xml")),
-                               QStringLiteral("--format"), QString::fromLatin1(format)});
+            const CommandResult a =
+                run({QStringLiteral("dump"),
+                     QDir(dir).filePath(QString::fromLatin1(name) + QStringLiteral(".cds")),
+                     QStringLiteral("--format"), QString::fromLatin1(format)});
+            const CommandResult b =
+                run({QStringLiteral("dump"),
+                     QDir(dir).filePath(QString::fromLatin1(name) + QStringLiteral(".xml")),
+                     QStringLiteral("--format"), QString::fromLatin1(format)});
             EXPECT_EQ(a.code, 0) << name << a.err.toStdString();
             EXPECT_EQ(a.out, b.out) << name << " " << format;
         }
@@ -83,10 +91,12 @@ TEST(DumpCommand, SameTableInEitherEncodingDumpsTheSame) {
 
 TEST(CheckCommand, CleanCatalogue) {
     ScratchDir dir;
-    dir.write(QStringLiteral("data/kavinto_modszerek.cds"),
-              catalogueFile(methods({{"1", "Vita", "vita.pdf", "1", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0",
-                                      "0", "0", "0", "0", "0", "0"}})));
-    dir.write(QStringLiteral("data/kavinto_funkciok.cds"), catalogueFile(table({"fun_id:i4", "fun_nev"}, {{"1", "Motiváció"}})));
+    dir.write(
+        QStringLiteral("data/kavinto_modszerek.cds"),
+        catalogueFile(methods({{"1", "Vita", "vita.pdf", "1", "0", "0", "0", "0", "0", "0",
+                                "0", "0",    "0",        "0", "0", "0", "0", "0", "0", "0"}})));
+    dir.write(QStringLiteral("data/kavinto_funkciok.cds"),
+              catalogueFile(table({"fun_id:i4", "fun_nev"}, {{"1", "Motiváció"}})));
     dir.write(QStringLiteral("pdf/vita.pdf"), "%PDF-1.4");
     const CommandResult r = run({QStringLiteral("check"), dir.path(QStringLiteral("."))});
     EXPECT_EQ(r.code, 0) << r.out.toStdString();
@@ -97,38 +107,80 @@ TEST(CheckCommand, ReportsEveryProblemAUserWouldMeet) {
     ScratchDir dir;
     dir.write(QStringLiteral("data/kavinto_modszerek.cds"),
               catalogueFile(methods({
-                  {"1", "Vita", "vita.pdf", "1", "1", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "1"},
-                  {"1", "vita", "../titok.pdf", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "<null>"},
+                  {"1", "Vita", "vita.pdf", "1", "1", "0", "0", "0", "0", "0",
+                   "0", "0",    "0",        "0", "0", "0", "0", "0", "0", "1"},
+                  {"1", "vita",  "../titok.pdf",
+                   "0", "0",     "0",
+                   "0", "0",     "0",
+                   "0", "0",     "0",
+                   "0", "0",     "0",
+                   "0", "0",     "0",
+                   "0", "<null>"},
               })));
     dir.write(QStringLiteral("data/kavinto_funkciok.cds"),
-              catalogueFile(table({"fun_id:i4", "fun_nev"}, {{"1", "Motiváció"}, {"2", ""}, {"18", "Extra"}})));
+              catalogueFile(table({"fun_id:i4", "fun_nev"},
+                                  {{"1", "Motiváció"}, {"2", ""}, {"18", "Extra"}})));
     const QStringList problems = checkCatalogue(dir.path(QStringLiteral(".")));
-    const QString m = QDir::toNativeSeparators(QDir(dir.path(QStringLiteral("."))).filePath(QStringLiteral("data/kavinto_modszerek.cds")));
-    const QString f = QDir::toNativeSeparators(QDir(dir.path(QStringLiteral("."))).filePath(QStringLiteral("data/kavinto_funkciok.cds")));
+    const QString m = QDir::toNativeSeparators(
+        QDir(dir.path(QStringLiteral("."))).filePath(QStringLiteral("data/kavinto_modszerek.cds")));
+    const QString f = QDir::toNativeSeparators(
+        QDir(dir.path(QStringLiteral("."))).filePath(QStringLiteral("data/kavinto_funkciok.cds")));
     const QString pdf = QDir(dir.path(QStringLiteral("."))).filePath(QStringLiteral("pdf/"));
-    EXPECT_EQ(problems, QStringList({
-        f + QStringLiteral(": record 2: fun_nev is '', which cannot be chosen"),
-        f + QStringLiteral(": record 3: function number 18 is outside 1-17, so no method can serve it"),
-        m + QStringLiteral(": record 1: function 2 is flagged, but its name is empty"),
-        m + QStringLiteral(": record 1: function 17 is flagged, but the functions table lacks it"),
-        m + QStringLiteral(": record 1: the document %1 is missing").arg(QDir::toNativeSeparators(pdf + QStringLiteral("vita.pdf"))),
-        m + QStringLiteral(": record 2: mod_id 1 occurs twice"),
-        m + QStringLiteral(": record 2: mod_nev 'vita' is the same name as record 1; only the first can be looked up"),
-        m + QStringLiteral(": record 2: mod_fun_17 is null"),
-        m + QStringLiteral(": record 2: the document %1 is missing").arg(QDir::toNativeSeparators(pdf + QStringLiteral("../titok.pdf"))),
-    }));
+    EXPECT_EQ(
+        problems,
+        QStringList({
+            f + QStringLiteral(": record 2: fun_nev is '', which cannot be chosen"),
+            f + QStringLiteral(
+                    ": record 3: function number 18 is outside 1-17, so no method can serve it"),
+            m + QStringLiteral(": record 1: function 2 is flagged, but its name is empty"),
+            m + QStringLiteral(
+                    ": record 1: function 17 is flagged, but the functions table lacks it"),
+            m + QStringLiteral(": record 1: the document %1 is missing")
+                    .arg(QDir::toNativeSeparators(pdf + QStringLiteral("vita.pdf"))),
+            m + QStringLiteral(": record 2: mod_id 1 occurs twice"),
+            m + QStringLiteral(": record 2: mod_nev 'vita' is the same name as record 1; only the "
+                               "first can be looked up"),
+            m + QStringLiteral(": record 2: mod_fun_17 is null"),
+            m + QStringLiteral(": record 2: the document %1 is missing")
+                    .arg(QDir::toNativeSeparators(pdf + QStringLiteral("../titok.pdf"))),
+        }));
     EXPECT_EQ(run({QStringLiteral("check"), dir.path(QStringLiteral("."))}).code, 1);
 }
 
 TEST(CheckCommand, CatalogueTextsReachTheTerminalEscaped) {
     ScratchDir dir;
-    dir.write(QStringLiteral("data/kavinto_modszerek.cds"),
-              catalogueFile(methods({
-                  {"1", "\x1b]0;owned\x07", "x\nFAKE: no problems found", "1", "0", "0", "0", "0", "0", "0", "0", "0", "0",
-                   "0", "0", "0", "0", "0", "0", "0"},
-                  {"2", "\x1b]0;owned\x07", "\x1b[2J.pdf", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0",
-                   "0", "0", "0", "0"},
-              })));
+    dir.write(QStringLiteral("data/kavinto_modszerek.cds"), catalogueFile(methods({
+                                                                {"1",
+                                                                 "\x1b]0;owned\x07",
+                                                                 "x\nFAKE: no problems found",
+                                                                 "1",
+                                                                 "0",
+                                                                 "0",
+                                                                 "0",
+                                                                 "0",
+                                                                 "0",
+                                                                 "0",
+                                                                 "0",
+                                                                 "0",
+                                                                 "0",
+                                                                 "0",
+                                                                 "0",
+                                                                 "0",
+                                                                 "0",
+                                                                 "0",
+                                                                 "0",
+                                                                 "0"},
+                                                                {"2",           "\x1b]0;owned\x07",
+                                                                 "\x1b[2J.pdf", "0",
+                                                                 "0",           "0",
+                                                                 "0",           "0",
+                                                                 "0",           "0",
+                                                                 "0",           "0",
+                                                                 "0",           "0",
+                                                                 "0",           "0",
+                                                                 "0",           "0",
+                                                                 "0",           "0"},
+                                                            })));
     dir.write(QStringLiteral("data/kavinto_funkciok.cds"),
               catalogueFile(table({"fun_id:i4", "fun_nev"}, {{"1", "\x1b[2J"}, {"2", "\x1b[2J"}})));
     const CommandResult r = run({QStringLiteral("check"), dir.path(QStringLiteral("."))});
@@ -152,7 +204,8 @@ TEST(CheckCommand, MissingAndUnloadableFiles) {
 TEST(CheckCommand, FindsWhatLoadingDoesNotRead) {
     const QByteArray packet = encodeBinaryPacket(table({"fun_id:i4", "fun_nev"}, {{"1", "a"}}));
     const QByteArray body = le32(quint32(packet.size())) + packet;
-    // Loading stops after the packet, before the check value: a long tail keeps it from the stream's end.
+    // Loading stops after the packet, before the check value: a long tail keeps it from the
+    // stream's end.
     QByteArray badCheck = zlibStream(body + QByteArray(100000, 't'));
     badCheck[badCheck.size() - 1] = char(badCheck[badCheck.size() - 1] ^ 1);
     struct Case {
@@ -161,9 +214,12 @@ TEST(CheckCommand, FindsWhatLoadingDoesNotRead) {
         const char* problem;
     };
     const std::vector<Case> cases = {
-        {"wrong check value", badCheck, "the compressed stream's Adler-32 check value is wrong: the file is corrupt"},
-        {"bytes after the stream", zlibStream(body) + "xyz", "3 bytes follow the compressed stream"},
-        {"inflated bytes after the packet", zlibStream(body + "tail"), "the stream holds 4 bytes after the packet"},
+        {"wrong check value", badCheck,
+         "the compressed stream's Adler-32 check value is wrong: the file is corrupt"},
+        {"bytes after the stream", zlibStream(body) + "xyz",
+         "3 bytes follow the compressed stream"},
+        {"inflated bytes after the packet", zlibStream(body + "tail"),
+         "the stream holds 4 bytes after the packet"},
     };
     for (const Case& c : cases) {
         ScratchDir dir;
@@ -171,6 +227,8 @@ TEST(CheckCommand, FindsWhatLoadingDoesNotRead) {
         dir.write(QStringLiteral("data/kavinto_modszerek.cds"), catalogueFile(methods({})));
         const CommandResult r = run({QStringLiteral("check"), dir.path(QStringLiteral("."))});
         EXPECT_EQ(r.code, 1) << c.what;
-        EXPECT_TRUE(r.out.contains(QStringLiteral("kavinto_funkciok.cds: ") + QString::fromUtf8(c.problem))) << r.out.toStdString();
+        EXPECT_TRUE(
+            r.out.contains(QStringLiteral("kavinto_funkciok.cds: ") + QString::fromUtf8(c.problem)))
+            << r.out.toStdString();
     }
 }

@@ -1,8 +1,8 @@
+#include "pack.h"
 #include "clientdataset.h"
 #include "compressedfile.h"
 #include "dump.h"
 #include "error.h"
-#include "pack.h"
 #include "packetbuilder.h"
 
 #include <QDir>
@@ -17,16 +17,14 @@ namespace {
 
 QByteArray methodsHeader() {
     QByteArray h("mod_id,mod_nev,mod_fajl");
-    for (int k = 1; k <= 17; ++k)
-        h += ",mod_fun_" + QByteArray::number(k);
+    for (int k = 1; k <= 17; ++k) h += ",mod_fun_" + QByteArray::number(k);
     return h + "\n";
 }
 
 QByteArray flags(const char* set) {  // e.g. "1,3" -> 17 columns
     QByteArray out;
     const QList<QByteArray> on = QByteArray(set).split(',');
-    for (int k = 1; k <= 17; ++k)
-        out += (on.contains(QByteArray::number(k)) ? ",1" : ",0");
+    for (int k = 1; k <= 17; ++k) out += (on.contains(QByteArray::number(k)) ? ",1" : ",0");
     return out;
 }
 
@@ -34,7 +32,8 @@ const QByteArray kFunctions("fun_id,fun_nev\n1,Ráhangolódás\n2,Motiváció\n3
 
 QString packError(const QByteArray& methods, const QByteArray& functions, ScratchDir& dir) {
     try {
-        packCatalogue(dir.write(QStringLiteral("m.csv"), methods), dir.write(QStringLiteral("f.csv"), functions),
+        packCatalogue(dir.write(QStringLiteral("m.csv"), methods),
+                      dir.write(QStringLiteral("f.csv"), functions),
                       dir.path(QStringLiteral("out")));
         return {};
     } catch (const Error& e) {
@@ -46,8 +45,8 @@ QString packError(const QByteArray& methods, const QByteArray& functions, Scratc
 
 TEST(Pack, RoundTripsHungarianNamesExactly) {
     ScratchDir dir;
-    const QByteArray methods = methodsHeader() + "1,Ötletbörze,otletborze.pdf" + flags("1,2") + "\n" +
-                               "2,\"Árvíztűrő, tükörfúrógép\",arviz.pdf" + flags("") + "\n";
+    const QByteArray methods = methodsHeader() + "1,Ötletbörze,otletborze.pdf" + flags("1,2") +
+                               "\n" + "2,\"Árvíztűrő, tükörfúrógép\",arviz.pdf" + flags("") + "\n";
     ASSERT_EQ(packError(methods, kFunctions, dir), QString());
     TClientDataSet m(QStringLiteral("MClientData"));
     LoadDataset(m, dir.path(QStringLiteral("out/data/kavinto_modszerek.cds")));
@@ -59,9 +58,10 @@ TEST(Pack, RoundTripsHungarianNamesExactly) {
 
     TClientDataSet f(QStringLiteral("FClientData"));
     LoadDataset(f, dir.path(QStringLiteral("out/data/kavinto_funkciok.cds")));
-    EXPECT_EQ(dumpTable(f, DumpFormat::Csv),
-              QStringLiteral("field,type,width,subtype,attributes\nfun_id,i4,,,\nfun_nev,string,100,,\n\n"
-                             "fun_id,fun_nev\n1,Ráhangolódás\n2,Motiváció\n3,Ellenőrzés\n"));
+    EXPECT_EQ(
+        dumpTable(f, DumpFormat::Csv),
+        QStringLiteral("field,type,width,subtype,attributes\nfun_id,i4,,,\nfun_nev,string,100,,\n\n"
+                       "fun_id,fun_nev\n1,Ráhangolódás\n2,Motiváció\n3,Ellenőrzés\n"));
 }
 
 TEST(Pack, RefusesNamingFileLineAndColumnAndWritesNothing) {
@@ -81,26 +81,33 @@ TEST(Pack, RefusesNamingFileLineAndColumnAndWritesNothing) {
          "%M: line 2, column mod_id: 'x1' is not an integer"},
         {"flag 2", methodsHeader() + "1,Vita,vita.pdf,2" + flags("").mid(2) + "\n", kFunctions,
          "%M: line 2, column mod_fun_1: the flag '2' is not 0, 1 or empty"},
-        {"missing column", QByteArray("mod_id,mod_nev\n1,Vita\n"), kFunctions, "%M: line 1: the column mod_fajl is missing"},
+        {"missing column", QByteArray("mod_id,mod_nev\n1,Vita\n"), kFunctions,
+         "%M: line 1: the column mod_fajl is missing"},
         {"function number 18", good, QByteArray("fun_id,fun_nev\n18,Tizennyolc\n"),
          "%F: line 2, column fun_id: the function number 18 is outside 1-17"},
         {"duplicate function id", good, QByteArray("fun_id;fun_nev\n1;a\n1;b\n"),
          "%F: line 3, column fun_id: the id 1 occurs twice"},
         {"text beyond windows-1250", good, QByteArray("fun_id,fun_nev\n1,\xE2\x9C\x93 pipa\n"),
-         "%F: line 2, column fun_nev: '\u2713 pipa' holds a character that windows-1250 cannot hold"},
+         "%F: line 2, column fun_nev: '\u2713 pipa' holds a character that windows-1250 cannot "
+         "hold"},
         {"empty name", methodsHeader() + "1,,vita.pdf" + flags("") + "\n", kFunctions,
          "%M: line 2, column mod_nev: the name is empty"},
-        {"NUL inside a name", methodsHeader() + QByteArray("1,Vi\0ta,vita.pdf", 16) + flags("") + "\n", kFunctions,
-         "%M: line 2, column mod_nev: 'Vi\\x00ta' holds a NUL character, which a catalogue text cannot hold"},
-        {"name of 65,536 bytes", methodsHeader() + "1," + QByteArray(65536, 'a') + ",vita.pdf" + flags("") + "\n",
+        {"NUL inside a name",
+         methodsHeader() + QByteArray("1,Vi\0ta,vita.pdf", 16) + flags("") + "\n", kFunctions,
+         "%M: line 2, column mod_nev: 'Vi\\x00ta' holds a NUL character, which a catalogue text "
+         "cannot hold"},
+        {"name of 65,536 bytes",
+         methodsHeader() + "1," + QByteArray(65536, 'a') + ",vita.pdf" + flags("") + "\n",
          kFunctions,
-         "%M: line 2, column mod_nev: the text is 65536 bytes long, more than the 65535 a catalogue text can hold"},
+         "%M: line 2, column mod_nev: the text is 65536 bytes long, more than the 65535 a "
+         "catalogue text can hold"},
     };
     for (const Case& c : cases) {
         ScratchDir dir;
-        const QString expected = QString::fromUtf8(c.message)
-                                     .replace(QStringLiteral("%M"), dir.path(QStringLiteral("m.csv")))
-                                     .replace(QStringLiteral("%F"), dir.path(QStringLiteral("f.csv")));
+        const QString expected =
+            QString::fromUtf8(c.message)
+                .replace(QStringLiteral("%M"), dir.path(QStringLiteral("m.csv")))
+                .replace(QStringLiteral("%F"), dir.path(QStringLiteral("f.csv")));
         EXPECT_EQ(packError(c.methods, c.functions, dir), expected) << c.defect;
         EXPECT_FALSE(QDir(dir.path(QStringLiteral("out/data"))).exists()) << c.defect;
     }

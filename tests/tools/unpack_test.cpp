@@ -34,14 +34,13 @@ QString dumpOf(const QString& path) {
 
 TEST(Unpack, PackOfItsFilesDumpsAsTheOriginals) {
     ScratchDir dir;
-    Packet methods = table({"mod_id:i4", "mod_nev", "mod_fajl"}, {{"2", "Ötletbörze; \"kör\"", "o.pdf"}, {"1", "Vita", "<null>"}});
-    for (auto& f : methods.fields)
-        f.width = 100;
+    Packet methods = table({"mod_id:i4", "mod_nev", "mod_fajl"},
+                           {{"2", "Ötletbörze; \"kör\"", "o.pdf"}, {"1", "Vita", "<null>"}});
+    for (auto& f : methods.fields) f.width = 100;
     for (int k = 1; k <= 17; ++k)
         methods.fields.push_back({QStringLiteral("mod_fun_%1").arg(k), FieldType::Int32, 0, {}, 0});
     for (Record& r : methods.records)
-        for (int k = 1; k <= 17; ++k)
-            r.push_back(Value::integer(k % 3 == 0));
+        for (int k = 1; k <= 17; ++k) r.push_back(Value::integer(k % 3 == 0));
     Packet functions = table({"fun_id:i4", "fun_nev"}, {{"1", "Ráhangolódás"}, {"3", "Gyakorlás"}});
     functions.fields[1].width = 300;  // kept through the CSV file's header: "fun_nev[300]"
     dir.write(QStringLiteral("cat/data/kavinto_modszerek.cds"), catalogueFile(methods));
@@ -53,11 +52,13 @@ TEST(Unpack, PackOfItsFilesDumpsAsTheOriginals) {
         ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
         EXPECT_TRUE(csv.readAll().startsWith("\xEF\xBB\xBFmod_id;mod_nev;mod_fajl;mod_fun_1;"));
     }
-    ASSERT_EQ(run({"pack", "--methods", dir.path("csv/methods.csv"), "--functions", dir.path("csv/functions.csv"),
-                   "--out", dir.path("again")}),
+    ASSERT_EQ(run({"pack", "--methods", dir.path("csv/methods.csv"), "--functions",
+                   dir.path("csv/functions.csv"), "--out", dir.path("again")}),
               0);
     for (const char* file : {"data/kavinto_modszerek.cds", "data/kavinto_funkciok.cds"})
-        EXPECT_EQ(dumpOf(dir.path(QStringLiteral("again/") + file)), dumpOf(dir.path(QStringLiteral("cat/") + file))) << file;
+        EXPECT_EQ(dumpOf(dir.path(QStringLiteral("again/") + file)),
+                  dumpOf(dir.path(QStringLiteral("cat/") + file)))
+            << file;
 
     QString output;
     EXPECT_EQ(run({"unpack", dir.path("cat"), "--out", dir.path("csv")}, &output), 1);
@@ -67,17 +68,22 @@ TEST(Unpack, PackOfItsFilesDumpsAsTheOriginals) {
 
 TEST(Unpack, FurtherFieldsAreKeptAndOtherTypesReported) {
     ScratchDir dir;
-    Packet methods = table({"mod_id:i4", "mod_nev", "megjegyzes", "mod_fajl"}, {{"1", "Vita", "jó", "v.pdf"}});
+    Packet methods =
+        table({"mod_id:i4", "mod_nev", "megjegyzes", "mod_fajl"}, {{"1", "Vita", "jó", "v.pdf"}});
     for (int k = 1; k <= 17; ++k)
-        methods.fields.push_back({QStringLiteral("mod_fun_%1").arg(k), FieldType::String, 1, {}, 0});
-    for (int k = 1; k <= 17; ++k)
-        methods.records[0].push_back(Value::text(QStringLiteral("1")));
+        methods.fields.push_back(
+            {QStringLiteral("mod_fun_%1").arg(k), FieldType::String, 1, {}, 0});
+    for (int k = 1; k <= 17; ++k) methods.records[0].push_back(Value::text(QStringLiteral("1")));
     dir.write(QStringLiteral("cat/data/kavinto_modszerek.cds"), catalogueFile(methods));
-    dir.write(QStringLiteral("cat/data/kavinto_funkciok.cds"), catalogueFile(table({"fun_id:i4", "fun_nev"}, {{"1", "a"}})));
+    dir.write(QStringLiteral("cat/data/kavinto_funkciok.cds"),
+              catalogueFile(table({"fun_id:i4", "fun_nev"}, {{"1", "a"}})));
     QString output;
     ASSERT_EQ(run({"unpack", dir.path("cat"), "--out", dir.path("csv")}, &output), 0);
-    EXPECT_TRUE(output.contains(QStringLiteral("methods.csv: kept the further fields megjegyzes in further columns"))) << output.toStdString();
-    EXPECT_TRUE(output.contains(QStringLiteral("methods.csv: mod_fun_1 is a string field; pack writes it as i4")));
+    EXPECT_TRUE(output.contains(
+        QStringLiteral("methods.csv: kept the further fields megjegyzes in further columns")))
+        << output.toStdString();
+    EXPECT_TRUE(output.contains(
+        QStringLiteral("methods.csv: mod_fun_1 is a string field; pack writes it as i4")));
     QFile csv(dir.path("csv/methods.csv"));
     ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
     EXPECT_TRUE(csv.readAll().contains(";mod_fun_17;megjegyzes\r\n1;Vita;v.pdf;1;"));

@@ -1,7 +1,7 @@
-#include "pictures.h"
 #include "controls.h"
 #include "error.h"
 #include "handler.h"
+#include "pictures.h"
 #include "stringgrid.h"
 
 #include <QSignalSpy>
@@ -13,8 +13,8 @@ using namespace kavinto;
 // second press as a double-click event, release.
 inline void doubleClick(QWidget* w, QPoint at) {
     QTest::mouseClick(w, Qt::LeftButton, {}, at);
-    QMouseEvent second(QEvent::MouseButtonDblClick, at, w->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
-                       Qt::NoModifier);
+    QMouseEvent second(QEvent::MouseButtonDblClick, at, w->mapToGlobal(at), Qt::LeftButton,
+                       Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(w, &second);
     QTest::mouseRelease(w, Qt::LeftButton, {}, at);
 }
@@ -28,8 +28,12 @@ class ControlsTest : public QObject {
     std::unique_ptr<StringGrid> grid(int rows) {
         auto g = std::make_unique<StringGrid>(5, rows);
         g->resize(617, 232);
-        g->OnClick = [this, p = g.get()] { log.push_back(QStringLiteral("click %1").arg(p->Row())); };
-        g->OnDblClick = [this, p = g.get()] { log.push_back(QStringLiteral("dbl %1").arg(p->Row())); };
+        g->OnClick = [this, p = g.get()] {
+            log.push_back(QStringLiteral("click %1").arg(p->Row()));
+        };
+        g->OnDblClick = [this, p = g.get()] {
+            log.push_back(QStringLiteral("dbl %1").arg(p->Row()));
+        };
         g->show();
         g->activateWindow();
         if (!QTest::qWaitForWindowActive(g.get()))
@@ -47,8 +51,9 @@ private slots:
         QCOMPARE(g.ColCount(), 5);
         QCOMPARE(g.RowCount(), 10);
         QCOMPARE(g.Row(), 1);
-        g.setColumnHeaders({QString(), QString(), QStringLiteral("Módszer"), QStringLiteral("Funkció"),
-                            QStringLiteral("extra"), QStringLiteral("ignored")});
+        g.setColumnHeaders({QString(), QString(), QStringLiteral("Módszer"),
+                            QStringLiteral("Funkció"), QStringLiteral("extra"),
+                            QStringLiteral("ignored")});
         QCOMPARE(g.Cells(2, 0), QStringLiteral("Módszer"));
         QCOMPARE(g.Cells(4, 0), QStringLiteral("extra"));
         QCOMPARE(g.Cells(5, 0), QString());
@@ -58,7 +63,8 @@ private slots:
         auto g = grid(4);
         QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, rowPoint(*g, 2));
         QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, rowPoint(*g, 0));
-        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, QPoint(100, 200));  // below the last row
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, {},
+                          QPoint(100, 200));  // below the last row
         QTest::mouseClick(g->viewport(), Qt::RightButton, {}, rowPoint(*g, 3));
         QCOMPARE(log, (std::vector<QString>{"click 2", "click 2", "click 2"}));
         QCOMPARE(g->Row(), 2);
@@ -81,8 +87,9 @@ private slots:
         QCOMPARE(log.back(), QStringLiteral("click 2"));
 
         QTest::mousePress(g->viewport(), Qt::LeftButton, {}, rowPoint(*g, 6));
-        QMouseEvent move(QEvent::MouseMove, rowPoint(*g, 3), g->viewport()->mapToGlobal(rowPoint(*g, 3)),
-                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, rowPoint(*g, 3),
+                         g->viewport()->mapToGlobal(rowPoint(*g, 3)), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
         QApplication::sendEvent(g->viewport(), &move);
         QTest::mouseRelease(g->viewport(), Qt::LeftButton, {}, rowPoint(*g, 3));
         QCOMPARE(g->Row(), 6);
@@ -93,8 +100,7 @@ private slots:
 
     void rowCountCutsAndRestoresKeepingTexts() {
         auto g = grid(8);
-        for (int r = 1; r < 8; ++r)
-            g->setCells(2, r, QStringLiteral("row %1").arg(r));
+        for (int r = 1; r < 8; ++r) g->setCells(2, r, QStringLiteral("row %1").arg(r));
         QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, rowPoint(*g, 5));
         log.clear();
         g->setRowCount(2);
@@ -109,7 +115,8 @@ private slots:
     // Rows served on demand keep the rules of texts stored per cell.
     void servedRowsBehaveAsWrittenCells() {
         struct Numbered : GridRows {
-            Numbered(int first, int last, QString tag, int* made) : f(first), l(last), t(std::move(tag)), m(made) {}
+            Numbered(int first, int last, QString tag, int* made)
+                : f(first), l(last), t(std::move(tag)), m(made) {}
             int firstRow() const override { return f; }
             int lastRow() const override { return l; }
             QStringList cells(int row) const override {
@@ -236,7 +243,8 @@ private slots:
         QCOMPARE(l.width(), 0);
         l.setCaption(QStringLiteral("&Keresés && más"));
         QCOMPARE(l.displayedText(), QStringLiteral("Keresés & más"));
-        QCOMPARE(l.width(), QFontMetrics(l.font()).horizontalAdvance(QStringLiteral("Keresés & más")));
+        QCOMPARE(l.width(),
+                 QFontMetrics(l.font()).horizontalAdvance(QStringLiteral("Keresés & más")));
     }
 
     void panelClickOnlyOnItsOwnSurface() {
@@ -258,17 +266,20 @@ private slots:
 
     void errorBoxTextCaptionAndHandlerFailure() {
         QCOMPARE(applicationTitle(QStringLiteral("/usr/bin/kavinto")), QStringLiteral("kavinto"));
-        QCOMPARE(applicationTitle(QStringLiteral("C:/Program Files/KAVINTO.EXE")), QStringLiteral("Kavinto"));
-        QCOMPARE(applicationTitle(QStringLiteral("/opt/KaVinto.v2.bin")), QStringLiteral("Kavinto"));
-        QCOMPARE(errorBoxText(QStringLiteral("Stream read error")), QStringLiteral("Stream read error."));
+        QCOMPARE(applicationTitle(QStringLiteral("C:/Program Files/KAVINTO.EXE")),
+                 QStringLiteral("Kavinto"));
+        QCOMPARE(applicationTitle(QStringLiteral("/opt/KaVinto.v2.bin")),
+                 QStringLiteral("Kavinto"));
+        QCOMPARE(errorBoxText(QStringLiteral("Stream read error")),
+                 QStringLiteral("Stream read error."));
         QCOMPARE(errorBoxText(QStringLiteral("Kész.")), QStringLiteral("Kész."));
         QCOMPARE(errorBoxText(QStringLiteral("Hiba!")), QStringLiteral("Hiba!"));
         QCOMPARE(errorBoxText(QStringLiteral("(1)")), QStringLiteral("(1)"));
         QCOMPARE(errorBoxText(QString()), QString());
 
         QStringList shown;
-        const ErrorBoxPresenter previous =
-            setErrorBoxPresenter([&](const QString& caption, const QString& text) { shown << caption << text; });
+        const ErrorBoxPresenter previous = setErrorBoxPresenter(
+            [&](const QString& caption, const QString& text) { shown << caption << text; });
         int after = 0;
         runHandler([&] { throw Error(QStringLiteral("MClientData: Field 'mod_fajl' not found")); });
         runHandler([&] { ++after; });
@@ -277,9 +288,12 @@ private slots:
                                      "MClientData: Field 'mod_fajl' not found."}));
         QCOMPARE(after, 1);
 
-        const std::unique_ptr<QMessageBox> box = makeErrorBox(QStringLiteral("Kavinto"), QStringLiteral("x."), nullptr);
+        const std::unique_ptr<QMessageBox> box =
+            makeErrorBox(QStringLiteral("Kavinto"), QStringLiteral("x."), nullptr);
         box->show();
-        QVERIFY(box->width() >= QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(QStringLiteral("Kavinto")) + 160);
+        QVERIFY(box->width() >= QFontMetrics(QApplication::font("QMdiSubWindowTitleBar"))
+                                        .horizontalAdvance(QStringLiteral("Kavinto")) +
+                                    160);
         QCOMPARE(box->text(), QStringLiteral("x."));
         QCOMPARE(box->icon(), QMessageBox::Critical);
         QCOMPARE(box->standardButtons(), QMessageBox::Ok);
@@ -289,10 +303,13 @@ private slots:
     void cellTextBreaksAtSpacesOnly() {
         const QFontMetrics m(QFont(QStringLiteral("Liberation Sans"), 9));
         for (const char* word : {"Kerekasztal-beszélgetés-sorozat", "Vita/érvelés/cáfolat"})
-            QCOMPARE(linesAtSpaces(QString::fromUtf8(word), m, 40), QStringList(QString::fromUtf8(word)));
-        QCOMPARE(linesAtSpaces(QStringLiteral("Vita és érvelés"), m, m.horizontalAdvance(QStringLiteral("Vita és")) + 1),
+            QCOMPARE(linesAtSpaces(QString::fromUtf8(word), m, 40),
+                     QStringList(QString::fromUtf8(word)));
+        QCOMPARE(linesAtSpaces(QStringLiteral("Vita és érvelés"), m,
+                               m.horizontalAdvance(QStringLiteral("Vita és")) + 1),
                  QStringList({"Vita és", "érvelés"}));
-        QCOMPARE(linesAtSpaces(QStringLiteral("Ráhangolódás; Motiváció; "), m, 1000), QStringList("Ráhangolódás; Motiváció; "));
+        QCOMPARE(linesAtSpaces(QStringLiteral("Ráhangolódás; Motiváció; "), m, 1000),
+                 QStringList("Ráhangolódás; Motiváció; "));
     }
 
     void buttonPicturesShowTheButtonAroundThem() {
@@ -300,10 +317,12 @@ private slots:
             const QImage image = picture.toImage();
             QCOMPARE(qAlpha(image.pixel(0, image.height() - 1)), 0);
             QCOMPARE(qAlpha(image.pixel(0, 0)), 0);  // the white around the symbol
-            QVERIFY(std::any_of(image.constBits(), image.constBits() + image.sizeInBytes(), [](uchar b) { return b != 0; }));
+            QVERIFY(std::any_of(image.constBits(), image.constBits() + image.sizeInBytes(),
+                                [](uchar b) { return b != 0; }));
         }
         const QImage icon = documentIcon().toImage();
-        QCOMPARE(qAlpha(icon.pixel(0, icon.height() - 1)), 255);  // the document icon keeps its grey ground
+        QCOMPARE(qAlpha(icon.pixel(0, icon.height() - 1)),
+                 255);  // the document icon keeps its grey ground
     }
 };
 

@@ -11,7 +11,8 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
     static void catalogue(Program& p) {
-        p.writeMethods(methodsTable({{1, "Ötletbörze", "otletborze.pdf", {1, 2}}, {2, "Vita", "vita.pdf", {2}}}));
+        p.writeMethods(methodsTable(
+            {{1, "Ötletbörze", "otletborze.pdf", {1, 2}}, {2, "Vita", "vita.pdf", {2}}}));
         p.writeFunctions(functionsTable({{1, "Ráhangolódás"}, {2, "Motiváció"}}));
     }
 
@@ -26,17 +27,16 @@ private slots:
             QWidget* w;
             QRect designed;
         } controls[] = {
-            {f.Image1, {0, 0, 641, 73}},           {f.Panel1, {0, 72, 641, 361}},
-            {f.Panel2, {296, -32, 641, 361}},      {f.LMDSimplePanel1, {104, 56, 425, 169}},
-            {f.list_modszer, {112, 32, 289, 21}},  {f.list_func1, {112, 56, 265, 21}},
-            {f.list_func2, {112, 80, 265, 21}},    {f.list_func3, {112, 104, 265, 21}},
-            {f.search, {112, 136, 75, 17}},        {f.LMDButton1, {520, 320, 113, 33}},
-            {f.LMDButton2, {8, 320, 113, 33}},     {f.LMDSimplePanel2, {8, 8, 617, 17}},
-            {f.Strgrid, {8, 64, 617, 232}},        {f.back, {8, 32, 75, 17}},
-            {f.pdf_panel, {8, 312, 617, 41}},      {f.pdf_image, {8, 4, 33, 33}},
+            {f.Image1, {0, 0, 641, 73}},          {f.Panel1, {0, 72, 641, 361}},
+            {f.Panel2, {296, -32, 641, 361}},     {f.LMDSimplePanel1, {104, 56, 425, 169}},
+            {f.list_modszer, {112, 32, 289, 21}}, {f.list_func1, {112, 56, 265, 21}},
+            {f.list_func2, {112, 80, 265, 21}},   {f.list_func3, {112, 104, 265, 21}},
+            {f.search, {112, 136, 75, 17}},       {f.LMDButton1, {520, 320, 113, 33}},
+            {f.LMDButton2, {8, 320, 113, 33}},    {f.LMDSimplePanel2, {8, 8, 617, 17}},
+            {f.Strgrid, {8, 64, 617, 232}},       {f.back, {8, 32, 75, 17}},
+            {f.pdf_panel, {8, 312, 617, 41}},     {f.pdf_image, {8, 4, 33, 33}},
         };
-        for (const auto& c : controls)
-            QCOMPARE(c.w->geometry(), c.designed);
+        for (const auto& c : controls) QCOMPARE(c.w->geometry(), c.designed);
         const struct {
             TextLabel* l;
             QPoint at;
@@ -45,10 +45,31 @@ private slots:
             bool bold;
             QColor color;
         } labels[] = {
-            {f.LMDSimpleLabel6, {8, 16}, " Az alábbiakban keresési feltételek megadásával leszűkítheti a kavinto adatbázisát, hogy", 13, false, QColor(0, 0, 128)},
-            {f.LMDSimpleLabel7, {10, 32}, "könnyebben megtalálja az Önnek legmegfelelőbbet.", 13, false, QColor(0, 0, 128)},
-            {f.errorlabel, {168, 240}, "Adjon meg legalább egy keresési feltételt!", 13, true, QColor(255, 0, 0)},
-            {f.LMDSimpleLabel1, {8, 8}, "Adja meg a keresési szempontokat!", 13, true, QColor(0, 0, 128)},
+            {f.LMDSimpleLabel6,
+             {8, 16},
+             " Az alábbiakban keresési feltételek megadásával leszűkítheti a kavinto adatbázisát, "
+             "hogy",
+             13,
+             false,
+             QColor(0, 0, 128)},
+            {f.LMDSimpleLabel7,
+             {10, 32},
+             "könnyebben megtalálja az Önnek legmegfelelőbbet.",
+             13,
+             false,
+             QColor(0, 0, 128)},
+            {f.errorlabel,
+             {168, 240},
+             "Adjon meg legalább egy keresési feltételt!",
+             13,
+             true,
+             QColor(255, 0, 0)},
+            {f.LMDSimpleLabel1,
+             {8, 8},
+             "Adja meg a keresési szempontokat!",
+             13,
+             true,
+             QColor(0, 0, 128)},
             {f.LMDSimpleLabel2, {8, 32}, "Módszer neve:", 13, false, QColor(0, 0, 128)},
             {f.LMDSimpleLabel3, {8, 56}, "1. funkció:", 13, false, QColor(0, 0, 128)},
             {f.LMDSimpleLabel4, {8, 80}, "2. funkció:", 13, false, QColor(0, 0, 128)},
@@ -84,8 +105,7 @@ private slots:
         QCOMPARE(f.Strgrid->Cells(2, 0), QStringLiteral("Módszer"));
         QCOMPARE(f.Strgrid->Cells(3, 0), QStringLiteral("Funkció"));
         const int widths[] = {0, 51, 150, 393, 0};
-        for (int c = 0; c < 5; ++c)
-            QCOMPARE(f.Strgrid->ColWidths(c), widths[c]);
+        for (int c = 0; c < 5; ++c) QCOMPARE(f.Strgrid->ColWidths(c), widths[c]);
     }
 
     void outerSizeStaysFixed() {
@@ -113,7 +133,7 @@ private slots:
         QVERIFY(p.start());
         TForm1& f = *p.form;
         QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.list_modszer));
-        const QWidget* searchPage[] = {f.list_func1, f.list_func2, f.list_func3, f.search,
+        const QWidget* searchPage[] = {f.list_func1, f.list_func2, f.list_func3,  f.search,
                                        f.LMDButton1, f.LMDButton2, f.list_modszer};
         for (const QWidget* next : searchPage) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -166,12 +186,15 @@ private slots:
         const qreal ratio = f.devicePixelRatio() >= 1.5 ? 2 : 1;
         QCOMPARE(f.Strgrid->geometry(), QRect(8, 64, 617, 232));
         QCOMPARE(f.Image1->picture().deviceIndependentSize().toSize(), QSize(640, 73));
-        for (const QPixmap& picture : {f.Image1->picture(), f.pdf_image->picture(), f.LMDButton1->icon().pixmap(QSize(20, 20))})
+        for (const QPixmap& picture : {f.Image1->picture(), f.pdf_image->picture(),
+                                       f.LMDButton1->icon().pixmap(QSize(20, 20))})
             QCOMPARE(picture.devicePixelRatio(), ratio);
         for (const TextLabel* l : f.findChildren<TextLabel*>())
-            QVERIFY2(l->width() >= QFontMetrics(l->font()).horizontalAdvance(l->displayedText()), qPrintable(l->Caption()));
+            QVERIFY2(l->width() >= QFontMetrics(l->font()).horizontalAdvance(l->displayedText()),
+                     qPrintable(l->Caption()));
         for (const PushButton* b : f.findChildren<PushButton*>()) {
-            const int needed = QFontMetrics(b->font()).horizontalAdvance(b->text()) + (b->icon().isNull() ? 0 : 24);
+            const int needed = QFontMetrics(b->font()).horizontalAdvance(b->text()) +
+                               (b->icon().isNull() ? 0 : 24);
             QVERIFY2(needed < b->width(), qPrintable(b->text()));
         }
     }
@@ -182,18 +205,22 @@ private slots:
         p.writeMethods(methodsTable({{1, "Ötletbörze", "otletborze.pdf", {1, 2, 15}},
                                      {2, "Szerepjáték", "szerepjatek.pdf", {2, 6}},
                                      {3, "Dramatizálás", "dramatizalas.pdf", {2, 6, 15}}}));
-        p.writeFunctions(functionsTable({{1, "Ráhangolódás"}, {2, "Motiváció"}, {6, "Megértés elmélyítése"},
+        p.writeFunctions(functionsTable({{1, "Ráhangolódás"},
+                                         {2, "Motiváció"},
+                                         {6, "Megértés elmélyítése"},
                                          {15, "Kreativitás fejlesztése"}}));
         QVERIFY(p.start());
         const QDir out(QStringLiteral(KAVINTO_SCREENSHOT_DIR));
         out.mkpath(QStringLiteral("."));
         // Run at QT_SCALE_FACTOR=2 too: the pictures of a screen of twice the density.
-        const QString suffix = p.form->devicePixelRatio() >= 2 ? QStringLiteral("@2x.png") : QStringLiteral(".png");
+        const QString suffix =
+            p.form->devicePixelRatio() >= 2 ? QStringLiteral("@2x.png") : QStringLiteral(".png");
         QVERIFY(p.form->grab().save(out.filePath(QStringLiteral("search-page") + suffix)));
         p.choose(p.form->list_func1, QStringLiteral("Motiváció"));
         p.click(p.form->search);
         QVERIFY(p.form->grab().save(out.filePath(QStringLiteral("results-page") + suffix)));
-        QVERIFY(!p.form->Strgrid->verticalScrollBar()->isVisibleTo(p.form.get()));  // three rows fit
+        QVERIFY(
+            !p.form->Strgrid->verticalScrollBar()->isVisibleTo(p.form.get()));  // three rows fit
     }
 };
 

@@ -1,5 +1,5 @@
-#include "programfixture.h"
 #include "packetwriter.h"
+#include "programfixture.h"
 #include "records.h"
 
 #include <QFile>
@@ -10,8 +10,8 @@ using namespace kavinto::test;
 namespace {
 
 const std::vector<std::pair<int, const char*>> kFunctions = {
-    {1, "Ráhangolódás"}, {2, "Motiváció"}, {3, "Csoportalakítás"}, {5, "Ismeretszerzés"}, {7, "Gyakorlás"},
-    {18, "Tizennyolcadik"}};
+    {1, "Ráhangolódás"},   {2, "Motiváció"}, {3, "Csoportalakítás"},
+    {5, "Ismeretszerzés"}, {7, "Gyakorlás"}, {18, "Tizennyolcadik"}};
 
 const std::vector<MethodRow> kMethods = {
     {10, "Vita", "vita.pdf", {2, 5}},
@@ -28,8 +28,9 @@ const std::vector<MethodRow> kMethods = {
 class ProgramTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<Program> started(const std::vector<MethodRow>& methods = kMethods,
-                                     const std::vector<std::pair<int, const char*>>& functions = kFunctions) {
+    std::unique_ptr<Program> started(
+        const std::vector<MethodRow>& methods = kMethods,
+        const std::vector<std::pair<int, const char*>>& functions = kFunctions) {
         auto p = std::make_unique<Program>();
         p->writeMethods(methodsTable(methods));
         p->writeFunctions(functionsTable(functions));
@@ -39,7 +40,8 @@ class ProgramTest : public QObject {
     }
 
     // Chooses the functions (nullptr: leave at "-") and searches.
-    void searchFunctions(Program& p, const char* f1, const char* f2 = nullptr, const char* f3 = nullptr) {
+    void searchFunctions(Program& p, const char* f1, const char* f2 = nullptr,
+                         const char* f3 = nullptr) {
         DropDownList* lists[] = {p.form->list_func1, p.form->list_func2, p.form->list_func3};
         const char* names[] = {f1, f2, f3};
         for (int i = 0; i < 3; ++i)
@@ -50,8 +52,7 @@ class ProgramTest : public QObject {
 
     static QStringList names(const Program& p) {
         QStringList out;
-        for (int r = 1; r < p.form->Strgrid->RowCount(); ++r)
-            out << p.form->Strgrid->Cells(2, r);
+        for (int r = 1; r < p.form->Strgrid->RowCount(); ++r) out << p.form->Strgrid->Cells(2, r);
         return out;
     }
 
@@ -60,10 +61,12 @@ private slots:
         auto p = started();
         QVERIFY(p);
         TForm1& f = *p->form;
-        QCOMPARE(p->items(f.list_modszer), QStringList({"-", "Vita", "Ötletbörze", "Csoportmunka", "Cikk-cakk",
-                                                         "Állomásos tanulás", "Szabad beszélgetés", "Mozaik"}));
-        const QStringList functions = {"-", "Csoportalakítás", "Gyakorlás", "Ismeretszerzés", "Motiváció",
-                                       "Ráhangolódás", "Tizennyolcadik"};
+        QCOMPARE(p->items(f.list_modszer),
+                 QStringList({"-", "Vita", "Ötletbörze", "Csoportmunka", "Cikk-cakk",
+                              "Állomásos tanulás", "Szabad beszélgetés", "Mozaik"}));
+        const QStringList functions = {
+            "-",         "Csoportalakítás", "Gyakorlás",     "Ismeretszerzés",
+            "Motiváció", "Ráhangolódás",    "Tizennyolcadik"};
         QCOMPARE(p->items(f.list_func1), functions);
         QCOMPARE(p->items(f.list_func2), functions);
         QCOMPARE(p->items(f.list_func3), functions);
@@ -78,9 +81,12 @@ private slots:
         QTest::addColumn<bool>("methods");
         QTest::addColumn<bool>("functions");
         QTest::addColumn<QString>("message");
-        QTest::newRow("methods missing") << false << true << "Hiányzik a data/kavinto_modszerek.cds file!";
-        QTest::newRow("functions missing") << true << false << "Hiányzik a data/kavinto_funkciok.cds file!";
-        QTest::newRow("both missing") << false << false << "Hiányzik a data/kavinto_modszerek.cds file!";
+        QTest::newRow("methods missing")
+            << false << true << "Hiányzik a data/kavinto_modszerek.cds file!";
+        QTest::newRow("functions missing")
+            << true << false << "Hiányzik a data/kavinto_funkciok.cds file!";
+        QTest::newRow("both missing")
+            << false << false << "Hiányzik a data/kavinto_modszerek.cds file!";
     }
     void aMissingFileDisablesSearching() {
         QFETCH(bool, methods);
@@ -128,7 +134,8 @@ private slots:
         QCOMPARE(p.errors, QStringList({"Error."}));
         QCOMPARE(p.form->list_modszer->Text(), QString());  // no selection: both tests pass
         p.click(p.form->search);
-        QCOMPARE(p.errors.back(), QStringLiteral("MClientData: Cannot perform this operation on a closed dataset."));
+        QCOMPARE(p.errors.back(),
+                 QStringLiteral("MClientData: Cannot perform this operation on a closed dataset."));
         QVERIFY(p.form->Panel1->isVisible());
     }
 
@@ -137,7 +144,8 @@ private slots:
         TForm1& f = *p->form;
         p->click(f.search);
         QVERIFY(f.errorlabel->isVisible());
-        QCOMPARE(f.errorlabel->Caption(), QStringLiteral("Adjon meg legalább egy keresési feltételt!"));
+        QCOMPARE(f.errorlabel->Caption(),
+                 QStringLiteral("Adjon meg legalább egy keresési feltételt!"));
         QVERIFY(f.Panel1->isVisible());
         QVERIFY(!f.Panel2->isVisible());
         QCOMPARE(f.countlabel->Caption(), QStringLiteral("0 db"));
@@ -168,8 +176,10 @@ private slots:
         QCOMPARE(f.Panel2->pos(), QPoint(0, 72));
         QCOMPARE(f.countlabel->Caption(), QStringLiteral("1 db"));
         QCOMPARE(f.Strgrid->RowCount(), 2);
-        QCOMPARE(p->row(1), QStringLiteral("2|1.|Állomásos tanulás|Motiváció; Csoportalakítás; Ismeretszerzés; "
-                                           "Gyakorlás; |allomasos.pdf"));
+        QCOMPARE(
+            p->row(1),
+            QStringLiteral("2|1.|Állomásos tanulás|Motiváció; Csoportalakítás; Ismeretszerzés; "
+                           "Gyakorlás; |allomasos.pdf"));
         QVERIFY(f.pdf_panel->isVisible());
         QCOMPARE(f.pdf_label->Caption(), QStringLiteral("allomasos.pdf"));
 
@@ -183,16 +193,19 @@ private slots:
         QTest::addColumn<QStringList>("chosen");  // first, second, third; "" leaves "-"
         QTest::addColumn<QStringList>("expected");
         QTest::newRow("one") << QStringList{"Motiváció", "", ""}
-                             << QStringList{"Állomásos tanulás", "Csoportmunka", "Mozaik", "Ötletbörze", "Vita"};
+                             << QStringList{"Állomásos tanulás", "Csoportmunka", "Mozaik",
+                                            "Ötletbörze", "Vita"};
         QTest::newRow("two") << QStringList{"Motiváció", "Ismeretszerzés", ""}
                              << QStringList{"Állomásos tanulás", "Csoportmunka", "Vita"};
         QTest::newRow("three") << QStringList{"Motiváció", "Ismeretszerzés", "Gyakorlás"}
                                << QStringList{"Állomásos tanulás"};
-        QTest::newRow("first and third") << QStringList{"Csoportalakítás", "", "Gyakorlás"}
-                                         << QStringList{"Állomásos tanulás"};
-        QTest::newRow("same twice") << QStringList{"Ráhangolódás", "Ráhangolódás", ""} << QStringList{"Ötletbörze"};
+        QTest::newRow("first and third")
+            << QStringList{"Csoportalakítás", "", "Gyakorlás"} << QStringList{"Állomásos tanulás"};
+        QTest::newRow("same twice")
+            << QStringList{"Ráhangolódás", "Ráhangolódás", ""} << QStringList{"Ötletbörze"};
         QTest::newRow("served by none") << QStringList{"Tizennyolcadik", "", ""} << QStringList{};
-        QTest::newRow("outside 1-17 second") << QStringList{"Motiváció", "Tizennyolcadik", ""} << QStringList{};
+        QTest::newRow("outside 1-17 second")
+            << QStringList{"Motiváció", "Tizennyolcadik", ""} << QStringList{};
     }
     void functionSearches() {
         QFETCH(QStringList, chosen);
@@ -201,7 +214,8 @@ private slots:
         TForm1& f = *p->form;
         auto pick = [&](int i) { return chosen[i].isEmpty() ? QByteArray() : chosen[i].toUtf8(); };
         const QByteArray a = pick(0), b = pick(1), c = pick(2);
-        searchFunctions(*p, a.isEmpty() ? nullptr : a.constData(), b.isEmpty() ? nullptr : b.constData(),
+        searchFunctions(*p, a.isEmpty() ? nullptr : a.constData(),
+                        b.isEmpty() ? nullptr : b.constData(),
                         c.isEmpty() ? nullptr : c.constData());
         QVERIFY(f.Panel2->isVisible());
         QCOMPARE(f.countlabel->Caption(), QStringLiteral("%1 db").arg(expected.size()));
@@ -217,11 +231,15 @@ private slots:
     void resultRowsListEveryFunctionOfTheMethod() {
         auto p = started();
         searchFunctions(*p, "Csoportalakítás");
-        QCOMPARE(p->row(1), QStringLiteral("2|1.|Állomásos tanulás|Motiváció; Csoportalakítás; Ismeretszerzés; "
-                                           "Gyakorlás; |allomasos.pdf"));
-        QCOMPARE(p->row(2), QStringLiteral("4|2.|Cikk-cakk|Csoportalakítás; Ismeretszerzés; |cikk_cakk.pdf"));
-        QCOMPARE(p->row(3), QStringLiteral("7|3.|Csoportmunka|Motiváció; Csoportalakítás; Ismeretszerzés; "
-                                           "|csoportmunka.pdf"));
+        QCOMPARE(
+            p->row(1),
+            QStringLiteral("2|1.|Állomásos tanulás|Motiváció; Csoportalakítás; Ismeretszerzés; "
+                           "Gyakorlás; |allomasos.pdf"));
+        QCOMPARE(p->row(2),
+                 QStringLiteral("4|2.|Cikk-cakk|Csoportalakítás; Ismeretszerzés; |cikk_cakk.pdf"));
+        QCOMPARE(p->row(3),
+                 QStringLiteral("7|3.|Csoportmunka|Motiváció; Csoportalakítás; Ismeretszerzés; "
+                                "|csoportmunka.pdf"));
         QCOMPARE(p->form->pdf_label->Caption(), QStringLiteral("allomasos.pdf"));
     }
 
@@ -237,11 +255,14 @@ private slots:
         QCOMPARE(p->form->countlabel->Caption(), QStringLiteral("150 db"));
         QCOMPARE(p->form->Strgrid->RowCount(), 151);
         QVERIFY(p->form->Strgrid->verticalScrollBar()->isVisibleTo(p->form.get()));
-        QCOMPARE(p->row(150), QStringLiteral("150|150.|Módszer 150|Ráhangolódás; Motiváció; |m.pdf"));
+        QCOMPARE(p->row(150),
+                 QStringLiteral("150|150.|Módszer 150|Ráhangolódás; Motiváció; |m.pdf"));
     }
 
     void recordsSharingAnIdStayApart() {
-        auto p = started({{7, "Vita", "vita.pdf", {2}}, {7, "Mozaik", "mozaik.pdf", {2, 3}}, {8, "Kvíz", "k.pdf", {3}}});
+        auto p = started({{7, "Vita", "vita.pdf", {2}},
+                          {7, "Mozaik", "mozaik.pdf", {2, 3}},
+                          {8, "Kvíz", "k.pdf", {3}}});
         searchFunctions(*p, "Motiváció");
         QCOMPARE(p->form->countlabel->Caption(), QStringLiteral("2 db"));
         QCOMPARE(p->row(1), QStringLiteral("7|1.|Mozaik|Motiváció; Csoportalakítás; |mozaik.pdf"));
@@ -265,7 +286,8 @@ private slots:
         p->click(p->form->back);
         p->choose(p->form->list_modszer, QStringLiteral("Vita"));
         // The catalogue changes under the program.
-        p->data.MClientData.LoadPacket(encodeBinaryPacket(methodsTable({{1, "Mozaik", "m.pdf", {2}}})));
+        p->data.MClientData.LoadPacket(
+            encodeBinaryPacket(methodsTable({{1, "Mozaik", "m.pdf", {2}}})));
         p->click(p->form->search);
         QVERIFY(p->form->Panel2->isVisible());
         QCOMPARE(p->form->countlabel->Caption(), QStringLiteral("0 db"));
@@ -276,7 +298,8 @@ private slots:
     void aTableFailureEndsTheSearchInTheErrorBox() {
         Program p;
         Packet methods = methodsTable(kMethods);
-        methods.fields[2].name = QStringLiteral("mod_file");  // the designed name, not the catalogue's
+        methods.fields[2].name =
+            QStringLiteral("mod_file");  // the designed name, not the catalogue's
         p.writeMethods(methods);
         p.writeFunctions(functionsTable(kFunctions));
         QVERIFY(p.start());
@@ -284,7 +307,7 @@ private slots:
         p.click(p.form->search);
         QCOMPARE(p.errors, QStringList({"MClientData: Field 'mod_fajl' not found."}));
         QCOMPARE(p.form->countlabel->Caption(), QStringLiteral("1 db"));  // done before the failure
-        p.click(p.form->LMDButton1);  // the program goes on
+        p.click(p.form->LMDButton1);                                      // the program goes on
         QCOMPARE(p.terminations, 1);
     }
 
@@ -300,7 +323,8 @@ private slots:
         QCOMPARE(p->form->pdf_label->Caption(), QStringLiteral("csoportmunka.pdf"));
         QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->rowRect(0).center());
         QCOMPARE(p->form->pdf_label->Caption(), QStringLiteral("csoportmunka.pdf"));
-        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, QPoint(50, g->viewport()->height() - 3));
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, {},
+                          QPoint(50, g->viewport()->height() - 3));
         QCOMPARE(g->Row(), 2);
         doubleClick(g->viewport(), g->rowRect(4).center());
         QCOMPARE(p->form->pdf_label->Caption(), QStringLiteral("otletborze.pdf"));
@@ -363,10 +387,12 @@ private slots:
         p->click(f.pdf_panel);
         p->click(f.pdf_image);
         QTest::mouseClick(f.pdf_label, Qt::LeftButton, {}, QPoint(2, 2));
-        QCOMPARE(p->opened, QStringList({"pdf/allomasos.pdf", "pdf/allomasos.pdf", "pdf/allomasos.pdf"}));
+        QCOMPARE(p->opened,
+                 QStringList({"pdf/allomasos.pdf", "pdf/allomasos.pdf", "pdf/allomasos.pdf"}));
         QCOMPARE(f.pdf_label->Caption(), QStringLiteral("allomasos.pdf"));
 
-        QTest::mouseClick(f.Strgrid->viewport(), Qt::LeftButton, {}, f.Strgrid->rowRect(2).center());
+        QTest::mouseClick(f.Strgrid->viewport(), Qt::LeftButton, {},
+                          f.Strgrid->rowRect(2).center());
         p->click(f.pdf_panel);
         QCOMPARE(f.pdf_label->Caption(), QStringLiteral("Hiányzik a pdf/cikk_cakk.pdf nevű file!"));
         p->writeDocument(QStringLiteral("cikk_cakk.pdf"));
@@ -383,7 +409,8 @@ private slots:
         QTest::newRow("parent folder, Windows' separator") << "..\\secret.pdf";
         QTest::newRow("drive letter") << "C:secret.pdf";
         QTest::newRow("device name") << "sub/Con.pdf";
-#ifndef Q_OS_WIN  // QFile::link makes a shell shortcut there, a plain file the shell does not follow
+#ifndef Q_OS_WIN  // QFile::link makes a shell shortcut there, a plain file the shell does not
+                  // follow
         QTest::newRow("link outside") << "link.pdf";
 #endif
         QTest::newRow("folder") << "folder";
@@ -394,12 +421,15 @@ private slots:
         auto p = started({{1, "Vita", utf8.constData(), {2}}});
         p->dir.write(QStringLiteral("secret.pdf"), "%PDF");
         QDir().mkpath(p->dir.path(QStringLiteral("pdf/folder")));
-        p->dir.write(QStringLiteral("pdf/sub/Con.pdf"), "%PDF");  // a device on Windows: cannot be made there
-        QFile::link(p->dir.path(QStringLiteral("secret.pdf")), p->dir.path(QStringLiteral("pdf/link.pdf")));
+        p->dir.write(QStringLiteral("pdf/sub/Con.pdf"),
+                     "%PDF");  // a device on Windows: cannot be made there
+        QFile::link(p->dir.path(QStringLiteral("secret.pdf")),
+                    p->dir.path(QStringLiteral("pdf/link.pdf")));
         searchFunctions(*p, "Motiváció");
         p->click(p->form->pdf_panel);
         QVERIFY(p->opened.isEmpty());
-        QCOMPARE(p->form->pdf_label->Caption(), QStringLiteral("Hiányzik a pdf/%1 nevű file!").arg(name));
+        QCOMPARE(p->form->pdf_label->Caption(),
+                 QStringLiteral("Hiányzik a pdf/%1 nevű file!").arg(name));
     }
 };
 

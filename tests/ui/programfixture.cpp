@@ -10,8 +10,8 @@ namespace kavinto::test {
 
 void doubleClick(QWidget* w, QPoint at) {
     QTest::mouseClick(w, Qt::LeftButton, {}, at);
-    QMouseEvent second(QEvent::MouseButtonDblClick, at, w->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
-                       Qt::NoModifier);
+    QMouseEvent second(QEvent::MouseButtonDblClick, at, w->mapToGlobal(at), Qt::LeftButton,
+                       Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(w, &second);
     QTest::mouseRelease(w, Qt::LeftButton, {}, at);
 }
@@ -21,9 +21,11 @@ Packet methodsTable(const std::vector<MethodRow>& rows) {
     p.lcid = 1038;
     p.fields = methodFields(FieldType::Int32);
     for (const MethodRow& m : rows) {
-        Record r{Value::integer(m.id), Value::text(QString::fromUtf8(m.name)), Value::text(QString::fromUtf8(m.file))};
+        Record r{Value::integer(m.id), Value::text(QString::fromUtf8(m.name)),
+                 Value::text(QString::fromUtf8(m.file))};
         for (int k = 1; k <= 17; ++k)
-            r.push_back(Value::integer(std::find(m.functions.begin(), m.functions.end(), k) != m.functions.end()));
+            r.push_back(Value::integer(std::find(m.functions.begin(), m.functions.end(), k) !=
+                                       m.functions.end()));
         p.records.push_back(std::move(r));
     }
     return p;
@@ -41,7 +43,8 @@ Packet functionsTable(const std::vector<std::pair<int, const char*>>& rows) {
 
 Program::Program() : m_previousDir(QDir::currentPath()) {
     registerFonts();
-    m_previousPresenter = setErrorBoxPresenter([this](const QString&, const QString& text) { errors << text; });
+    m_previousPresenter =
+        setErrorBoxPresenter([this](const QString&, const QString& text) { errors << text; });
     workingRecords = WorkingRecords{};
 }
 
@@ -55,7 +58,8 @@ Program::~Program() {
 bool Program::start() {
     QDir::setCurrent(dir.path(QStringLiteral(".")));
     Data = &data;
-    form = std::make_unique<TForm1>(std::make_unique<RecordingOpener>(opened), [this] { ++terminations; });
+    form = std::make_unique<TForm1>(std::make_unique<RecordingOpener>(opened),
+                                    [this] { ++terminations; });
     Form1 = form.get();
     form->show();
     form->activateWindow();
@@ -68,19 +72,19 @@ void Program::choose(DropDownList* list, const QString& text) {
     list->setCurrentIndex(index);  // as the user's pick: QComboBox's own change
 }
 
-void Program::click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(3, 3)); }
+void Program::click(QWidget* widget) {
+    QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(3, 3));
+}
 
 QStringList Program::items(const DropDownList* list) const {
     QStringList out;
-    for (int i = 0; i < list->itemCount(); ++i)
-        out << list->item(i);
+    for (int i = 0; i < list->itemCount(); ++i) out << list->item(i);
     return out;
 }
 
 QString Program::row(int r) const {
     QStringList cells;
-    for (int c = 0; c < 5; ++c)
-        cells << form->Strgrid->Cells(c, r);
+    for (int c = 0; c < 5; ++c) cells << form->Strgrid->Cells(c, r);
     return cells.join(QLatin1Char('|'));
 }
 

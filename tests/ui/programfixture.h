@@ -54,9 +54,15 @@ public:
     QStringList errors;  // texts of the error boxes shown
     int terminations = 0;
 
-    void writeMethods(const Packet& p) { dir.write(QStringLiteral("data/kavinto_modszerek.cds"), catalogueFile(p)); }
-    void writeFunctions(const Packet& p) { dir.write(QStringLiteral("data/kavinto_funkciok.cds"), catalogueFile(p)); }
-    void writeDocument(const QString& name) { dir.write(QStringLiteral("pdf/") + name, "%PDF-1.4\n"); }
+    void writeMethods(const Packet& p) {
+        dir.write(QStringLiteral("data/kavinto_modszerek.cds"), catalogueFile(p));
+    }
+    void writeFunctions(const Packet& p) {
+        dir.write(QStringLiteral("data/kavinto_funkciok.cds"), catalogueFile(p));
+    }
+    void writeDocument(const QString& name) {
+        dir.write(QStringLiteral("pdf/") + name, "%PDF-1.4\n");
+    }
 
     // Creates, shows and activates the window, which loads the catalogue.
     bool start();

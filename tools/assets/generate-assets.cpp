@@ -14,8 +14,8 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
-#include <QRandomGenerator>
 #include <QRadialGradient>
+#include <QRandomGenerator>
 
 #include <cstdio>
 
@@ -200,8 +200,8 @@ QImage documentIcon(int scale) {
     p.setRenderHint(QPainter::Antialiasing);
     p.setBrush(Qt::white);
     p.setPen(QColor(110, 110, 110));
-    p.drawPolygon(QPolygonF({QPointF(6.5, 1.5), QPointF(20.5, 1.5), QPointF(26.5, 7.5), QPointF(26.5, 30.5),
-                             QPointF(6.5, 30.5)}));
+    p.drawPolygon(QPolygonF({QPointF(6.5, 1.5), QPointF(20.5, 1.5), QPointF(26.5, 7.5),
+                             QPointF(26.5, 30.5), QPointF(6.5, 30.5)}));
     p.setBrush(QColor(225, 225, 225));
     p.drawPolygon(QPolygonF({QPointF(20.5, 1.5), QPointF(20.5, 7.5), QPointF(26.5, 7.5)}));
     // The red emblem.
@@ -231,8 +231,7 @@ QByteArray bitmap32(const QImage& source) {
     const QImage img = source.convertToFormat(QImage::Format_ARGB32);
     QByteArray out;
     auto le = [&out](quint32 v, int n) {
-        for (int i = 0; i < n; ++i)
-            out.append(char((v >> (8 * i)) & 0xFF));
+        for (int i = 0; i < n; ++i) out.append(char((v >> (8 * i)) & 0xFF));
     };
     const quint32 pixels = quint32(img.width() * img.height() * 4);
     out.append("BM");
@@ -302,11 +301,14 @@ int main(int argc, char** argv) {
     bool ok = true;
     for (int scale : {1, 2}) {
         const QString at = scale == 1 ? QString() : QStringLiteral("@%1x").arg(scale);
-        ok = ok && save(banner(scale), out.filePath(QStringLiteral("banner%1.png").arg(at)), "png") &&
-             save(splash(scale), out.filePath(QStringLiteral("splash%1.png").arg(at)), "png") &&
-             save(exitPicture(scale), out.filePath(QStringLiteral("exit%1.bmp").arg(at)), "bmp32") &&
-             save(newSearchPicture(scale), out.filePath(QStringLiteral("newsearch%1.bmp").arg(at)), "bmp32") &&
-             save(documentIcon(scale), out.filePath(QStringLiteral("pdf%1.bmp").arg(at)), "bmp");
+        ok =
+            ok &&
+            save(banner(scale), out.filePath(QStringLiteral("banner%1.png").arg(at)), "png") &&
+            save(splash(scale), out.filePath(QStringLiteral("splash%1.png").arg(at)), "png") &&
+            save(exitPicture(scale), out.filePath(QStringLiteral("exit%1.bmp").arg(at)), "bmp32") &&
+            save(newSearchPicture(scale), out.filePath(QStringLiteral("newsearch%1.bmp").arg(at)),
+                 "bmp32") &&
+            save(documentIcon(scale), out.filePath(QStringLiteral("pdf%1.bmp").arg(at)), "bmp");
     }
     ok = ok && save(appIcon(48), out.filePath(QStringLiteral("kavinto-48.png")), "png") &&
          save(appIcon(256), out.filePath(QStringLiteral("kavinto-256.png")), "png");

@@ -9,8 +9,8 @@
 #include "quoted.h"
 
 #include <QDir>
-#include <QHashFunctions>  // std::hash<QString>
 #include <QFile>
+#include <QHashFunctions>  // std::hash<QString>
 #include <unordered_map>
 
 namespace kavinto {
@@ -35,9 +35,13 @@ public:
 private:
     using Opener = void (*)(TClientDataSet&, const QString&);
 
-    QString path(const QString& file) const { return QDir::toNativeSeparators(m_dir.filePath(file)); }
+    QString path(const QString& file) const {
+        return QDir::toNativeSeparators(m_dir.filePath(file));
+    }
 
-    void report(const QString& file, const QString& what) { m_problems << path(file) + QStringLiteral(": ") + what; }
+    void report(const QString& file, const QString& what) {
+        m_problems << path(file) + QStringLiteral(": ") + what;
+    }
 
     bool load(TClientDataSet& table, const QString& file, Opener open) {
         if (!isExistingFile(m_dir.filePath(file))) {
@@ -68,11 +72,16 @@ private:
         if (!s.problem.isEmpty())
             report(file, QStringLiteral("past the packet, %1").arg(s.problem));
         else if (!s.ended)
-            report(file, QStringLiteral("the file ends inside the compressed stream, after the packet"));
+            report(file,
+                   QStringLiteral("the file ends inside the compressed stream, after the packet"));
         if (!s.checkValueMatches)
-            report(file, QStringLiteral("the compressed stream's Adler-32 check value is wrong: the file is corrupt"));
+            report(
+                file,
+                QStringLiteral(
+                    "the compressed stream's Adler-32 check value is wrong: the file is corrupt"));
         if (s.bytesAfterStream > 0)
-            report(file, QStringLiteral("%1 bytes follow the compressed stream").arg(s.bytesAfterStream));
+            report(file,
+                   QStringLiteral("%1 bytes follow the compressed stream").arg(s.bytesAfterStream));
         const qint64 after = s.inflatedBytes - 4 - s.declaredLength;
         if (s.declaredLength > 0 && after > 0)
             report(file, QStringLiteral("the stream holds %1 bytes after the packet").arg(after));
@@ -96,7 +105,8 @@ private:
     }
 
     void checkFunctions() {
-        if (!requireFields(m_functions, kFunctionsFile, {QStringLiteral("fun_id"), QStringLiteral("fun_nev")}))
+        if (!requireFields(m_functions, kFunctionsFile,
+                           {QStringLiteral("fun_id"), QStringLiteral("fun_nev")}))
             return;
         m_functions.setIndexFieldNames(QString());
         int record = 0;
@@ -111,38 +121,43 @@ private:
                 continue;
             }
             if (n->s < 1 || n->s > kFunctionCount)
-                report(kFunctionsFile, QStringLiteral("%1: function number %2 is outside 1-17, so no method can serve it")
-                                           .arg(where)
-                                           .arg(n->s));
+                report(kFunctionsFile,
+                       QStringLiteral(
+                           "%1: function number %2 is outside 1-17, so no method can serve it")
+                           .arg(where)
+                           .arg(n->s));
             if (m_functionNames.count(n->s))
-                report(kFunctionsFile, QStringLiteral("%1: fun_id %2 occurs twice").arg(where).arg(n->s));
+                report(kFunctionsFile,
+                       QStringLiteral("%1: fun_id %2 occurs twice").arg(where).arg(n->s));
             else
                 m_functionNames.emplace(n->s, name.isNull() ? QString() : name.toText());
             checkName(kFunctionsFile, where, QStringLiteral("fun_nev"), name, m_seenFunctionNames);
         }
     }
 
-    void checkName(const QString& file, const QString& where, const QString& field, const Value& name,
-                   std::unordered_map<QString, QString>& seen) {
+    void checkName(const QString& file, const QString& where, const QString& field,
+                   const Value& name, std::unordered_map<QString, QString>& seen) {
         if (name.isNull()) {
             report(file, QStringLiteral("%1: %2 is null").arg(where, field));
             return;
         }
         const QString text = name.toText();
         if (text.isEmpty() || text == kNothingChosen)
-            report(file, QStringLiteral("%1: %2 is %3, which cannot be chosen").arg(where, field, quoted(text)));
+            report(file, QStringLiteral("%1: %2 is %3, which cannot be chosen")
+                             .arg(where, field, quoted(text)));
         const QString key = fullCaseFolded(text);
         if (seen.count(key))
-            report(file, QStringLiteral("%1: %2 %3 is the same name as %4; only the first can be looked up")
+            report(file, QStringLiteral(
+                             "%1: %2 %3 is the same name as %4; only the first can be looked up")
                              .arg(where, field, quoted(text), seen.at(key)));
         else
             seen.emplace(key, where);
     }
 
     void checkMethods(bool functionsLoaded) {
-        QStringList names = {QStringLiteral("mod_id"), QStringLiteral("mod_nev"), QStringLiteral("mod_fajl")};
-        for (int k = 1; k <= kFunctionCount; ++k)
-            names << QStringLiteral("mod_fun_%1").arg(k);
+        QStringList names = {QStringLiteral("mod_id"), QStringLiteral("mod_nev"),
+                             QStringLiteral("mod_fajl")};
+        for (int k = 1; k <= kFunctionCount; ++k) names << QStringLiteral("mod_fun_%1").arg(k);
         if (!requireFields(m_methods, kMethodsFile, names))
             return;
         std::unordered_map<qint64, int> ids;
@@ -156,34 +171,40 @@ private:
             if (id.isNull() || !n || n->kind != Number::Kind::Signed)
                 report(kMethodsFile, where + QStringLiteral(": mod_id is not an integer"));
             else if (ids.count(n->s))
-                report(kMethodsFile, QStringLiteral("%1: mod_id %2 occurs twice").arg(where).arg(n->s));
+                report(kMethodsFile,
+                       QStringLiteral("%1: mod_id %2 occurs twice").arg(where).arg(n->s));
             else
                 ids.emplace(n->s, record);
-            checkName(kMethodsFile, where, QStringLiteral("mod_nev"), m_methods.ReadValue(QStringLiteral("mod_nev")),
-                      seenNames);
+            checkName(kMethodsFile, where, QStringLiteral("mod_nev"),
+                      m_methods.ReadValue(QStringLiteral("mod_nev")), seenNames);
             for (int k = 1; k <= kFunctionCount; ++k) {
                 const Value flag = m_methods.ReadValue(QStringLiteral("mod_fun_%1").arg(k));
                 if (flag.isNull()) {
-                    report(kMethodsFile, QStringLiteral("%1: mod_fun_%2 is null").arg(where).arg(k));
+                    report(kMethodsFile,
+                           QStringLiteral("%1: mod_fun_%2 is null").arg(where).arg(k));
                     continue;
                 }
                 if (!flag.equals(Value::text(QStringLiteral("1"))) || !functionsLoaded)
                     continue;
                 if (!m_functionNames.count(k))
-                    report(kMethodsFile, QStringLiteral("%1: function %2 is flagged, but the functions table lacks it")
-                                             .arg(where)
-                                             .arg(k));
+                    report(kMethodsFile,
+                           QStringLiteral(
+                               "%1: function %2 is flagged, but the functions table lacks it")
+                               .arg(where)
+                               .arg(k));
                 else if (m_functionNames.at(k).isEmpty())
-                    report(kMethodsFile, QStringLiteral("%1: function %2 is flagged, but its name is empty")
-                                             .arg(where)
-                                             .arg(k));
+                    report(kMethodsFile,
+                           QStringLiteral("%1: function %2 is flagged, but its name is empty")
+                               .arg(where)
+                               .arg(k));
             }
             const Value document = m_methods.ReadValue(QStringLiteral("mod_fajl"));
             if (document.isNull())
                 report(kMethodsFile, where + QStringLiteral(": mod_fajl is null"));
             else if (!isDocumentAvailable(document.toText(), m_dir))
-                report(kMethodsFile, QStringLiteral("%1: the document %2 is missing")
-                                         .arg(where, escaped(path(documentPath(document.toText())))));
+                report(kMethodsFile,
+                       QStringLiteral("%1: the document %2 is missing")
+                           .arg(where, escaped(path(documentPath(document.toText())))));
         }
     }
 
@@ -197,6 +218,8 @@ private:
 
 }  // namespace
 
-QStringList checkCatalogue(const QString& dir) { return Checker(dir).run(); }
+QStringList checkCatalogue(const QString& dir) {
+    return Checker(dir).run();
+}
 
 }  // namespace kavinto

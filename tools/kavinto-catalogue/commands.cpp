@@ -74,7 +74,8 @@ int pack(const QStringList& args, QTextStream& out, QTextStream& err) {
     if (methods.isEmpty() || functions.isEmpty() || dir.isEmpty())
         return usage(err, QStringLiteral("pack needs --methods, --functions and --out"));
     packCatalogue(methods, functions, dir);
-    out << "wrote " << dir << "/data/kavinto_modszerek.cds and " << dir << "/data/kavinto_funkciok.cds\n";
+    out << "wrote " << dir << "/data/kavinto_modszerek.cds and " << dir
+        << "/data/kavinto_funkciok.cds\n";
     return 0;
 }
 
@@ -97,16 +98,14 @@ int unpack(const QStringList& args, QTextStream& out, QTextStream& err) {
     if (dir.isEmpty() || folder.isEmpty())
         return usage(err, QStringLiteral("unpack needs a catalogue folder and --out"));
     const QStringList notes = unpackCatalogue(dir, folder, force);
-    for (const QString& n : notes)
-        out << n << '\n';
+    for (const QString& n : notes) out << n << '\n';
     out << "wrote " << folder << "/methods.csv and " << folder << "/functions.csv\n";
     return 0;
 }
 
 int check(const QStringList& args, QTextStream& out) {
     const QStringList problems = checkCatalogue(args.value(0));
-    for (const QString& p : problems)
-        out << p << '\n';
+    for (const QString& p : problems) out << p << '\n';
     if (problems.isEmpty())
         out << "no problems found\n";
     else

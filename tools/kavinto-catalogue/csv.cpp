@@ -30,7 +30,7 @@ QChar separatorOf(const QString& text) {
     // The header line decides: names never hold either separator.
     const QString first = text.section(QLatin1Char('\n'), 0, 0);
     return first.count(QLatin1Char(';')) > first.count(QLatin1Char(',')) ? QLatin1Char(';')
-                                                                          : QLatin1Char(',');
+                                                                         : QLatin1Char(',');
 }
 
 }  // namespace
@@ -49,7 +49,9 @@ std::pair<QString, int> headerParts(const QString& header) {
 
 }  // namespace
 
-int CsvTable::declaredWidth(int column) const { return headerParts(header.value(column)).second; }
+int CsvTable::declaredWidth(int column) const {
+    return headerParts(header.value(column)).second;
+}
 
 int CsvTable::column(const QString& name) const {
     for (int i = 0; i < header.size(); ++i)
@@ -60,7 +62,8 @@ int CsvTable::column(const QString& name) const {
 
 QString csvField(const QString& text, QStringView separators) {
     const bool plain = std::none_of(text.begin(), text.end(), [&](QChar c) {
-        return c == QLatin1Char('"') || c == QLatin1Char('\n') || c == QLatin1Char('\r') || separators.contains(c);
+        return c == QLatin1Char('"') || c == QLatin1Char('\n') || c == QLatin1Char('\r') ||
+               separators.contains(c);
     });
     if (plain)
         return text;
@@ -136,17 +139,22 @@ CsvTable parseCsv(const QByteArray& bytes, const QString& fileName) {
             if (i + 1 < text.size() && text[i + 1] == QLatin1Char('\n'))
                 continue;
             if (!text.contains(QLatin1Char('\n')))
-                throw Error(QStringLiteral("%1: the lines end in a carriage return alone; save the file with "
-                                           "CR LF or LF line ends")
+                throw Error(QStringLiteral(
+                                "%1: the lines end in a carriage return alone; save the file with "
+                                "CR LF or LF line ends")
                                 .arg(fileName));
-            throw Error(QStringLiteral("%1: line %2: a carriage return stands alone outside quotes").arg(fileName).arg(line));
+            throw Error(QStringLiteral("%1: line %2: a carriage return stands alone outside quotes")
+                            .arg(fileName)
+                            .arg(line));
         } else {
             cell.append(c);
             cellStarted = true;
         }
     }
     if (quoted)
-        throw Error(QStringLiteral("%1: line %2: a quoted field is not closed").arg(fileName).arg(quoteLine));
+        throw Error(QStringLiteral("%1: line %2: a quoted field is not closed")
+                        .arg(fileName)
+                        .arg(quoteLine));
     if (cellStarted || !row.cells.isEmpty() || !cell.isEmpty())
         endRow();
     if (rows.empty())

@@ -13,7 +13,9 @@
 namespace kavinto {
 namespace {
 
-QString csvCell(const QString& text) { return csvField(text, u","); }
+QString csvCell(const QString& text) {
+    return csvField(text, u",");
+}
 
 QString attributeText(quint16 a) {
     QStringList parts;
@@ -33,8 +35,7 @@ template <typename F>
 void forEachRecord(const TClientDataSet& table, F f) {
     TClientDataSet copy = table;
     copy.setIndexFieldNames(QString());
-    for (copy.GoFirst(); !copy.AtEnd(); copy.GoNext())
-        f(copy);
+    for (copy.GoFirst(); !copy.AtEnd(); copy.GoNext()) f(copy);
 }
 
 }  // namespace
@@ -67,7 +68,8 @@ QString dumpTable(const TClientDataSet& table, DumpFormat format) {
     if (format == DumpFormat::Json) {
         QJsonArray fieldList;
         for (const FieldDef& f : fields) {
-            QJsonObject o{{QStringLiteral("name"), f.name}, {QStringLiteral("type"), fieldTypeName(f.type)}};
+            QJsonObject o{{QStringLiteral("name"), f.name},
+                          {QStringLiteral("type"), fieldTypeName(f.type)}};
             if (f.width)
                 o.insert(QStringLiteral("width"), f.width);
             if (!f.subtype.isEmpty())
@@ -85,7 +87,8 @@ QString dumpTable(const TClientDataSet& table, DumpFormat format) {
             }
             records.append(r);
         });
-        QJsonObject root{{QStringLiteral("fields"), fieldList}, {QStringLiteral("records"), records}};
+        QJsonObject root{{QStringLiteral("fields"), fieldList},
+                         {QStringLiteral("records"), records}};
         if (table.lcid())
             root.insert(QStringLiteral("lcid"), *table.lcid());
         return QString::fromUtf8(QJsonDocument(root).toJson(QJsonDocument::Indented));
@@ -94,8 +97,9 @@ QString dumpTable(const TClientDataSet& table, DumpFormat format) {
     QString out = QStringLiteral("field,type,width,subtype,attributes\n");
     QStringList names;
     for (const FieldDef& f : fields) {
-        out += QStringList{csvCell(f.name), fieldTypeName(f.type), f.width ? QString::number(f.width) : QString(),
-                           csvCell(f.subtype), attributeText(f.attributes)}
+        out += QStringList{csvCell(f.name), fieldTypeName(f.type),
+                           f.width ? QString::number(f.width) : QString(), csvCell(f.subtype),
+                           attributeText(f.attributes)}
                    .join(QLatin1Char(',')) +
                QLatin1Char('\n');
         names << csvCell(f.name);
@@ -103,8 +107,7 @@ QString dumpTable(const TClientDataSet& table, DumpFormat format) {
     out += QLatin1Char('\n') + names.join(QLatin1Char(',')) + QLatin1Char('\n');
     forEachRecord(table, [&](const TClientDataSet& t) {
         QStringList cells;
-        for (int i = 0; i < int(fields.size()); ++i)
-            cells << csvCell(cellText(t.valueAt(i)));
+        for (int i = 0; i < int(fields.size()); ++i) cells << csvCell(cellText(t.valueAt(i)));
         out += cells.join(QLatin1Char(',')) + QLatin1Char('\n');
     });
     return out;

@@ -15,7 +15,8 @@ int main(int argc, char** argv) {
     err.setEncoding(QStringConverter::Utf8);
     if (const std::optional<QString> argument = kavinto::unrepresentableArgument(argc, argv)) {
         err << "kavinto-catalogue: the name " << *argument
-            << " is not UTF-8, the system's encoding; rename it, so that no other file is read or written\n";
+            << " is not UTF-8, the system's encoding; rename it, so that no other file is read or "
+               "written\n";
         return 1;
     }
     return kavinto::runCatalogueCommand(app.arguments().mid(1), out, err);

@@ -22,14 +22,14 @@ public:
     void u8(quint8 v) { m_out.append(char(v)); }
     void le(quint64 v, int n) {
         char b[8];
-        for (int i = 0; i < n; ++i)
-            b[i] = char((v >> (8 * i)) & 0xFF);
+        for (int i = 0; i < n; ++i) b[i] = char((v >> (8 * i)) & 0xFF);
         m_out.append(b, n);
     }
     void bytes(QByteArrayView b) { m_out.append(b); }
     void name(const QByteArray& n) {
         if (n.size() > 255)
-            throw Error(QStringLiteral("the name %1 is longer than 255 bytes").arg(quoted(QString::fromLatin1(n))));
+            throw Error(QStringLiteral("the name %1 is longer than 255 bytes")
+                            .arg(quoted(QString::fromLatin1(n))));
         u8(quint8(n.size()));
         bytes(n);
     }
@@ -48,24 +48,42 @@ struct Layout {
 Layout layoutOf(FieldType type, qsizetype longest) {
     const int prefix = longest <= 0xFF ? 1 : longest <= 0xFFFF ? 2 : 4;
     switch (type) {
-        case FieldType::Int8: return {1, 1, false};
-        case FieldType::Int16: return {1, 2, false};
-        case FieldType::Int32: return {1, 4, false};
-        case FieldType::Int64: return {1, 8, false};
-        case FieldType::UInt8: return {2, 1, false};
-        case FieldType::UInt16: return {2, 2, false};
-        case FieldType::UInt32: return {2, 4, false};
-        case FieldType::UInt64: return {2, 8, false};
-        case FieldType::Boolean: return {3, 2, false};
-        case FieldType::Float32: return {4, 4, false};
-        case FieldType::Float64: return {4, 8, false};
-        case FieldType::Date: return {6, 4, false};
-        case FieldType::Time: return {7, 4, false};
-        case FieldType::Timestamp: return {8, 8, false};
-        case FieldType::String: return {9, std::min(prefix, 2), true};
-        case FieldType::WideString: return {10, std::min(prefix, 2), true};
-        case FieldType::Blob: return {11, 4, true};
-        case FieldType::Decimal: break;
+        case FieldType::Int8:
+            return {1, 1, false};
+        case FieldType::Int16:
+            return {1, 2, false};
+        case FieldType::Int32:
+            return {1, 4, false};
+        case FieldType::Int64:
+            return {1, 8, false};
+        case FieldType::UInt8:
+            return {2, 1, false};
+        case FieldType::UInt16:
+            return {2, 2, false};
+        case FieldType::UInt32:
+            return {2, 4, false};
+        case FieldType::UInt64:
+            return {2, 8, false};
+        case FieldType::Boolean:
+            return {3, 2, false};
+        case FieldType::Float32:
+            return {4, 4, false};
+        case FieldType::Float64:
+            return {4, 8, false};
+        case FieldType::Date:
+            return {6, 4, false};
+        case FieldType::Time:
+            return {7, 4, false};
+        case FieldType::Timestamp:
+            return {8, 8, false};
+        case FieldType::String:
+            return {9, std::min(prefix, 2), true};
+        case FieldType::WideString:
+            return {10, std::min(prefix, 2), true};
+        case FieldType::Blob:
+            return {11, 4, true};
+        case FieldType::Decimal:
+            break;
     }
     throw Error(QStringLiteral("decimal fields cannot be written"));
 }
@@ -96,14 +114,16 @@ public:
         QStringEncoder encoder(m_codePage.toLatin1().constData(), QStringEncoder::Flag::Stateless);
         QByteArray bytes = encoder.encode(text);
         // Round-trip: a character the code page lacks comes back changed.
-        if (encoder.hasError() || QString(QStringDecoder(m_codePage.toLatin1().constData()).decode(bytes)) != text)
+        if (encoder.hasError() ||
+            QString(QStringDecoder(m_codePage.toLatin1().constData()).decode(bytes)) != text)
             throw lacks(where);
         return bytes;
     }
 
 private:
     Error lacks(const QString& where) const {
-        return Error(QStringLiteral("%1 holds a character that %2 cannot hold").arg(where, m_codePage));
+        return Error(
+            QStringLiteral("%1 holds a character that %2 cannot hold").arg(where, m_codePage));
     }
 
     QString m_codePage;
@@ -124,7 +144,8 @@ QString place(const Column& c, std::size_t record) {
 }
 
 // The bytes of a text or blob value as they are stored.
-QByteArray varyingBytes(const Column& c, std::size_t record, std::size_t slot, const TextEncoder& encoder) {
+QByteArray varyingBytes(const Column& c, std::size_t record, std::size_t slot,
+                        const TextEncoder& encoder) {
     const FieldDef& f = c.def();
     if (c.storage() == Column::Storage::Bytes)
         return c.bytesAt(slot).toByteArray();
@@ -132,7 +153,8 @@ QByteArray varyingBytes(const Column& c, std::size_t record, std::size_t slot, c
     const bool wide = f.type == FieldType::WideString || f.subtype == QLatin1String("WideText");
     // The reader ends a string at its first NUL, so a NUL inside one would cut it short.
     if (f.type != FieldType::Blob && text.contains(QChar(0)))
-        throw Error(place(c, record) + QStringLiteral(" holds a NUL character, which a string field cannot hold"));
+        throw Error(place(c, record) +
+                    QStringLiteral(" holds a NUL character, which a string field cannot hold"));
     QByteArray bytes = wide ? utf16(text) : encoder.encode(text, place(c, record));
     if (f.type != FieldType::Blob && bytes.size() > kMaxStringBytes)
         throw Error(QStringLiteral("%1 is %2 bytes long, more than the %3 a string field can hold")
@@ -150,24 +172,40 @@ void writeFixed(ByteWriter& w, const Column& c, std::size_t slot) {
     };
     switch (c.def().type) {
         case FieldType::Int8:
-        case FieldType::UInt8: w.le(quint64(c.integerAt(slot)), 1); break;
+        case FieldType::UInt8:
+            w.le(quint64(c.integerAt(slot)), 1);
+            break;
         case FieldType::Int16:
-        case FieldType::UInt16: w.le(quint64(c.integerAt(slot)), 2); break;
+        case FieldType::UInt16:
+            w.le(quint64(c.integerAt(slot)), 2);
+            break;
         case FieldType::Int32:
         case FieldType::UInt32:
         case FieldType::Date:
-        case FieldType::Time: w.le(quint64(c.integerAt(slot)), 4); break;
+        case FieldType::Time:
+            w.le(quint64(c.integerAt(slot)), 4);
+            break;
         case FieldType::Int64:
-        case FieldType::UInt64: w.le(quint64(c.integerAt(slot)), 8); break;
-        case FieldType::Boolean: w.le(c.booleanAt(slot) ? 1 : 0, 2); break;
-        case FieldType::Float32: w.le(bitsOf(float(c.floatAt(slot))), 4); break;
+        case FieldType::UInt64:
+            w.le(quint64(c.integerAt(slot)), 8);
+            break;
+        case FieldType::Boolean:
+            w.le(c.booleanAt(slot) ? 1 : 0, 2);
+            break;
+        case FieldType::Float32:
+            w.le(bitsOf(float(c.floatAt(slot))), 4);
+            break;
         case FieldType::Float64:
-        case FieldType::Timestamp: w.le(bitsOf(c.floatAt(slot)), 8); break;
-        default: break;
+        case FieldType::Timestamp:
+            w.le(bitsOf(c.floatAt(slot)), 8);
+            break;
+        default:
+            break;
     }
 }
 
-void writeProperty(ByteWriter& w, const char* name, int size, quint16 type, const QByteArray& value) {
+void writeProperty(ByteWriter& w, const char* name, int size, quint16 type,
+                   const QByteArray& value) {
     w.name(QByteArray(name));
     w.le(quint64(size), 2);
     w.le(type, 2);
@@ -176,7 +214,9 @@ void writeProperty(ByteWriter& w, const char* name, int size, quint16 type, cons
 
 }  // namespace
 
-QByteArray encodeBinaryPacket(const Packet& packet) { return encodeBinaryPacket(Table::fromPacket(packet)); }
+QByteArray encodeBinaryPacket(const Packet& packet) {
+    return encodeBinaryPacket(Table::fromPacket(packet));
+}
 
 QByteArray encodeBinaryPacket(const Table& table) {
     const qint32 lcid = table.lcid.value_or(1038);
@@ -197,8 +237,8 @@ QByteArray encodeBinaryPacket(const Table& table) {
             continue;
         for (std::size_t r = 0; r < recordCount; ++r)
             if (const qint64 slot = c.slot(r); slot >= 0)
-                longest[std::size_t(i)] =
-                    std::max(longest[std::size_t(i)], varyingBytes(c, r, std::size_t(slot), encoder).size());
+                longest[std::size_t(i)] = std::max(
+                    longest[std::size_t(i)], varyingBytes(c, r, std::size_t(slot), encoder).size());
     }
 
     ByteWriter body;
@@ -279,8 +319,7 @@ QByteArray encodeBinaryPacket(const Table& table) {
 QByteArray compressCatalogueFile(const QByteArray& packet) {
     QByteArray content;
     const quint32 n = quint32(packet.size());
-    for (int i = 0; i < 4; ++i)
-        content.append(char((n >> (8 * i)) & 0xFF));
+    for (int i = 0; i < 4; ++i) content.append(char((n >> (8 * i)) & 0xFF));
     content.append(packet);
     uLongf size = compressBound(uLong(content.size()));
     QByteArray out(qsizetype(size), '\0');

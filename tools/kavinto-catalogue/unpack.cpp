@@ -6,8 +6,8 @@
 #include "compressedfile.h"
 #include "csv.h"
 #include "error.h"
-#include "quoted.h"
 #include "pack.h"
+#include "quoted.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -16,7 +16,9 @@ namespace kavinto {
 namespace {
 
 // Quoted at commas too, where a spreadsheet might take them for the separator.
-QString csvCell(const QString& text) { return csvField(text, u";,"); }
+QString csvCell(const QString& text) {
+    return csvField(text, u";,");
+}
 
 struct Column {
     QString name;
@@ -25,8 +27,8 @@ struct Column {
 };
 
 // One table as CSV text: the catalogue's columns, then the table's other fields.
-QByteArray tableCsv(const TClientDataSet& table, const QString& file, const std::vector<std::pair<QString, FieldType>>& own,
-                    QStringList& notes) {
+QByteArray tableCsv(const TClientDataSet& table, const QString& file,
+                    const std::vector<std::pair<QString, FieldType>>& own, QStringList& notes) {
     const std::shared_ptr<const LoadedTable> content = table.content();
     const Table& t = content->table();
     std::vector<Column> columns;
@@ -35,7 +37,8 @@ QByteArray tableCsv(const TClientDataSet& table, const QString& file, const std:
         const int field = t.fieldIndex(name);
         columns.push_back({name, field, type});
         if (field < 0) {
-            notes << QStringLiteral("%1: the table has no field %2; its column is left empty").arg(file, escaped(name));
+            notes << QStringLiteral("%1: the table has no field %2; its column is left empty")
+                         .arg(file, escaped(name));
             continue;
         }
         taken[std::size_t(field)] = true;
@@ -50,7 +53,8 @@ QByteArray tableCsv(const TClientDataSet& table, const QString& file, const std:
             extra << t.field(f).name;
         }
     if (!extra.isEmpty())
-        notes << QStringLiteral("%1: kept the further fields %2 in further columns; pack does not write them")
+        notes << QStringLiteral(
+                     "%1: kept the further fields %2 in further columns; pack does not write them")
                      .arg(file, escaped(extra.join(QStringLiteral(", "))));
 
     QString text = QStringLiteral("\uFEFF");
@@ -59,7 +63,8 @@ QByteArray tableCsv(const TClientDataSet& table, const QString& file, const std:
         const Column& c = columns[i];
         // A text width other than pack's own choice is kept in the header: "mod_nev[300]".
         int longest = 0;
-        if (i < own.size() && c.field >= 0 && c.packs == FieldType::String && isTextType(t.field(c.field).type)) {
+        if (i < own.size() && c.field >= 0 && c.packs == FieldType::String &&
+            isTextType(t.field(c.field).type)) {
             for (std::size_t r = 0; r < t.recordCount(); ++r) {
                 const Value v = t.value(r, c.field);
                 longest = std::max<int>(longest, v.isNull() ? 0 : int(v.toText().trimmed().size()));
@@ -78,8 +83,13 @@ QByteArray tableCsv(const TClientDataSet& table, const QString& file, const std:
         for (const Column& c : columns) {
             const Value v = c.field < 0 ? Value() : t.value(r, c.field);
             const QString cell = v.isNull() ? QString() : v.toText();
-            if (c.packs == FieldType::String && cell != cell.trimmed() && cells.size() < int(own.size()))
-                notes << QStringLiteral("%1: record %2: %3 has spaces at its ends, which pack removes").arg(file).arg(r + 1).arg(c.name);
+            if (c.packs == FieldType::String && cell != cell.trimmed() &&
+                cells.size() < int(own.size()))
+                notes << QStringLiteral(
+                             "%1: record %2: %3 has spaces at its ends, which pack removes")
+                             .arg(file)
+                             .arg(r + 1)
+                             .arg(c.name);
             cells << csvCell(cell);
         }
         text += cells.join(QLatin1Char(';')) + QStringLiteral("\r\n");
@@ -104,18 +114,22 @@ QStringList unpackCatalogue(const QString& dir, const QString& outDir, bool over
             if (QFileInfo::exists(f))
                 throw Error(QStringLiteral("%1: the file exists; --force replaces it").arg(f));
 
-    std::vector<std::pair<QString, FieldType>> methodColumns = {{QStringLiteral("mod_id"), FieldType::Int32},
-                                                                {QStringLiteral("mod_nev"), FieldType::String},
-                                                                {QStringLiteral("mod_fajl"), FieldType::String}};
+    std::vector<std::pair<QString, FieldType>> methodColumns = {
+        {QStringLiteral("mod_id"), FieldType::Int32},
+        {QStringLiteral("mod_nev"), FieldType::String},
+        {QStringLiteral("mod_fajl"), FieldType::String}};
     for (int k = 1; k <= 17; ++k)
         methodColumns.push_back({QStringLiteral("mod_fun_%1").arg(k), FieldType::Int32});
     QStringList notes;
-    const QByteArray methods = tableCsv(loaded(in.filePath(kMethodsFile), QStringLiteral("MClientData")),
-                                        QStringLiteral("methods.csv"), methodColumns, notes);
-    const QByteArray functions = tableCsv(loaded(in.filePath(kFunctionsFile), QStringLiteral("FClientData")),
-                                          QStringLiteral("functions.csv"),
-                                          {{QStringLiteral("fun_id"), FieldType::Int32}, {QStringLiteral("fun_nev"), FieldType::String}},
-                                          notes);
+    const QByteArray methods =
+        tableCsv(loaded(in.filePath(kMethodsFile), QStringLiteral("MClientData")),
+                 QStringLiteral("methods.csv"), methodColumns, notes);
+    const QByteArray functions =
+        tableCsv(loaded(in.filePath(kFunctionsFile), QStringLiteral("FClientData")),
+                 QStringLiteral("functions.csv"),
+                 {{QStringLiteral("fun_id"), FieldType::Int32},
+                  {QStringLiteral("fun_nev"), FieldType::String}},
+                 notes);
     // What pack would refuse in these files, said now rather than at packing.
     try {
         methodsPacket(parseCsv(methods, QStringLiteral("methods.csv")));

@@ -21,20 +21,23 @@ QString cell(const kavinto::CsvTable& t, const kavinto::CsvTable::Row& row, cons
     return c >= 0 ? row.cells.value(c).trimmed() : QString();
 }
 
-QString html(const QString& name, const QStringList& functions, const QString& aim, const QString& course,
-             const QString& tips) {
-    const QString served = functions.isEmpty() ? QStringLiteral("(a módszer egyik funkciót sem szolgálja)")
-                                               : functions.join(QStringLiteral(", ")).toHtmlEscaped();
+QString html(const QString& name, const QStringList& functions, const QString& aim,
+             const QString& course, const QString& tips) {
+    const QString served = functions.isEmpty()
+                               ? QStringLiteral("(a módszer egyik funkciót sem szolgálja)")
+                               : functions.join(QStringLiteral(", ")).toHtmlEscaped();
     return QStringLiteral(
                "<html><body style=\"font-family:'DejaVu Sans'; font-size:11pt\">"
-               "<p style=\"color:#12306f; font-size:9pt\">VELOR! Tarmeni – módszertani katalógus</p>"
+               "<p style=\"color:#12306f; font-size:9pt\">VELOR! Tarmeni – módszertani "
+               "katalógus</p>"
                "<h1 style=\"color:#12306f\">%1</h1>"
                "<p><b>Funkciók:</b> %2</p>"
                "<h2>A módszer célja</h2><p>%3</p>"
                "<h2>Menete</h2><p>%4</p>"
                "<h2>Tippek</h2><p>%5</p>"
                "</body></html>")
-        .arg(name.toHtmlEscaped(), served, aim.toHtmlEscaped(), course.toHtmlEscaped(), tips.toHtmlEscaped());
+        .arg(name.toHtmlEscaped(), served, aim.toHtmlEscaped(), course.toHtmlEscaped(),
+             tips.toHtmlEscaped());
 }
 
 }  // namespace
@@ -59,7 +62,9 @@ int main(int argc, char** argv) {
         for (const auto& row : methods.rows) {
             QStringList served;
             for (int k = 1; k <= 17; ++k)
-                if (cell(methods, row, QStringLiteral("mod_fun_%1").arg(k).toLatin1().constData()) == QLatin1String("1"))
+                if (cell(methods, row,
+                         QStringLiteral("mod_fun_%1").arg(k).toLatin1().constData()) ==
+                    QLatin1String("1"))
                     served << functionNames.value(QString::number(k));
             QPdfWriter pdf(out.filePath(cell(methods, row, "mod_fajl")));
             pdf.setPageSize(QPageSize(QPageSize::A4));
