@@ -50,8 +50,8 @@ private:
 }  // namespace
 
 void writeAllOrNothing(const std::vector<FileContents>& files) {
-    std::vector<std::unique_ptr<QSaveFile>>
-        written;  // each removes its temporary file unless committed
+    // Each removes its temporary file unless committed.
+    std::vector<std::unique_ptr<QSaveFile>> written;
     for (const FileContents& f : files) {
         auto file = std::make_unique<QSaveFile>(f.path);
         file->setDirectWriteFallback(false);
