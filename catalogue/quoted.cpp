@@ -41,36 +41,34 @@ void appendEscaped(QString& out, char32_t c, bool inQuotes = true) {
     }
 }
 
-}  // namespace
-
-QString quoted(QStringView text) {
-    QString out = QStringLiteral("'");
-    int shown = 0;
+// Appends the characters of `text`, escaped, up to `limit` of them (then "...").
+void appendEscapedText(QString& out, QStringView text, bool inQuotes, qsizetype limit) {
+    qsizetype shown = 0;
     for (qsizetype i = 0; i < text.size(); ++i, ++shown) {
-        if (shown == kMaxShown) {
+        if (shown == limit) {
             out += QLatin1String("...");
-            break;
+            return;
         }
         char32_t c = text[i].unicode();
         if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
             c = QChar::surrogateToUcs4(text[i], text[i + 1]);
             ++i;
         }
-        appendEscaped(out, c);
+        appendEscaped(out, c, inQuotes);
     }
+}
+
+}  // namespace
+
+QString quoted(QStringView text) {
+    QString out = QStringLiteral("'");
+    appendEscapedText(out, text, true, kMaxShown);
     return out + QLatin1Char('\'');
 }
 
 QString escaped(QStringView text) {
     QString out;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        char32_t c = text[i].unicode();
-        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            c = QChar::surrogateToUcs4(text[i], text[i + 1]);
-            ++i;
-        }
-        appendEscaped(out, c, false);
-    }
+    appendEscapedText(out, text, false, text.size() + 1);
     return out;
 }
 
