@@ -87,11 +87,15 @@ std::optional<QString> TextDecoder::decode(const QByteArray& bytes) {
     return text;
 }
 
+Error invalidTextError(const QString& where, const QString& encoding) {
+    return Error(QStringLiteral("Invalid data packet: %1 is not valid %2").arg(where, encoding));
+}
+
 QString decodeText(const QByteArray& bytes, const QString& encoding, const QString& where) {
     TextDecoder decoder(encoding, where);
     std::optional<QString> text = decoder.decode(bytes);
     if (!text)
-        throw Error(QStringLiteral("Invalid data packet: %1 is not valid %2").arg(where, encoding));
+        throw invalidTextError(where, encoding);
     return *text;
 }
 

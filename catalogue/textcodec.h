@@ -36,8 +36,13 @@ private:
     QStringDecoder m_decoder;
 };
 
+class Error;
+
 // One-off decoding; throws "Invalid data packet: WHERE is not valid ENCODING".
 QString decodeText(const QByteArray& bytes, const QString& encoding, const QString& where);
+
+// The error of bytes that are not valid in their encoding.
+Error invalidTextError(const QString& where, const QString& encoding);
 
 // The table of a single-byte encoding, built on first use and kept; null
 // for an encoding that is unknown or uses more than one byte a character.

@@ -65,39 +65,62 @@ QString documentEncoding(const QByteArray& bytes) {
     return packetLocale(lcid).codePage;
 }
 
+// The packet's code units as the markup check walks them: bytes of an
+// ASCII-compatible encoding (markup characters are single bytes in all of
+// them), or the UTF-16 of a decoded text. Texts for messages are decoded.
+struct ByteUnits {
+    QByteArrayView bytes;
+    QByteArray encoding;
+    qsizetype size() const { return bytes.size(); }
+    char16_t operator[](qsizetype i) const { return uchar(bytes[i]); }
+    QString text(qsizetype from, qsizetype to) const {
+        return QStringDecoder(encoding.constData(), QStringDecoder::Flag::Stateless)
+            .decode(bytes.sliced(from, to - from));
+    }
+};
+struct TextUnits {
+    QStringView chars;
+    qsizetype size() const { return chars.size(); }
+    char16_t operator[](qsizetype i) const { return chars[i].unicode(); }
+    QString text(qsizetype from, qsizetype to) const {
+        return chars.sliced(from, to - from).toString();
+    }
+};
+
 // Walks the markup once before the XML reader does, refusing in linear time
 // what would make the reader's work grow with the square of a tag: more
 // attributes than a ROW can hold (one a field, and RowState), or than any
 // other element of a packet has. Also refuses a document type declaration
 // and deep nesting. Well-formedness is left to the reader.
+template <typename Units>
 class MarkupCheck {
 public:
-    explicit MarkupCheck(QStringView text) : m_text(text) {}
+    explicit MarkupCheck(Units units) : m_units(std::move(units)) {}
 
     void run() {
-        const qsizetype n = m_text.size();
+        const qsizetype n = m_units.size();
         qsizetype i = 0;
         while (i < n) {
-            const char16_t c = m_text[i].unicode();
+            const char16_t c = m_units[i];
             if (c == u'\n') {
                 newLine(i);
                 ++i;
             } else if (c != u'<') {
                 ++i;
-            } else if (startsWith(i, u"<!--")) {
-                i = skipPast(i + 4, u"-->");
-            } else if (startsWith(i, u"<![CDATA[")) {
-                i = skipPast(i + 9, u"]]>");
-            } else if (startsWith(i, u"<?")) {
-                i = skipPast(i + 2, u"?>");
-            } else if (startsWith(i, u"<!")) {
+            } else if (startsWith(i, "<!--")) {
+                i = skipPast(i + 4, "-->");
+            } else if (startsWith(i, "<![CDATA[")) {
+                i = skipPast(i + 9, "]]>");
+            } else if (startsWith(i, "<?")) {
+                i = skipPast(i + 2, "?>");
+            } else if (startsWith(i, "<!")) {
                 fail(QStringLiteral("the XML packet declares a document type at %1, which a data "
                                     "packet does not have")
-                         .arg(where(i)));
-            } else if (startsWith(i, u"</")) {
+                         .arg(where(m_line, m_lineStart, i)));
+            } else if (startsWith(i, "</")) {
                 if (!m_open.empty())
                     m_open.pop_back();
-                i = skipPast(i + 2, u">");
+                i = skipPast(i + 2, ">");
             } else {
                 i = startTag(i);
             }
@@ -105,56 +128,74 @@ public:
     }
 
 private:
-    bool startsWith(qsizetype i, QStringView s) const { return m_text.mid(i).startsWith(s); }
+    struct Name {
+        qsizetype at = 0;
+        qsizetype size = 0;
+    };
+
+    bool startsWith(qsizetype i, std::string_view s) const {
+        if (m_units.size() - i < qsizetype(s.size()))
+            return false;
+        for (std::size_t k = 0; k < s.size(); ++k)
+            if (m_units[i + qsizetype(k)] != char16_t(s[k]))
+                return false;
+        return true;
+    }
+    bool is(Name name, std::string_view s) const {
+        return name.size == qsizetype(s.size()) && startsWith(name.at, s);
+    }
     void newLine(qsizetype i) {
         ++m_line;
         m_lineStart = i + 1;
     }
-    QString where(qsizetype i) const {
-        return QStringLiteral("line %1, column %2").arg(m_line).arg(i - m_lineStart + 1);
+    // Columns count characters, as the XML reader's do.
+    QString where(qsizetype line, qsizetype lineStart, qsizetype i) const {
+        return QStringLiteral("line %1, column %2")
+            .arg(line)
+            .arg(m_units.text(lineStart, i).size() + 1);
     }
-    qsizetype skipPast(qsizetype i, QStringView end) {
-        const qsizetype n = m_text.size();
+    qsizetype skipPast(qsizetype i, std::string_view end) {
+        const qsizetype n = m_units.size();
         for (; i < n; ++i) {
-            if (m_text[i] == u'\n')
+            if (m_units[i] == u'\n')
                 newLine(i);
-            else if (m_text.mid(i).startsWith(end))
-                return i + end.size();
+            else if (startsWith(i, end))
+                return i + qsizetype(end.size());
         }
         return n;
     }
     bool inFields() const {
-        return m_open.size() == 3 && m_open[0] == u"DATAPACKET" && m_open[1] == u"METADATA" &&
-               m_open[2] == u"FIELDS";
+        return m_open.size() == 3 && is(m_open[0], "DATAPACKET") && is(m_open[1], "METADATA") &&
+               is(m_open[2], "FIELDS");
     }
+    static bool isSpace(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
 
     qsizetype startTag(qsizetype at) {
-        const qsizetype line = m_line;
-        const qsizetype column = at - m_lineStart + 1;
-        auto place = [&] { return QStringLiteral("line %1, column %2").arg(line).arg(column); };
-        const qsizetype n = m_text.size();
+        const qsizetype line = m_line, lineStart = m_lineStart;
+        auto place = [&] { return where(line, lineStart, at); };
+        const qsizetype n = m_units.size();
         qsizetype i = at + 1;
-        while (i < n && !m_text[i].isSpace() && m_text[i] != u'/' && m_text[i] != u'>') ++i;
-        const QStringView name = m_text.mid(at + 1, i - at - 1);
+        while (i < n && !isSpace(m_units[i]) && m_units[i] != u'/' && m_units[i] != u'>') ++i;
+        const Name name{at + 1, i - at - 1};
         qsizetype attributes = 0;
         bool empty = false;
         for (; i < n; ++i) {
-            const char16_t c = m_text[i].unicode();
+            const char16_t c = m_units[i];
             if (c == u'\n') {
                 newLine(i);
             } else if (c == u'"' || c == u'\'') {
-                for (++i; i < n && m_text[i] != QChar(c); ++i)
-                    if (m_text[i] == u'\n')
+                for (++i; i < n && m_units[i] != c; ++i)
+                    if (m_units[i] == u'\n')
                         newLine(i);
             } else if (c == u'=') {
                 ++attributes;
             } else if (c == u'>') {
-                empty = m_text[i - 1] == u'/';
+                empty = m_units[i - 1] == u'/';
                 ++i;
                 break;
             }
         }
-        if (name == u"ROW") {
+        if (is(name, "ROW")) {
             if (attributes > m_fields + 1)
                 fail(QStringLiteral("the row at %1 has %2 attributes, more than the %3 fields and "
                                     "RowState of the packet")
@@ -164,10 +205,11 @@ private:
         } else if (attributes > kMaxOtherAttributes) {
             fail(QStringLiteral("the element <%1> at %2 has %3 attributes, more than a data "
                                 "packet's elements have")
-                     .arg(quoted(name).mid(1).chopped(1), place())
+                     .arg(quoted(m_units.text(name.at, name.at + name.size)).mid(1).chopped(1),
+                          place())
                      .arg(attributes));
         }
-        if (name == u"FIELD" && inFields() && ++m_fields > kMaxFields)
+        if (is(name, "FIELD") && inFields() && ++m_fields > kMaxFields)
             fail(QStringLiteral("the XML packet declares more than %1 fields at %2")
                      .arg(kMaxFields)
                      .arg(place()));
@@ -181,8 +223,8 @@ private:
         return i;
     }
 
-    QStringView m_text;
-    std::vector<QStringView> m_open;
+    Units m_units;
+    std::vector<Name> m_open;
     qsizetype m_fields = 0;
     qsizetype m_line = 1;
     qsizetype m_lineStart = 0;
@@ -195,7 +237,8 @@ struct XmlField {
 
 class XmlPacketReader {
 public:
-    explicit XmlPacketReader(const QString& text) : m_xml(text) {}
+    XmlPacketReader(const QByteArray& bytes, const QString& encoding)
+        : m_bytes(bytes), m_encoding(encoding), m_decoder(encoding.toLatin1().constData()) {}
 
     Table read() {
         expectElement(u"DATAPACKET");
@@ -205,7 +248,7 @@ public:
             else if (name() == u"ROWDATA")
                 readRows();
             else
-                m_xml.skipCurrentElement();
+                skipCurrentElement();
         }
         checkXml();
         if (!m_haveMetadata)
@@ -219,6 +262,63 @@ public:
     }
 
 private:
+    // The reader is given the text a piece at a time, so that the packet is
+    // never held twice; it asks for more by reporting a premature end.
+    static constexpr qsizetype kPieceBytes = qsizetype(1) << 20;
+
+    bool feed() {
+        if (m_fed == m_bytes.size())
+            return false;
+        const qsizetype n = std::min(kPieceBytes, m_bytes.size() - m_fed);
+        const QString piece = m_decoder.decode(QByteArrayView(m_bytes).sliced(m_fed, n));
+        m_fed += n;
+        if (m_decoder.hasError())
+            throw invalidTextError(QStringLiteral("the XML text"), m_encoding);
+        // Text, not bytes: the reader does not decode it again by the declaration.
+        m_xml.addData(piece);
+        return true;
+    }
+
+    QXmlStreamReader::TokenType readNext() {
+        for (;;) {
+            const QXmlStreamReader::TokenType type = m_xml.readNext();
+            if (type != QXmlStreamReader::Invalid ||
+                m_xml.error() != QXmlStreamReader::PrematureEndOfDocumentError || !feed())
+                return type;
+        }
+    }
+
+    bool readNextStartElement() {
+        for (;;) {
+            switch (readNext()) {
+                case QXmlStreamReader::StartElement:
+                    return true;
+                case QXmlStreamReader::EndElement:
+                case QXmlStreamReader::Invalid:
+                    return false;
+                default:
+                    break;
+            }
+        }
+    }
+
+    void skipCurrentElement() {
+        for (int depth = 1; depth > 0;) {
+            switch (readNext()) {
+                case QXmlStreamReader::StartElement:
+                    ++depth;
+                    break;
+                case QXmlStreamReader::EndElement:
+                    --depth;
+                    break;
+                case QXmlStreamReader::Invalid:
+                    return;
+                default:
+                    break;
+            }
+        }
+    }
+
     QStringView name() const { return m_xml.name(); }
 
     QString where() const {
@@ -233,7 +333,7 @@ private:
     }
 
     void expectElement(QStringView expected) {
-        if (!m_xml.readNextStartElement()) {
+        if (!readNextStartElement()) {
             checkXml();
             fail(QStringLiteral("the XML packet has no %1 element").arg(expected));
         }
@@ -244,7 +344,7 @@ private:
 
     // Moves to the next child element of the current one; false at its end.
     bool nextChild() {
-        const bool more = m_xml.readNextStartElement();
+        const bool more = readNextStartElement();
         checkXml();
         return more;
     }
@@ -257,14 +357,14 @@ private:
             else if (name() == u"PARAMS")
                 readParams();
             else
-                m_xml.skipCurrentElement();
+                skipCurrentElement();
         }
     }
 
     void readFields() {
         while (nextChild()) {
             if (name() != u"FIELD") {
-                m_xml.skipCurrentElement();
+                skipCurrentElement();
                 continue;
             }
             if (!m_columns.empty())
@@ -311,7 +411,7 @@ private:
             while (nextChild()) {
                 if (name() == u"FIELDS")
                     fail(at + QStringLiteral(" is a nested table, which is not supported"));
-                m_xml.skipCurrentElement();
+                skipCurrentElement();
             }
             // A row could not tell two such fields apart.
             const auto known = m_fieldByAttrName.find(f.attrName);
@@ -343,7 +443,7 @@ private:
                         QStringLiteral("the change log at %1 holds %2").arg(where(), quoted(item)));
             }
         }
-        m_xml.skipCurrentElement();
+        skipCurrentElement();
     }
 
     void ensureColumns() {
@@ -364,7 +464,7 @@ private:
         ensureColumns();
         while (nextChild()) {
             if (name() != u"ROW") {
-                m_xml.skipCurrentElement();
+                skipCurrentElement();
                 continue;
             }
             const std::size_t record = m_stored.status.size();
@@ -390,7 +490,7 @@ private:
                 }
             }
             m_stored.status.push_back(status);
-            m_xml.skipCurrentElement();
+            skipCurrentElement();
         }
     }
 
@@ -552,6 +652,10 @@ private:
         return out;
     }
 
+    const QByteArray& m_bytes;
+    const QString m_encoding;
+    QStringDecoder m_decoder;
+    qsizetype m_fed = 0;
     QXmlStreamReader m_xml;
     std::vector<XmlField> m_fields;
     std::unordered_map<QString, int> m_fieldByAttrName;
@@ -575,10 +679,14 @@ Table decodeXmlPacket(const QByteArray& bytes) {
     const QString encoding = documentEncoding(bytes);
     if (!QStringDecoder(encoding.toLatin1().constData()).isValid())
         fail(QStringLiteral("the encoding %1 of the XML text is not available").arg(encoding));
-    const qsizetype bom = encoding == u"UTF-8" && bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
-    const QString text = decodeText(bytes.mid(bom), encoding, QStringLiteral("the XML text"));
-    MarkupCheck(text).run();
-    return XmlPacketReader(text).read();
+    if (encoding.startsWith(QLatin1String("UTF-16"), Qt::CaseInsensitive) ||
+        encoding.startsWith(QLatin1String("UTF-32"), Qt::CaseInsensitive)) {
+        const QString text = decodeText(bytes, encoding, QStringLiteral("the XML text"));
+        MarkupCheck(TextUnits{text}).run();
+    } else {
+        MarkupCheck(ByteUnits{bytes, encoding.toLatin1()}).run();
+    }
+    return XmlPacketReader(bytes, encoding).read();
 }
 
 }  // namespace kavinto

@@ -128,3 +128,29 @@ TEST(XmlPacket, RowStatesAndChangeLog) {
     EXPECT_EQ(p.value(0, 0).toText(), QStringLiteral("3"));
     EXPECT_EQ(p.value(1, 0).toText(), QStringLiteral("2"));
 }
+
+// The text reaches the reader in pieces of a megabyte: values and characters
+// that straddle a piece, other encodings, and faults found past the first.
+TEST(XmlPacket, TextInPieces) {
+    const char* fields = "<FIELD attrname=\"n\" fieldtype=\"string.uni\"/>";
+    const char* utf8 = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
+    const QString long1 = QString(700000, QChar(0x151));  // 'ő', two bytes in UTF-8
+    for (const char* pad : {"", "x"}) {
+        const QString value = QString::fromLatin1(pad) + long1;
+        const QByteArray bytes = xml(fields, "<ROW n=\"" + value.toUtf8() + "\"/>", utf8);
+        EXPECT_EQ(decodeXmlPacket(bytes).value(0, 0).toText(), value);
+        QByteArray broken = bytes;
+        broken[broken.size() - 40] = '\xFF';
+        EXPECT_EQ(decodeError(broken),
+                  QStringLiteral("Invalid data packet: the XML text is not valid UTF-8"));
+    }
+    const QString utf16Text = QString::fromUtf8(
+        xml(fields, "<ROW n=\"Ősz\"/>", "<?xml version=\"1.0\" encoding=\"UTF-16\"?>"));
+    const QByteArray utf16 =
+        QByteArray("\xFF\xFE") +
+        QByteArray(reinterpret_cast<const char*>(utf16Text.utf16()), utf16Text.size() * 2);
+    EXPECT_EQ(decodeXmlPacket(utf16).value(0, 0).toText(), QStringLiteral("Ősz"));
+    EXPECT_EQ(decodeError(QByteArray(utf8) + "<!-- \xC5\x91\xC5\x91 --><!DOCTYPE x><DATAPACKET/>"),
+              QStringLiteral("Invalid data packet: the XML packet declares a document type at "
+                             "line 1, column 50, which a data packet does not have"));
+}
