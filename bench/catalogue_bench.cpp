@@ -11,6 +11,7 @@
 #include "functionsearch.h"
 #include "handler.h"
 #include "methodlookup.h"
+#include "packetwriter.h"
 #include "records.h"
 #include "resultrows.h"
 #include "sqliteanchor.h"
@@ -245,6 +246,19 @@ void benchSize(Report& report, const QString& dir, std::size_t n, int runs) {
                     .arg(median(retained), 0, 'f', 1)
                     .arg(median(retained) / packetMiB, 0, 'f', 2));
 
+    // The same methods as an XML packet, against the binary packet's load.
+    const QString xmlFile = writeXmlMethodsFile(dir, n);
+    const double xmlLoadMs = medianMs(
+        runs, [&] { probe.CloseTable(); }, [&] { LoadDataset(probe, xmlFile); });
+    probe.CloseTable();
+    std::vector<double> xmlPeaks;
+    for (int i = 0; i < 3; ++i) xmlPeaks.push_back(loadMemory(xmlFile).peakMiB);
+    report.time(QStringLiteral("load of the methods as an XML packet, ms"), n, xmlLoadMs);
+    report.text(QStringLiteral("XML load / binary load: time, peak memory"), n,
+                QStringLiteral("%1× / %2×")
+                    .arg(xmlLoadMs / loadMs, 0, 'f', 2)
+                    .arg(median(xmlPeaks) / median(peaks), 0, 'f', 2));
+
     // Our searches, the first after loading and repeated.
     TClientDataSet methods(QStringLiteral("MClientData")), functions(QStringLiteral("FClientData"));
     WorkingRecords records;
@@ -340,6 +354,36 @@ void benchSize(Report& report, const QString& dir, std::size_t n, int runs) {
     }
 }
 
+// One text of 64 MiB, alone in a packet, binary and XML: what loading it
+// costs beyond the value's own UTF-16 (128 MiB).
+QString benchLongValue(const QString& dataDir) {
+    const qsizetype chars = qsizetype(64) << 20;
+    std::vector<Column> columns;
+    columns.emplace_back(
+        FieldDef{QStringLiteral("memo"), FieldType::Blob, 0, QStringLiteral("Text"), 0});
+    columns[0].beginValue(0);
+    columns[0].pushText(QString(chars, QLatin1Char('a')));
+    columns[0].finish(1);
+    const Table table(std::move(columns), 1);
+    QDir(dataDir).mkpath(QStringLiteral("."));
+    QString out;
+    for (const auto& [format, packet] :
+         {std::pair{"binary", encodeBinaryPacket(table)}, std::pair{"XML", xmlPacket(table)}}) {
+        const QString path = QDir(dataDir).filePath(QStringLiteral("long-%1.cds").arg(format));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(compressCatalogueFile(packet)) < 0)
+            qFatal("cannot write %s", qPrintable(path));
+        file.close();
+        std::vector<double> peaks;
+        for (int i = 0; i < 3; ++i) peaks.push_back(loadMemory(path).peakMiB);
+        out += QStringLiteral("One 64 MiB text in a %1 packet of %2 MiB: load peak %3 MiB.\n")
+                   .arg(QLatin1String(format))
+                   .arg(packet.size() / 1048576.0, 0, 'f', 0)
+                   .arg(median(peaks), 0, 'f', 0);
+    }
+    return out;
+}
+
 // The real main window, offscreen: start-up until the lists are filled, then
 // search clicks that show their rows.
 void benchWindow(Report& report, const QString& dir, std::size_t n, int runs) {
@@ -428,6 +472,7 @@ int main(int argc, char** argv) {
         benchSize(report, dir, n, runs);
         benchWindow(report, dir, n, runs);
     }
+    const QString longValue = benchLongValue(dataDir);
     QString cpu;
     for (const QByteArray& line : readFile(QStringLiteral("/proc/cpuinfo")).split('\n'))
         if (line.startsWith("model name")) {
@@ -439,7 +484,8 @@ int main(int argc, char** argv) {
             .arg(QSysInfo::prettyProductName(), cpu)
             .arg(QThread::idealThreadCount())
             .arg(QString::fromLatin1(qVersion()), QString::fromLatin1(sqlite3_libversion()));
-    std::printf("Machine: %s; medians of %d runs (3 for first-time figures at 1,000,000).\n\n%s",
-                qPrintable(machine), runs, qPrintable(report.markdown()));
+    std::printf(
+        "Machine: %s; medians of %d runs (3 for first-time figures at 1,000,000).\n\n%s\n%s",
+        qPrintable(machine), runs, qPrintable(report.markdown()), qPrintable(longValue));
     return 0;
 }

@@ -97,6 +97,44 @@ Table syntheticFunctions() {
     return t;
 }
 
+QByteArray xmlPacket(const Table& table) {
+    auto escaped = [](const QString& text) {
+        QByteArray out = text.toUtf8();
+        out.replace('&', "&amp;").replace('<', "&lt;").replace('"', "&quot;");
+        return out;
+    };
+    QByteArray out =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+        "<DATAPACKET Version=\"2.0\"><METADATA><FIELDS>";
+    for (int f = 0; f < table.fieldCount(); ++f) {
+        const FieldDef& d = table.field(f);
+        out += "<FIELD attrname=\"" + escaped(d.name) + "\" fieldtype=\"" +
+               fieldTypeName(d.type).toLatin1() + '"';
+        if (d.width > 0)
+            out += " WIDTH=\"" + QByteArray::number(d.width) + '"';
+        out += "/>";
+    }
+    out += "</FIELDS><PARAMS LCID=\"" + QByteArray::number(table.lcid.value_or(1038)) +
+           "\"/></METADATA><ROWDATA>\n";
+    for (std::size_t r = 0; r < table.recordCount(); ++r) {
+        out += "<ROW";
+        for (int f = 0; f < table.fieldCount(); ++f) {
+            const Value v = table.value(r, f);
+            if (!v.isNull())
+                out += ' ' + escaped(table.field(f).name) + "=\"" + escaped(v.toText()) + '"';
+        }
+        out += "/>\n";
+    }
+    return out + "</ROWDATA></DATAPACKET>\n";
+}
+
+QString writeXmlMethodsFile(const QString& dir, std::size_t count) {
+    const QString path = QDir(dir).filePath(QStringLiteral("data/kavinto_modszerek_xml.cds"));
+    if (!QFileInfo::exists(path))
+        writeFile(path, compressCatalogueFile(xmlPacket(syntheticMethods(count))));
+    return path;
+}
+
 void writeSyntheticCatalogue(const QString& dir, std::size_t count) {
     const QDir d(dir);
     d.mkpath(QStringLiteral("data"));

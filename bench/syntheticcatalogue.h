@@ -21,4 +21,11 @@ Table syntheticFunctions();
 // with the catalogue writer, unless they are there already.
 void writeSyntheticCatalogue(const QString& dir, std::size_t count);
 
+// The table as an XML data packet in UTF-8.
+QByteArray xmlPacket(const Table& table);
+
+// Writes the methods of writeSyntheticCatalogue as an XML packet, unless it
+// is there already, and returns the file's path.
+QString writeXmlMethodsFile(const QString& dir, std::size_t count);
+
 }  // namespace kavinto::bench

@@ -241,6 +241,7 @@ public:
         : m_bytes(bytes), m_encoding(encoding), m_decoder(encoding.toLatin1().constData()) {}
 
     Table read() {
+        m_xml.setNamespaceProcessing(false);
         expectElement(u"DATAPACKET");
         while (nextChild()) {
             if (name() == u"METADATA")
