@@ -1,5 +1,7 @@
 #include "controls.h"
 
+#include "accessibility.h"
+
 #include <QAbstractListModel>
 #include <QKeyEvent>
 #include <QListView>
@@ -150,6 +152,13 @@ void TextLabel::setCaption(const QString& caption) {
     m_caption = caption;
     fitToText();
     update();
+    announceNameChange(this);
+}
+
+void TextLabel::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (m_alert)
+        announceAlert(this);
 }
 
 namespace {

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QPixmap>
+#include <QPointer>
 #include <QPushButton>
 #include <QWidget>
 
@@ -74,15 +75,25 @@ public:
     QString displayedText() const;  // the caption without its mnemonic marks
     Event OnClick;
 
+    // For assistive technology: the control this label names, and whether
+    // its appearing is an alert.
+    QWidget* buddy() const { return m_buddy; }
+    void setBuddy(QWidget* buddy) { m_buddy = buddy; }
+    bool isAlert() const { return m_alert; }
+    void setAlert(bool alert) { m_alert = alert; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void fitToText();
     QString m_caption;
     QColor m_color;
+    QPointer<QWidget> m_buddy;
+    bool m_alert = false;
 };
 
 // A panel: background, border, children. OnClick fires on a click on its own

@@ -1,5 +1,7 @@
 #include "formwindow.h"
 
+#include "accessibility.h"
+
 #include "windowframe.h"
 
 #include <QCoreApplication>
@@ -17,7 +19,9 @@ const QMargins kDesignedFrame(3, 26, 3, 3);
 
 }  // namespace
 
-FormWindow::FormWindow(Qt::WindowFlags flags) : QWidget(nullptr, flags) {}
+FormWindow::FormWindow(Qt::WindowFlags flags) : QWidget(nullptr, flags) {
+    installAccessibility();
+}
 
 FormWindow::~FormWindow() {
     if (focusedForm == this)

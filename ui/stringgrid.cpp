@@ -1,5 +1,7 @@
 #include "stringgrid.h"
 
+#include "accessibility.h"
+
 #include "error.h"
 
 #include <QKeyEvent>
@@ -61,6 +63,7 @@ void StringGrid::setRowCount(int count) {
     m_rangeEnd = std::min(m_rangeEnd, count - 1);
     updateScrollRange();
     viewport()->update();
+    announceRowsChanged(this);
 }
 
 QString StringGrid::Cells(int col, int row) const {
@@ -128,6 +131,7 @@ void StringGrid::setRows(int first, int last, std::shared_ptr<const GridRows> ro
         it = row >= first && row <= last ? m_cells.erase(it) : std::next(it);
     }
     viewport()->update();
+    announceRowsChanged(this);
 }
 
 int StringGrid::ColWidths(int col) const {
@@ -232,6 +236,21 @@ void StringGrid::paintEvent(QPaintEvent*) {
     };
     paintRow(0, 0);
     for (int row = topRow(); row <= lastVisible; ++row) paintRow(row, h + (row - topRow()) * h);
+    // The focus mark: a dotted line inside the current row, which is always highlighted.
+    if (hasFocus() && m_row >= topRow() && m_row <= lastVisible) {
+        p.setPen(QPen(pal.highlightedText().color(), 1, Qt::DotLine));
+        p.drawRect(rowRect(m_row).adjusted(1, 1, -3, -3));
+    }
+}
+
+void StringGrid::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void StringGrid::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
 }
 
 void StringGrid::mousePressEvent(QMouseEvent* event) {
@@ -249,6 +268,7 @@ void StringGrid::mousePressEvent(QMouseEvent* event) {
         m_dragging = true;
     }
     viewport()->update();
+    announceCurrentRow(this);
 }
 
 void StringGrid::mouseMoveEvent(QMouseEvent* event) {
@@ -285,6 +305,7 @@ void StringGrid::moveCurrentRow(int row) {
     m_row = row;
     scrollToRow(row);
     viewport()->update();
+    announceCurrentRow(this);
     runHandler(OnClick);
 }
 
@@ -301,6 +322,17 @@ void StringGrid::keyPressEvent(QKeyEvent* event) {
             break;
         case Qt::Key_PageDown:
             moveCurrentRow(m_row + visibleDataRows());
+            break;
+        case Qt::Key_Home:
+            moveCurrentRow(1);
+            break;
+        case Qt::Key_End:
+            moveCurrentRow(m_rowCount - 1);
+            break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Space:
+            runHandler(OnEnter);
             break;
         default:
             QAbstractScrollArea::keyPressEvent(event);

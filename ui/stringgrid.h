@@ -41,7 +41,8 @@ QStringList linesAtSpaces(const QString& text, const QFontMetrics& metrics, int 
 // current data row, stays within 1..RowCount-1; the program never sets it.
 // OnClick fires on every left-button release over the cell area (header and
 // empty area included), after the current row has moved; OnDblClick on the
-// second press of a double-click. Painted by hand, visible rows only.
+// second press of a double-click. Up, Down, Page Up, Page Down, Home and End
+// (with or without Ctrl) move the current row. Painted by hand, visible rows only.
 class StringGrid : public QAbstractScrollArea {
     Q_OBJECT
 public:
@@ -76,6 +77,8 @@ public:
 
     Event OnClick;
     Event OnDblClick;
+    // Return, Enter or Space while it has the focus.
+    Event OnEnter;
 
     // The row under a point of the viewport: 0 for the header, -1 below the last row.
     int rowAt(const QPoint& viewportPos) const;
@@ -89,6 +92,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
 

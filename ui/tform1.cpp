@@ -87,11 +87,17 @@ TForm1::TForm1(std::unique_ptr<DocumentOpener> opener, std::function<void()> ter
     setFont(designFont(kSansSerif, 11));
     QPalette pal = palette();
     pal.setColor(QPalette::Window, kWhite);
+    // Selections and focus rings in navy: white on navy is 16:1.
+    pal.setColor(QPalette::Highlight, kNavy);
+    pal.setColor(QPalette::HighlightedText, kWhite);
     setPalette(pal);
+    // The focused control shows its ring from the start, not after a first key.
+    setAttribute(Qt::WA_KeyboardFocusChange);
     setAutoFillBackground(true);
     setFixedSize(640, 431);
 
     Image1 = place(new Picture(bannerPicture(), this), 0, 0, 641, 73);
+    Image1->setAccessibleName(windowTitle());
     buildSearchPage();
     buildResultsPage();
     setTabOrder();
@@ -128,6 +134,11 @@ void TForm1::buildSearchPage() {
     list_func1 = list(LMDSimplePanel1, 112, 56, 265, 14);
     list_func2 = list(LMDSimplePanel1, 112, 80, 265, 14);
     list_func3 = list(LMDSimplePanel1, 112, 104, 265, 14);
+    LMDSimpleLabel2->setBuddy(list_modszer);
+    LMDSimpleLabel3->setBuddy(list_func1);
+    LMDSimpleLabel4->setBuddy(list_func2);
+    LMDSimpleLabel5->setBuddy(list_func3);
+    errorlabel->setAlert(true);
     search = place(new PushButton(QStringLiteral("keresés"), LMDSimplePanel1), 112, 136, 75, 17);
     LMDButton1 = place(new PushButton(QStringLiteral("Kilépés"), Panel1), 520, 320, 113, 33);
     LMDButton1->setIcon(exitPicture());
@@ -158,6 +169,7 @@ void TForm1::buildResultsPage() {
     pdf_panel = place(new Panel(kPanelGrey, Panel::Border::Line, kRed, Panel2), 8, 312, 617, 41);
     pdf_panel->setCursor(Qt::PointingHandCursor);
     pdf_image = place(new Picture(documentIcon(), pdf_panel), 8, 4, 33, 33);
+    pdf_image->setAccessibleName(QStringLiteral("PDF dokumentum"));
     pdf_label = label(pdf_panel, 48, 14, QString(), 11, kRed);
 }
 
@@ -182,6 +194,7 @@ void TForm1::connectEvents() {
     back->OnClick = [this] { backClick(back); };
     Strgrid->OnClick = [this] { StrgridClick(Strgrid); };
     Strgrid->OnDblClick = [this] { StrgridDblClick(Strgrid); };
+    Strgrid->OnEnter = [this] { pdf_panelClick(Strgrid); };
     pdf_panel->OnClick = [this] { pdf_panelClick(pdf_panel); };
     pdf_image->OnClick = [this] { pdf_imageClick(pdf_image); };
     pdf_label->OnClick = [this] { pdf_labelClick(pdf_label); };

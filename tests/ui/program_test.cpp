@@ -2,6 +2,7 @@
 #include "programfixture.h"
 #include "records.h"
 
+#include <QAccessible>
 #include <QFile>
 
 using namespace kavinto;
@@ -399,6 +400,81 @@ private slots:
         p->click(f.pdf_panel);  // put in place meanwhile: opened now
         QCOMPARE(p->opened.size(), 4);
         QCOMPARE(p->opened.back(), QStringLiteral("pdf/cikk_cakk.pdf"));
+    }
+
+    void keysMoveInTheGridAndOpenTheDocument() {
+        auto p = started();
+        p->writeDocument(QStringLiteral("allomasos.pdf"));
+        TForm1& f = *p->form;
+        searchFunctions(*p, "Csoportalakítás");
+        QCOMPARE(f.focusWidget(), f.Strgrid);
+        const int last = f.Strgrid->RowCount() - 1;
+        QTest::keyClick(f.Strgrid, Qt::Key_End);
+        QCOMPARE(f.Strgrid->Row(), last);
+        QTest::keyClick(f.Strgrid, Qt::Key_Home, Qt::ControlModifier);
+        QCOMPARE(f.Strgrid->Row(), 1);
+        QTest::keyClick(f.Strgrid, Qt::Key_Return);
+        QTest::keyClick(f.Strgrid, Qt::Key_Enter, Qt::KeypadModifier);
+        QTest::keyClick(f.Strgrid, Qt::Key_Space);
+        QCOMPARE(p->opened, QStringList(3, QStringLiteral("pdf/allomasos.pdf")));
+        QTest::keyClick(f.Strgrid, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(f.Strgrid, Qt::Key_Return);
+        QCOMPARE(f.pdf_label->Caption(), QStringLiteral("Hiányzik a pdf/") +
+                                             f.Strgrid->Cells(4, last) +
+                                             QStringLiteral(" nevű file!"));
+    }
+
+    void assistiveTechnologySeesRolesNamesAndTheTable() {
+        auto p = started();
+        TForm1& f = *p->form;
+        auto iface = [](QObject* o) { return QAccessible::queryAccessibleInterface(o); };
+        const struct {
+            QObject* control;
+            QAccessible::Role role;
+            QString name;
+        } controls[] = {
+            {f.Panel1, QAccessible::Grouping, {}},
+            {f.LMDSimplePanel1, QAccessible::Grouping, {}},
+            {f.pdf_panel, QAccessible::Grouping, {}},
+            {f.Image1, QAccessible::Graphic, "VELOR! Tarmeni"},
+            {f.pdf_image, QAccessible::Graphic, "PDF dokumentum"},
+            {f.LMDSimpleLabel1, QAccessible::StaticText, "Adja meg a keresési szempontokat!"},
+            {f.errorlabel, QAccessible::AlertMessage, f.errorlabel->displayedText()},
+            {f.list_modszer, QAccessible::ComboBox, "Módszer neve:"},
+            {f.list_func3, QAccessible::ComboBox, "3. funkció:"},
+            {f.Strgrid, QAccessible::Table, "Keresési eredmények"},
+        };
+        for (const auto& c : controls) {
+            QCOMPARE(iface(c.control)->role(), c.role);
+            QCOMPARE(iface(c.control)->text(QAccessible::Name), c.name);
+        }
+        const auto labels = iface(f.list_func1)->relations(QAccessible::Label);
+        QCOMPARE(labels.size(), 1);
+        QCOMPARE(labels.front().first->object(), f.LMDSimpleLabel3);
+        QCOMPARE(iface(f.list_func1)->text(QAccessible::Value), QStringLiteral("-"));
+
+        p->writeDocument(QStringLiteral("allomasos.pdf"));
+        searchFunctions(*p, "Csoportalakítás");
+        QAccessibleTableInterface* table = iface(f.Strgrid)->tableInterface();
+        QCOMPARE(table->rowCount(), f.Strgrid->RowCount() - 1);
+        QList<int> shown;  // the columns with a width
+        for (int c = 0; c < f.Strgrid->ColCount(); ++c)
+            if (f.Strgrid->ColWidths(c) > 0)
+                shown << c;
+        QCOMPARE(table->columnCount(), shown.size());
+        for (int c = 0; c < shown.size(); ++c) {
+            QCOMPARE(table->columnDescription(c), f.Strgrid->Cells(shown[c], 0));
+            for (int r = 0; r < table->rowCount(); ++r)
+                QCOMPARE(table->cellAt(r, c)->text(QAccessible::Name),
+                         f.Strgrid->Cells(shown[c], r + 1));
+        }
+        QCOMPARE(table->selectedRows(), QList<int>{0});
+        QTest::keyClick(f.Strgrid, Qt::Key_Down);
+        QCOMPARE(table->selectedRows(), QList<int>{1});
+        QVERIFY(iface(f.Strgrid)->focusChild()->tableCellInterface()->isSelected());
+        QTest::keyClick(f.Strgrid, Qt::Key_Up);
+        iface(f.pdf_panel)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(p->opened, QStringList{QStringLiteral("pdf/allomasos.pdf")});
     }
 
     void documentNamesThatCannotBeOpened_data() {

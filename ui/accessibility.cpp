@@ -1,0 +1,377 @@
+#include "accessibility.h"
+
+#include "controls.h"
+#include "handler.h"
+#include "stringgrid.h"
+
+#include <QAbstractItemView>
+#include <QAccessibleWidget>
+#include <QScrollBar>
+#include <QWindow>
+
+#include <unordered_map>
+
+namespace kavinto {
+namespace {
+
+using Relations = QList<QPair<QAccessibleInterface*, QAccessible::Relation>>;
+
+template <typename W>
+bool is(const QString& className) {
+    return className == QLatin1String(W::staticMetaObject.className());
+}
+
+// Panels and pictures: a fixed role, the accessible name given to the
+// widget, and a press action where a click does something.
+template <typename W>
+class ClickableAccessible : public QAccessibleWidget {
+public:
+    ClickableAccessible(W* widget, QAccessible::Role role) : QAccessibleWidget(widget, role) {}
+    QStringList actionNames() const override {
+        return control()->OnClick ? QStringList{pressAction()} : QStringList{};
+    }
+    void doAction(const QString& name) override {
+        if (name == pressAction() && control()->OnClick)
+            runHandler(control()->OnClick);
+    }
+
+private:
+    W* control() const { return static_cast<W*>(widget()); }
+};
+
+class LabelAccessible : public QAccessibleWidget {
+public:
+    explicit LabelAccessible(TextLabel* label)
+        : QAccessibleWidget(
+              label, label->isAlert() ? QAccessible::AlertMessage : QAccessible::StaticText) {}
+    QString text(QAccessible::Text t) const override {
+        return t == QAccessible::Name ? label()->displayedText() : QAccessibleWidget::text(t);
+    }
+    Relations relations(QAccessible::Relation match) const override {
+        Relations r = QAccessibleWidget::relations(match);
+        if ((match & QAccessible::Labelled) && label()->buddy())
+            r.append(
+                {QAccessible::queryAccessibleInterface(label()->buddy()), QAccessible::Labelled});
+        return r;
+    }
+
+private:
+    TextLabel* label() const { return static_cast<TextLabel*>(widget()); }
+};
+
+// The label whose buddy the widget is, among its siblings.
+TextLabel* labelOf(const QWidget* widget) {
+    if (!widget->parentWidget())
+        return nullptr;
+    for (TextLabel* l :
+         widget->parentWidget()->findChildren<TextLabel*>(Qt::FindDirectChildrenOnly))
+        if (l->buddy() == widget)
+            return l;
+    return nullptr;
+}
+
+// A list: a combo box named by its field label, valued by its item, whose
+// one child is the drop-down's view.
+class ListAccessible : public QAccessibleWidget {
+public:
+    explicit ListAccessible(DropDownList* list) : QAccessibleWidget(list, QAccessible::ComboBox) {}
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Name) {
+            if (const TextLabel* l = labelOf(list()))
+                return l->displayedText();
+        }
+        if (t == QAccessible::Value)
+            return list()->Text();
+        return QAccessibleWidget::text(t);
+    }
+    Relations relations(QAccessible::Relation match) const override {
+        Relations r = QAccessibleWidget::relations(match);
+        if (match & QAccessible::Label) {
+            if (TextLabel* l = labelOf(list()))
+                r.append({QAccessible::queryAccessibleInterface(l), QAccessible::Label});
+        }
+        return r;
+    }
+    int childCount() const override { return 1; }
+    QAccessibleInterface* child(int index) const override {
+        return index == 0 ? QAccessible::queryAccessibleInterface(list()->view()) : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        return child && child->object() == list()->view() ? 0 : -1;
+    }
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.expandable = true;
+        s.expanded = list()->view()->isVisible();
+        return s;
+    }
+    QStringList actionNames() const override { return {showMenuAction(), pressAction()}; }
+    void doAction(const QString& name) override {
+        if (name == showMenuAction() || name == pressAction())
+            list()->showPopup();
+    }
+
+private:
+    DropDownList* list() const { return static_cast<DropDownList*>(widget()); }
+};
+
+// The grid's columns that have a width, left to right.
+std::vector<int> shownColumns(const StringGrid* grid) {
+    std::vector<int> columns;
+    for (int c = 0; c < grid->ColCount(); ++c)
+        if (grid->ColWidths(c) > 0)
+            columns.push_back(c);
+    return columns;
+}
+
+class GridAccessible;
+
+// One cell of the grid; grid row 0 is the header.
+class GridCell : public QAccessibleInterface, public QAccessibleTableCellInterface {
+public:
+    GridCell(StringGrid* grid, int row, int column) : m_grid(grid), m_row(row), m_column(column) {}
+
+    bool isValid() const override { return m_grid && m_row < m_grid->RowCount(); }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return m_grid ? m_grid->window()->windowHandle() : nullptr; }
+    QAccessibleInterface* parent() const override {
+        return QAccessible::queryAccessibleInterface(m_grid);
+    }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QString text(QAccessible::Text t) const override {
+        return t == QAccessible::Name && isValid() ? m_grid->Cells(m_column, m_row) : QString();
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+    QAccessible::Role role() const override {
+        return m_row == 0 ? QAccessible::ColumnHeader : QAccessible::Cell;
+    }
+    QAccessible::State state() const override {
+        QAccessible::State s;
+        if (!isValid())
+            return s;
+        const QRect shown = m_grid->viewport()->rect();
+        s.invisible = !m_grid->isVisible();
+        s.offscreen = !shown.intersects(localRect());
+        if (m_row > 0) {
+            s.selectable = true;
+            s.selected = isSelected();
+            s.focusable = true;
+            s.focused = m_grid->hasFocus() && m_row == m_grid->Row();
+        }
+        return s;
+    }
+    QRect rect() const override {
+        if (!isValid())
+            return {};
+        const QRect r = localRect();
+        return QRect(m_grid->viewport()->mapToGlobal(r.topLeft()), r.size());
+    }
+    void* interface_cast(QAccessible::InterfaceType t) override {
+        return t == QAccessible::TableCellInterface
+                   ? static_cast<QAccessibleTableCellInterface*>(this)
+                   : nullptr;
+    }
+
+    bool isSelected() const override {
+        return m_row > 0 && m_row >= m_grid->selectionTop() && m_row <= m_grid->selectionBottom();
+    }
+    QList<QAccessibleInterface*> columnHeaderCells() const override;
+    QList<QAccessibleInterface*> rowHeaderCells() const override { return {}; }
+    int columnIndex() const override {
+        const std::vector<int> columns = shownColumns(m_grid);
+        return int(std::find(columns.begin(), columns.end(), m_column) - columns.begin());
+    }
+    int rowIndex() const override { return m_row - 1; }
+    int columnExtent() const override { return 1; }
+    int rowExtent() const override { return 1; }
+    QAccessibleInterface* table() const override { return parent(); }
+
+private:
+    QRect localRect() const {
+        int x = 0;
+        for (int c = 0; c < m_column; ++c) x += m_grid->ColWidths(c);
+        const QRect row = m_grid->rowRect(m_row);
+        return QRect(x, row.y(), m_grid->ColWidths(m_column), row.height());
+    }
+
+    QPointer<StringGrid> m_grid;
+    int m_row;
+    int m_column;
+};
+
+// The grid as a table of its data rows under one header row. Cells are
+// made when asked for and kept until the rows change.
+class GridAccessible : public QAccessibleWidget, public QAccessibleTableInterface {
+public:
+    explicit GridAccessible(StringGrid* grid) : QAccessibleWidget(grid, QAccessible::Table) {}
+    ~GridAccessible() override { forgetCells(); }
+
+    // Grid row 0 is the header; `column` counts the grid's own columns.
+    QAccessibleInterface* cell(int row, int column) const {
+        if (row < 0 || row >= grid()->RowCount() || column < 0 || column >= grid()->ColCount())
+            return nullptr;
+        const quint64 key = quint64(row) << 32 | quint64(column);
+        auto it = m_cells.find(key);
+        if (it == m_cells.end())
+            it = m_cells
+                     .emplace(key, QAccessible::registerAccessibleInterface(
+                                       new GridCell(grid(), row, column)))
+                     .first;
+        return QAccessible::accessibleInterface(it->second);
+    }
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Name && grid()->accessibleName().isEmpty())
+            return QStringLiteral("Keresési eredmények");
+        return QAccessibleWidget::text(t);
+    }
+    int childCount() const override {
+        return int(shownColumns(grid()).size()) * grid()->RowCount();
+    }
+    QAccessibleInterface* child(int index) const override {
+        const std::vector<int> columns = shownColumns(grid());
+        if (index < 0 || columns.empty())
+            return nullptr;
+        const int n = int(columns.size());
+        return cell(index / n, columns[std::size_t(index % n)]);
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        const auto* c = dynamic_cast<const QAccessibleTableCellInterface*>(child);
+        if (!c || child->parent() != this)
+            return -1;
+        return (c->rowIndex() + 1) * int(shownColumns(grid()).size()) + c->columnIndex();
+    }
+    QAccessibleInterface* focusChild() const override {
+        const std::vector<int> columns = shownColumns(grid());
+        return grid()->hasFocus() && !columns.empty() ? cell(grid()->Row(), columns.front())
+                                                      : nullptr;
+    }
+    void* interface_cast(QAccessible::InterfaceType t) override {
+        return t == QAccessible::TableInterface ? static_cast<QAccessibleTableInterface*>(this)
+                                                : QAccessibleWidget::interface_cast(t);
+    }
+
+    QAccessibleInterface* caption() const override { return nullptr; }
+    QAccessibleInterface* summary() const override { return nullptr; }
+    QAccessibleInterface* cellAt(int row, int column) const override {
+        const std::vector<int> columns = shownColumns(grid());
+        if (column < 0 || column >= int(columns.size()))
+            return nullptr;
+        return cell(row + 1, columns[std::size_t(column)]);
+    }
+    int columnCount() const override { return int(shownColumns(grid()).size()); }
+    int rowCount() const override { return grid()->RowCount() - 1; }
+    QString columnDescription(int column) const override {
+        const std::vector<int> columns = shownColumns(grid());
+        return column >= 0 && column < int(columns.size())
+                   ? grid()->Cells(columns[std::size_t(column)], 0)
+                   : QString();
+    }
+    QString rowDescription(int) const override { return {}; }
+    int selectedCellCount() const override { return selectedRowCount() * columnCount(); }
+    int selectedColumnCount() const override { return 0; }
+    int selectedRowCount() const override {
+        return grid()->selectionBottom() - grid()->selectionTop() + 1;
+    }
+    QList<QAccessibleInterface*> selectedCells() const override {
+        QList<QAccessibleInterface*> cells;
+        for (int row : selectedRows())
+            for (int c = 0; c < columnCount(); ++c) cells.append(cellAt(row, c));
+        return cells;
+    }
+    QList<int> selectedColumns() const override { return {}; }
+    QList<int> selectedRows() const override {
+        QList<int> rows;
+        for (int r = grid()->selectionTop(); r <= grid()->selectionBottom(); ++r)
+            rows.append(r - 1);
+        return rows;
+    }
+    bool isColumnSelected(int) const override { return false; }
+    bool isRowSelected(int row) const override {
+        return row + 1 >= grid()->selectionTop() && row + 1 <= grid()->selectionBottom();
+    }
+    bool selectRow(int) override { return false; }
+    bool selectColumn(int) override { return false; }
+    bool unselectRow(int) override { return false; }
+    bool unselectColumn(int) override { return false; }
+    void modelChange(QAccessibleTableModelChangeEvent*) override { forgetCells(); }
+
+private:
+    StringGrid* grid() const { return static_cast<StringGrid*>(widget()); }
+    void forgetCells() {
+        for (const auto& [key, id] : m_cells) QAccessible::deleteAccessibleInterface(id);
+        m_cells.clear();
+    }
+
+    mutable std::unordered_map<quint64, QAccessible::Id> m_cells;
+};
+
+QList<QAccessibleInterface*> GridCell::columnHeaderCells() const {
+    const auto* table = dynamic_cast<const GridAccessible*>(parent());
+    return table ? QList<QAccessibleInterface*>{table->cell(0, m_column)}
+                 : QList<QAccessibleInterface*>{};
+}
+
+QAccessibleInterface* factory(const QString& className, QObject* object) {
+    if (is<Panel>(className))
+        return new ClickableAccessible<Panel>(static_cast<Panel*>(object), QAccessible::Grouping);
+    if (is<Picture>(className))
+        return new ClickableAccessible<Picture>(static_cast<Picture*>(object),
+                                                QAccessible::Graphic);
+    if (is<TextLabel>(className))
+        return new LabelAccessible(static_cast<TextLabel*>(object));
+    if (is<DropDownList>(className))
+        return new ListAccessible(static_cast<DropDownList*>(object));
+    if (is<StringGrid>(className))
+        return new GridAccessible(static_cast<StringGrid*>(object));
+    return nullptr;
+}
+
+void send(QWidget* widget, QAccessible::Event type) {
+    QAccessibleEvent event(widget, type);
+    QAccessible::updateAccessibility(&event);
+}
+
+}  // namespace
+
+void installAccessibility() {
+    static const bool installed = [] {
+        QAccessible::installFactory(factory);
+        return true;
+    }();
+    (void)installed;
+}
+
+void announceNameChange(QWidget* widget) {
+    send(widget, QAccessible::NameChanged);
+}
+
+void announceAlert(QWidget* widget) {
+    send(widget, QAccessible::Alert);
+}
+
+void announceRowsChanged(StringGrid* grid) {
+    QAccessibleTableModelChangeEvent event(grid, QAccessibleTableModelChangeEvent::ModelReset);
+    QAccessible::updateAccessibility(&event);
+}
+
+void announceCurrentRow(StringGrid* grid) {
+    if (!QAccessible::isActive())
+        return;
+    auto* table = dynamic_cast<GridAccessible*>(QAccessible::queryAccessibleInterface(grid));
+    const std::vector<int> columns = shownColumns(grid);
+    if (!table || columns.empty())
+        return;
+    QAccessibleInterface* cell = table->cell(grid->Row(), columns.front());
+    QAccessibleEvent selection(cell, QAccessible::Selection);
+    QAccessible::updateAccessibility(&selection);
+    if (grid->hasFocus()) {
+        QAccessibleEvent focus(cell, QAccessible::Focus);
+        QAccessible::updateAccessibility(&focus);
+    }
+}
+
+}  // namespace kavinto
