@@ -5,6 +5,7 @@
 #include "packetlocale.h"
 #include "quoted.h"
 #include "textcodec.h"
+#include "xmlrows.h"
 
 #include <QHashFunctions>  // std::hash<QString>
 #include <QRegularExpression>
@@ -235,10 +236,21 @@ struct XmlField {
     QString attrName;
 };
 
+// The rows of the packet's first ROWDATA, cut out of the text the reader
+// is given, which ends `prefixChars` characters into the element.
+struct CutRows {
+    QByteArrayView bytes;
+    qsizetype prefixChars = 0;
+};
+
 class XmlPacketReader {
 public:
-    XmlPacketReader(const QByteArray& bytes, const QString& encoding)
-        : m_bytes(bytes), m_encoding(encoding), m_decoder(encoding.toLatin1().constData()) {}
+    XmlPacketReader(const QByteArray& bytes, const QString& encoding,
+                    std::optional<CutRows> cutRows = std::nullopt)
+        : m_bytes(bytes),
+          m_encoding(encoding),
+          m_decoder(encoding.toLatin1().constData()),
+          m_cutRows(cutRows) {}
 
     Table read() {
         m_xml.setNamespaceProcessing(false);
@@ -252,6 +264,8 @@ public:
                 skipCurrentElement();
         }
         checkXml();
+        if (m_cutRows)
+            throw NotSimple{};  // the rows were not where the reader went
         if (!m_haveMetadata)
             fail(QStringLiteral("the XML packet has no METADATA"));
         ensureColumns();
@@ -463,6 +477,12 @@ private:
 
     void readRows() {
         ensureColumns();
+        if (m_cutRows) {
+            if (m_xml.characterOffset() != m_cutRows->prefixChars)
+                throw NotSimple{};
+            readSimpleRows(SimpleRows(m_cutRows->bytes, m_encoding));
+            m_cutRows.reset();
+        }
         while (nextChild()) {
             if (name() != u"ROW") {
                 skipCurrentElement();
@@ -492,6 +512,36 @@ private:
             }
             m_stored.status.push_back(status);
             skipCurrentElement();
+        }
+    }
+
+    // Rows read straight from the bytes; anything the XML reader would
+    // refuse or name is left to it (NotSimple, or the Error of a value).
+    void readSimpleRows(SimpleRows rows) {
+        std::vector<std::size_t> rowOfField(m_fields.size(), std::size_t(-1));
+        while (rows.nextRow()) {
+            const std::size_t record = m_stored.status.size();
+            quint8 status = 0;
+            bool stated = false;
+            int expected = 0;
+            while (rows.nextAttribute()) {
+                if (rows.name() == u"RowState") {
+                    bool ok = false;
+                    const uint state = rows.value().toUInt(&ok);
+                    if (stated || !ok || state > 0xFF)
+                        throw NotSimple{};
+                    stated = true;
+                    status = quint8(state);
+                    continue;
+                }
+                const int field = fieldOf(rows.name(), expected);
+                if (field < 0 || rowOfField[std::size_t(field)] == record)
+                    throw NotSimple{};
+                rowOfField[std::size_t(field)] = record;
+                expected = field + 1;
+                parseValue(field, rows.value(), record);
+            }
+            m_stored.status.push_back(status);
         }
     }
 
@@ -665,6 +715,7 @@ private:
     std::vector<quint32> m_changeLog;
     std::optional<qint32> m_lcid;
     bool m_haveMetadata = false;
+    std::optional<CutRows> m_cutRows;
 };
 
 }  // namespace
@@ -686,6 +737,22 @@ Table decodeXmlPacket(const QByteArray& bytes) {
         MarkupCheck(TextUnits{text}).run();
     } else {
         MarkupCheck(ByteUnits{bytes, encoding.toLatin1()}).run();
+        // The rows, nearly all of a packet, read straight from the bytes
+        // where they are as packets write them; the reader takes the rest.
+        if (const std::optional<RowRegion> rows = simpleRowRegion(bytes)) {
+            try {
+                const QString prefix = QStringDecoder(encoding.toLatin1().constData())
+                                           .decode(QByteArrayView(bytes).first(rows->start));
+                const CutRows cut{
+                    QByteArrayView(bytes).sliced(rows->start, rows->end - rows->start),
+                    prefix.size()};
+                return XmlPacketReader(bytes.first(rows->start) + bytes.sliced(rows->end), encoding,
+                                       cut)
+                    .read();
+            } catch (const NotSimple&) {
+            } catch (const Error&) {
+            }
+        }
     }
     return XmlPacketReader(bytes, encoding).read();
 }
