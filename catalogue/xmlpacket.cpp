@@ -561,7 +561,7 @@ private:
             case FieldType::Int16:
             case FieldType::Int32:
             case FieldType::Int64: {
-                const qint64 v = text.toLongLong(&ok);
+                const qint64 v = toInteger(text, &ok);
                 const int bits = f.def.type == FieldType::Int8    ? 8
                                  : f.def.type == FieldType::Int16 ? 16
                                  : f.def.type == FieldType::Int32 ? 32
@@ -662,6 +662,23 @@ private:
         }
     }
 
+    // Plain decimal digits, as packets write integers, read here; any other
+    // form as QString reads it.
+    static qint64 toInteger(QStringView text, bool* ok) {
+        const qsizetype sign = !text.isEmpty() && text[0] == u'-' ? 1 : 0;
+        if (text.size() - sign < 1 || text.size() - sign > 18)
+            return text.toLongLong(ok);
+        qint64 v = 0;
+        for (qsizetype i = sign; i < text.size(); ++i) {
+            const char16_t d = text[i].unicode();
+            if (d < u'0' || d > u'9')
+                return text.toLongLong(ok);
+            v = v * 10 + (d - u'0');
+        }
+        *ok = true;
+        return sign ? -v : v;
+    }
+
     static std::optional<qint32> parseDate(QStringView s) {
         if (s.size() != 8)
             return std::nullopt;
@@ -736,9 +753,9 @@ Table decodeXmlPacket(const QByteArray& bytes) {
         const QString text = decodeText(bytes, encoding, QStringLiteral("the XML text"));
         MarkupCheck(TextUnits{text}).run();
     } else {
-        MarkupCheck(ByteUnits{bytes, encoding.toLatin1()}).run();
         // The rows, nearly all of a packet, read straight from the bytes
-        // where they are as packets write them; the reader takes the rest.
+        // where they are as packets write them; the reader takes the rest,
+        // and everything again where anything is amiss, to name it rightly.
         if (const std::optional<RowRegion> rows = simpleRowRegion(bytes)) {
             try {
                 const QString prefix = QStringDecoder(encoding.toLatin1().constData())
@@ -746,13 +763,14 @@ Table decodeXmlPacket(const QByteArray& bytes) {
                 const CutRows cut{
                     QByteArrayView(bytes).sliced(rows->start, rows->end - rows->start),
                     prefix.size()};
-                return XmlPacketReader(bytes.first(rows->start) + bytes.sliced(rows->end), encoding,
-                                       cut)
-                    .read();
+                const QByteArray rest = bytes.first(rows->start) + bytes.sliced(rows->end);
+                MarkupCheck(ByteUnits{rest, encoding.toLatin1()}).run();
+                return XmlPacketReader(rest, encoding, cut).read();
             } catch (const NotSimple&) {
             } catch (const Error&) {
             }
         }
+        MarkupCheck(ByteUnits{bytes, encoding.toLatin1()}).run();
     }
     return XmlPacketReader(bytes, encoding).read();
 }

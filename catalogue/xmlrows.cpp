@@ -5,9 +5,6 @@
 namespace kavinto {
 namespace {
 
-bool isSpaceByte(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
 bool isNameStart(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
 }
@@ -38,19 +35,17 @@ std::optional<RowRegion> simpleRowRegion(const QByteArray& bytes) {
     if (tag < 0)
         return std::nullopt;
     // Before it, no comment, section or declaration could hide a decoy.
-    const qsizetype markup = bytes.indexOf("<!");
-    if (markup >= 0 && markup < tag)
+    const QByteArray before = bytes.first(tag);
+    if (before.contains("<!"))
         return std::nullopt;
-    const qsizetype instruction = bytes.indexOf("<?");
-    if (instruction >= 0 && instruction < tag) {
-        qsizetype first = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
-        while (first < bytes.size() && isSpaceByte(bytes[first])) ++first;
-        const qsizetype second = bytes.indexOf("<?", instruction + 2);
-        if (instruction != first || (second >= 0 && second < tag))
+    if (const qsizetype instruction = before.indexOf("<?"); instruction >= 0) {
+        qsizetype first = before.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+        while (first < before.size() && SimpleRows::isSpace(before[first])) ++first;
+        if (instruction != first || before.indexOf("<?", instruction + 2) >= 0)
             return std::nullopt;
     }
     qsizetype i = tag + 8;
-    if (i >= bytes.size() || !(isSpaceByte(bytes[i]) || bytes[i] == '>'))
+    if (i >= bytes.size() || !(SimpleRows::isSpace(bytes[i]) || bytes[i] == '>'))
         return std::nullopt;
     for (; i < bytes.size() && bytes[i] != '>'; ++i) {
         if (bytes[i] == '"' || bytes[i] == '\'') {
@@ -72,23 +67,6 @@ SimpleRows::SimpleRows(QByteArrayView rows, const QString& encoding)
     : m_bytes(rows),
       m_utf8(encoding.compare(QLatin1String("UTF-8"), Qt::CaseInsensitive) == 0),
       m_decoder(encoding, QStringLiteral("the XML text")) {}
-
-bool SimpleRows::atSpace() const {
-    return m_at < m_bytes.size() && isSpaceByte(m_bytes[m_at]);
-}
-
-bool SimpleRows::skipSpace() {
-    const qsizetype from = m_at;
-    while (atSpace()) ++m_at;
-    return m_at > from;
-}
-
-bool SimpleRows::skip(QByteArrayView literal) {
-    if (m_bytes.size() - m_at < literal.size() || m_bytes.sliced(m_at, literal.size()) != literal)
-        return false;
-    m_at += literal.size();
-    return true;
-}
 
 bool SimpleRows::nextRow() {
     while (m_inRow) nextAttribute();
@@ -124,8 +102,8 @@ bool SimpleRows::nextAttribute() {
         throw NotSimple{};
     const qsizetype start = m_at;
     while (m_at < m_bytes.size() && isNameChar(m_bytes[m_at])) ++m_at;
-    m_name.resize(m_at - start);
-    for (qsizetype k = start; k < m_at; ++k) m_name[k - start] = QLatin1Char(m_bytes[k]);
+    m_name.resize(std::size_t(m_at - start));
+    std::copy(m_bytes.data() + start, m_bytes.data() + m_at, m_name.begin());
     skipSpace();
     if (!skip("="))
         throw NotSimple{};
@@ -139,44 +117,44 @@ bool SimpleRows::nextAttribute() {
 // Line ends and tabs in a value read as spaces (a CR LF as one), as XML
 // normalises attribute values.
 void SimpleRows::readValue(char quote) {
-    m_value.resize(0);
+    m_value.clear();
     qsizetype run = m_at;
+    uchar high = 0;  // the bits of the run's bytes above ASCII
     for (;;) {
         if (m_at == m_bytes.size())
             throw NotSimple{};
         const auto c = static_cast<uchar>(m_bytes[m_at]);
+        if (c >= 0x20 && c != uchar(quote) && c != '<' && c != '&') {
+            high |= c & 0x80;
+            ++m_at;
+            continue;
+        }
+        appendBytes(run, m_at, high == 0);
+        high = 0;
         if (c == uchar(quote)) {
-            appendBytes(run, m_at++);
+            ++m_at;
             return;
         }
-        if (c == '<')
-            throw NotSimple{};
         if (c == '&') {
-            appendBytes(run, m_at);
             appendReference();
-            run = m_at;
         } else if (c == '\t' || c == '\n' || c == '\r') {
-            appendBytes(run, m_at);
-            m_value += QLatin1Char(' ');
+            m_value += u' ';
             if (c == '\r' && m_at + 1 < m_bytes.size() && m_bytes[m_at + 1] == '\n')
                 ++m_at;
-            run = ++m_at;
-        } else if (c < 0x20) {
-            throw NotSimple{};
-        } else {
             ++m_at;
+        } else {
+            throw NotSimple{};  // '<' or a control character
         }
+        run = m_at;
     }
 }
 
-void SimpleRows::appendBytes(qsizetype from, qsizetype to) {
+void SimpleRows::appendBytes(qsizetype from, qsizetype to, bool ascii) {
     const QByteArrayView bytes = m_bytes.sliced(from, to - from);
-    bool ascii = true;
-    for (const char b : bytes) ascii &= static_cast<uchar>(b) < 0x80;
-    const qsizetype old = m_value.size();
     if (ascii) {
-        m_value.resize(old + bytes.size());
-        for (qsizetype k = 0; k < bytes.size(); ++k) m_value[old + k] = QLatin1Char(bytes[k]);
+        const std::size_t old = m_value.size();
+        m_value.resize(old + std::size_t(bytes.size()));
+        std::copy(bytes.begin(), bytes.end(), m_value.begin() + qsizetype(old));
         return;
     }
     QString decoded;
@@ -193,7 +171,7 @@ void SimpleRows::appendBytes(qsizetype from, qsizetype to) {
     }
     if (!allXmlChars(decoded))
         throw NotSimple{};
-    m_value += decoded;
+    m_value.append(reinterpret_cast<const char16_t*>(decoded.utf16()), std::size_t(decoded.size()));
 }
 
 void SimpleRows::appendReference() {
@@ -208,7 +186,7 @@ void SimpleRows::appendReference() {
         {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}};
     for (const auto& [name, c] : predefined) {
         if (ref == name) {
-            m_value += QLatin1Char(c);
+            m_value += char16_t(c);
             return;
         }
     }
@@ -230,7 +208,12 @@ void SimpleRows::appendReference() {
     }
     if (!isXmlChar(code))
         throw NotSimple{};
-    m_value += QString::fromUcs4(&code, 1);
+    if (code > 0xFFFF) {
+        m_value += QChar::highSurrogate(code);
+        m_value += QChar::lowSurrogate(code);
+    } else {
+        m_value += char16_t(code);
+    }
 }
 
 }  // namespace kavinto

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <optional>
+#include <string>
 
 namespace kavinto {
 
@@ -38,12 +39,28 @@ public:
     QStringView name() const { return m_name; }
     QStringView value() const { return m_value; }
 
+    static bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
 private:
-    bool atSpace() const;
-    bool skipSpace();
-    bool skip(QByteArrayView literal);
+    bool atSpace() const { return m_at < m_bytes.size() && isSpace(m_bytes[m_at]); }
+    bool skipSpace() {
+        const qsizetype from = m_at;
+        while (atSpace()) ++m_at;
+        return m_at > from;
+    }
+    template <std::size_t N>
+    bool skip(const char (&literal)[N]) {
+        constexpr qsizetype n = N - 1;
+        if (m_bytes.size() - m_at < n)
+            return false;
+        for (qsizetype k = 0; k < n; ++k)
+            if (m_bytes[m_at + k] != literal[k])
+                return false;
+        m_at += n;
+        return true;
+    }
     void readValue(char quote);
-    void appendBytes(qsizetype from, qsizetype to);
+    void appendBytes(qsizetype from, qsizetype to, bool ascii);
     void appendReference();
 
     QByteArrayView m_bytes;
@@ -51,8 +68,8 @@ private:
     bool m_inRow = false;
     bool m_utf8;
     TextDecoder m_decoder;
-    QString m_name;
-    QString m_value;
+    std::u16string m_name;
+    std::u16string m_value;
 };
 
 }  // namespace kavinto
