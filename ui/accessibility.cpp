@@ -1,6 +1,7 @@
 #include "accessibility.h"
 
 #include "controls.h"
+#include "formwindow.h"
 #include "handler.h"
 #include "stringgrid.h"
 
@@ -316,6 +317,8 @@ QList<QAccessibleInterface*> GridCell::columnHeaderCells() const {
 }
 
 QAccessibleInterface* factory(const QString& className, QObject* object) {
+    if (is<FormWindow>(className))  // a window, named by its title
+        return new QAccessibleWidget(static_cast<FormWindow*>(object), QAccessible::Window);
     if (is<Panel>(className))
         return new ClickableAccessible<Panel>(static_cast<Panel*>(object), QAccessible::Grouping);
     if (is<Picture>(className))

@@ -6,7 +6,8 @@ namespace kavinto {
 
 class StringGrid;
 
-// Registers the accessible interfaces of the hand-drawn controls: panels as
+// Registers the accessible interfaces of the hand-drawn controls: windows
+// as windows (not the filler a plain widget is), panels as
 // groupings, labels as static text related to the control they name,
 // pictures as named images, lists as combo boxes named by their label, the
 // grid as a table of cells. Idempotent; the windows call it.

@@ -433,6 +433,7 @@ private slots:
             QAccessible::Role role;
             QString name;
         } controls[] = {
+            {&f, QAccessible::Window, "VELOR! Tarmeni"},
             {f.Panel1, QAccessible::Grouping, {}},
             {f.LMDSimplePanel1, QAccessible::Grouping, {}},
             {f.pdf_panel, QAccessible::Grouping, {}},
