@@ -6,6 +6,7 @@
 
 #include "data.h"
 #include "fonts.h"
+#include "pictures.h"
 #include "platformchoice.h"
 #include "startuptable.h"
 #include "tform1.h"
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", platform);
     QApplication application(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral(KAVINTO_VERSION));
+    QApplication::setWindowIcon(kavinto::programIcon());
     kavinto::registerFonts();
 
     auto form = std::make_unique<kavinto::TForm1>();

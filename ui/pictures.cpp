@@ -59,4 +59,11 @@ QPixmap documentIcon() {
     return load("pdf", "bmp");
 }
 
+QIcon programIcon() {
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/assets/kavinto-48.png"));
+    icon.addFile(QStringLiteral(":/assets/kavinto-256.png"));
+    return icon;
+}
+
 }  // namespace kavinto

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QPixmap>
 
 namespace kavinto {
@@ -12,5 +13,7 @@ QPixmap splashPicture();
 QPixmap exitPicture();
 QPixmap newSearchPicture();
 QPixmap documentIcon();
+// The program's own icon, as the desktop entry has it, for the title and task bars.
+QIcon programIcon();
 
 }  // namespace kavinto

@@ -148,6 +148,18 @@ test_two_functions_second_row() {
     stop
 }
 
+test_grid_keys_open_documents() {
+    local dir; dir=$(workdir gridkeys)
+    start "$dir" || return 1
+    xprop -id "$window" _NET_WM_ICON | grep -q 'Icon (48 x 48)' || { echo "    no 48 x 48 icon"; return 1; }
+    keys Tab Down Tab Down Down Tab Tab space  # 1. Gyakorlás, 2. Motiváció, keresés
+    keys End Home Down Return
+    expect "row 2's document by Return" "$(cat "$scratch/handed")" "file://$dir/pdf/vita.pdf" || return 1
+    keys ctrl+Home space
+    expect "row 1's document by Space" "$(tail -1 "$scratch/handed")" "file://$dir/pdf/mozaik.pdf" || return 1
+    stop
+}
+
 test_refusal_shown_then_hidden() {
     start "$(workdir refusal)" || return 1
     click $SEARCH
