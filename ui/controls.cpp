@@ -243,9 +243,13 @@ Panel::Panel(const QColor& background, Border border, const QColor& borderColor,
 void Panel::paintEvent(QPaintEvent* event) {
     QFrame::paintEvent(event);
     if (m_border == Border::Line) {
+        // Filled, not stroked: a cosmetic pen is one device pixel wide and,
+        // on a denser screen, would stand inside the right and bottom edges.
         QPainter p(this);
-        p.setPen(m_borderColor);
-        p.drawRect(rect().adjusted(0, 0, -1, -1));
+        const int w = width(), h = height();
+        for (const QRect& edge :
+             {QRect(0, 0, w, 1), QRect(0, h - 1, w, 1), QRect(0, 0, 1, h), QRect(w - 1, 0, 1, h)})
+            p.fillRect(edge, m_borderColor);
     }
 }
 

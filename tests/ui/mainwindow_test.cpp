@@ -197,6 +197,12 @@ private slots:
                                (b->icon().isNull() ? 0 : 24);
             QVERIFY2(needed < b->width(), qPrintable(b->text()));
         }
+        // A line border sits on the panel's own last device pixels.
+        const QImage box = f.LMDSimplePanel1->grab().toImage();
+        const QColor red(255, 0, 0);
+        QCOMPARE(box.pixelColor(box.width() - 1, box.height() / 2), red);
+        QCOMPARE(box.pixelColor(box.width() / 2, box.height() - 1), red);
+        QCOMPARE(box.pixelColor(box.width() - 1 - int(ratio), box.height() / 2) == red, false);
     }
 
     // Writes the pictures of the two pages that the README shows.
