@@ -102,8 +102,10 @@ void FormWindow::centreOnScreen() {
     if (!screen)
         return;
     const QRect area = screen->geometry();
-    const QPoint corner(area.x() + (area.width() - Width()) / 2,
-                        area.y() + (area.height() - Height()) / 2);
+    // Without a window manager nothing frames the window: the client itself is centred.
+    const bool framed = m_managerFrame || windowManagerRuns();
+    const QPoint corner(area.x() + (area.width() - (framed ? Width() : width())) / 2,
+                        area.y() + (area.height() - (framed ? Height() : height())) / 2);
     if (m_managerFrame)  // the client goes where the frame leaves it
         setGeometry(QRect(corner + QPoint(m_managerFrame->left(), m_managerFrame->top()), size()));
     else

@@ -22,6 +22,10 @@ std::optional<QMargins> requestFrameExtents(QWindow* window);
 // the window system says none.
 std::optional<QMargins> currentFrameExtents(QWindow* window);
 
+// Whether a window manager runs, which frames and places windows; false
+// where the window system is known to have none (a bare X server).
+bool windowManagerRuns();
+
 // Whether the program runs on a Wayland session (through XWayland): there
 // the compositor draws the frame, and the margins reported for it count
 // invisible shadows, so they say nothing of the outer size.

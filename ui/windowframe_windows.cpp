@@ -20,6 +20,10 @@ bool onWaylandSession() {
     return false;
 }
 
+bool windowManagerRuns() {
+    return true;
+}
+
 std::optional<QMargins> requestFrameExtents(QWindow* window) {
     return frameOf(window);
 }

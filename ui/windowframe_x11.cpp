@@ -64,12 +64,20 @@ std::optional<QMargins> currentFrameExtents(QWindow* window) {
     return extentsOf(c, window);
 }
 
+bool windowManagerRuns() {
+    xcb_connection_t* c = connection();
+    if (!c)
+        return true;  // not X11: the platform's own
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    return !property(c, root, atom(c, "_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW).empty();
+}
+
 std::optional<QMargins> requestFrameExtents(QWindow* window) {
     xcb_connection_t* c = connection();
     if (!c || !window)
         return std::nullopt;
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-    if (property(c, root, atom(c, "_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW).empty())
+    if (!windowManagerRuns())
         return std::nullopt;  // no window manager: no frame
     if (onWaylandSession())
         return std::nullopt;

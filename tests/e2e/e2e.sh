@@ -102,6 +102,13 @@ map_events() {
     ' "$1"
 }
 
+bare_test_client_centred() {
+    start "$(workdir centred)" || return 1
+    # (1024 - 640) / 2 = 192, (768 - 431) / 2 = 168.
+    expect "the client's corner" "$X,$Y" "192,168" || return 1
+    stop
+}
+
 bare_test_splash_comes_and_goes() {
     xev -root -event substructure >"$scratch/xev" 2>&1 &
     local xev=$!
