@@ -44,7 +44,7 @@ class LabelAccessible : public QAccessibleWidget {
 public:
     explicit LabelAccessible(TextLabel* label)
         : QAccessibleWidget(
-              label, label->isAlert() ? QAccessible::AlertMessage : QAccessible::StaticText) {}
+              label, label->isAlert() ? QAccessible::Notification : QAccessible::StaticText) {}
     QString text(QAccessible::Text t) const override {
         return t == QAccessible::Name ? label()->displayedText() : QAccessibleWidget::text(t);
     }

@@ -76,7 +76,7 @@ public:
     Event OnClick;
 
     // For assistive technology: the control this label names, and whether
-    // its appearing is an alert.
+    // its appearing is a notification that screen readers speak at once.
     QWidget* buddy() const { return m_buddy; }
     void setBuddy(QWidget* buddy) { m_buddy = buddy; }
     bool isAlert() const { return m_alert; }

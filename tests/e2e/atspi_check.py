@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 # The window as a screen reader sees it through AT-SPI: roles, names and
-# relations on the search page, the error as an alert, the result grid as a
+# relations on the search page, the error as a notification, the result grid as a
 # table, and the events of moving in it. Keys go in through xdotool.
 import subprocess
 import sys
@@ -79,7 +79,7 @@ for role, name in [("image", "VELOR! Tarmeni"), ("label", "Adja meg a keresési 
                    ("combo box", "Módszer neve:"), ("combo box", "3. funkció:"),
                    ("push button", "keresés"), ("table", "Keresési eredmények"),
                    ("image", "PDF dokumentum"),
-                   ("alert", "Adjon meg legalább egy keresési feltételt!")]:
+                   ("notification", "Adjon meg legalább egy keresési feltételt!")]:
     check(f"a {role} named {name!r}", name in names.get(role, []), names.get(role))
 check("five panels", len(names.get("panel", [])) == 5, names.get("panel"))
 for combo in (n for n in nodes if n.getRoleName() == "combo box"):
@@ -87,9 +87,10 @@ for combo in (n for n in nodes if n.getRoleName() == "combo box"):
               if r.getRelationType() == pyatspi.RELATION_LABELLED_BY]
     check(f"{combo.name} is labelled by its label", labels == [combo.name], labels)
 
-# A search with nothing chosen: the error appears as an alert.
+# A search with nothing chosen: the error appears as a notification.
 keys("Tab", "Tab", "Tab", "Tab", "space")
-check("the error is shown as an alert", seen("object:state-changed:showing", "alert"), events)
+check("the error shows as a notification", seen("object:state-changed:showing", "notification"),
+      events)
 
 # A search by the first function: the grid as a table.
 keys("shift+Tab", "shift+Tab", "shift+Tab", "Down", "Tab", "Tab", "Tab", "space")

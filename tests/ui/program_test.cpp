@@ -440,7 +440,7 @@ private slots:
             {f.Image1, QAccessible::Graphic, "VELOR! Tarmeni"},
             {f.pdf_image, QAccessible::Graphic, "PDF dokumentum"},
             {f.LMDSimpleLabel1, QAccessible::StaticText, "Adja meg a keresési szempontokat!"},
-            {f.errorlabel, QAccessible::AlertMessage, f.errorlabel->displayedText()},
+            {f.errorlabel, QAccessible::Notification, f.errorlabel->displayedText()},
             {f.list_modszer, QAccessible::ComboBox, "Módszer neve:"},
             {f.list_func3, QAccessible::ComboBox, "3. funkció:"},
             {f.Strgrid, QAccessible::Table, "Keresési eredmények"},
