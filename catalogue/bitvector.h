@@ -8,6 +8,10 @@
 
 namespace kavinto {
 
+// The set bits of n words, by the processor's popcount instruction where it
+// has one.
+std::size_t countSetBits(const quint64* words, std::size_t n);
+
 // A sequence of bits, least significant bit of each 64-bit word first, with
 // an optional rank directory for counting set bits before a position in
 // constant time.
@@ -40,12 +44,7 @@ public:
         for (std::size_t i = whole * 64; i < count; ++i) push_back(bit);
     }
 
-    std::size_t count() const {
-        std::size_t n = 0;
-        for (std::size_t w = 0; w < m_words.size(); ++w)
-            n += std::size_t(__builtin_popcountll(m_words[w]));
-        return n;
-    }
+    std::size_t count() const { return countSetBits(m_words.data(), m_words.size()); }
     // Keeps only the bits also set in `other`, which has the same size.
     void intersect(const BitVector& other) {
         for (std::size_t w = 0; w < m_words.size(); ++w) m_words[w] &= other.m_words[w];
