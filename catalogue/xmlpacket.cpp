@@ -29,10 +29,11 @@ constexpr int kMaxDepth = 64;
     throw Error(QStringLiteral("Invalid data packet: ") + what);
 }
 
-qsizetype skipBomAndSpace(const QByteArray& b) {
-    qsizetype i = b.startsWith("\xEF\xBB\xBF") ? 3 : 0;
-    while (i < b.size() && (b[i] == ' ' || b[i] == '\t' || b[i] == '\r' || b[i] == '\n')) ++i;
-    return i;
+// A ROW's RowState: a number of 0 to 255.
+std::optional<quint8> rowState(QStringView text) {
+    bool ok = false;
+    const uint state = text.toUInt(&ok);
+    return ok && state <= 0xFF ? std::optional<quint8>(quint8(state)) : std::nullopt;
 }
 
 // The encoding that the bytes are in: a BOM, the declaration's, or the code page of the LCID.
@@ -495,13 +496,12 @@ private:
             for (const QXmlStreamAttribute& a : attributes) {
                 const QStringView attrName = a.qualifiedName();
                 if (attrName == u"RowState") {
-                    bool ok = false;
-                    const uint state = a.value().toUInt(&ok);
-                    if (!ok || state > 0xFF)
+                    const std::optional<quint8> state = rowState(a.value());
+                    if (!state)
                         fail(QStringLiteral("row %1 at %2 has the invalid RowState %3")
                                  .arg(record + 1)
                                  .arg(where(), quoted(a.value())));
-                    status = quint8(state);
+                    status = *state;
                     continue;
                 }
                 const int field = fieldOf(attrName, expected);
@@ -526,12 +526,11 @@ private:
             int expected = 0;
             while (rows.nextAttribute()) {
                 if (rows.name() == u"RowState") {
-                    bool ok = false;
-                    const uint state = rows.value().toUInt(&ok);
-                    if (stated || !ok || state > 0xFF)
+                    const std::optional<quint8> state = rowState(rows.value());
+                    if (stated || !state)
                         throw NotSimple{};
                     stated = true;
-                    status = quint8(state);
+                    status = *state;
                     continue;
                 }
                 const int field = fieldOf(rows.name(), expected);

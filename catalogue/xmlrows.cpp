@@ -30,6 +30,12 @@ bool allXmlChars(QStringView text) {
 
 }  // namespace
 
+qsizetype skipBomAndSpace(QByteArrayView bytes) {
+    qsizetype i = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    while (i < bytes.size() && SimpleRows::isSpace(bytes[i])) ++i;
+    return i;
+}
+
 std::optional<RowRegion> simpleRowRegion(const QByteArray& bytes) {
     const qsizetype tag = bytes.indexOf("<ROWDATA");
     if (tag < 0)
@@ -39,9 +45,7 @@ std::optional<RowRegion> simpleRowRegion(const QByteArray& bytes) {
     if (before.contains("<!"))
         return std::nullopt;
     if (const qsizetype instruction = before.indexOf("<?"); instruction >= 0) {
-        qsizetype first = before.startsWith("\xEF\xBB\xBF") ? 3 : 0;
-        while (first < before.size() && SimpleRows::isSpace(before[first])) ++first;
-        if (instruction != first || before.indexOf("<?", instruction + 2) >= 0)
+        if (instruction != skipBomAndSpace(before) || before.indexOf("<?", instruction + 2) >= 0)
             return std::nullopt;
     }
     qsizetype i = tag + 8;

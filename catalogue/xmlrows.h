@@ -19,6 +19,9 @@ namespace kavinto {
 // packet again and names any fault.
 struct NotSimple {};
 
+// Where an XML document's markup begins: after a UTF-8 BOM and white space.
+qsizetype skipBomAndSpace(QByteArrayView bytes);
+
 // Where the first ROWDATA's content lies: from just after its start tag to
 // its first "</ROWDATA". Nothing when the text before it holds anything but
 // elements and a leading declaration, or the element is empty.
