@@ -5,6 +5,7 @@
 #include "windowframe.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWindow>
@@ -48,6 +49,17 @@ void FormWindow::setVisible(bool visible) {
         m_frameAsked = true;
         winId();
         m_managerFrame = requestFrameExtents(windowHandle());
+        if (!m_managerFrame) {
+            // Unanswered (fluxbox answers only once the window is mapped): the
+            // frame is corrected, size and place, as soon as it is set.
+            watchFrameExtents(windowHandle(), [this](QMargins frame) {
+                m_managerFrame = frame;
+                keepOuterSize();
+                centreOnScreen();
+                m_placedAt = geometry().topLeft();
+                m_placing = QDeadlineTimer(1000);
+            });
+        }
         // What the request brought (a configure notification among it) is
         // taken now: arriving after the sizing below, it would hand Qt a stale
         // geometry, whose position the next resize would send back.
@@ -131,6 +143,12 @@ void FormWindow::resizeEvent(QResizeEvent* e) {
 void FormWindow::moveEvent(QMoveEvent* e) {
     QWidget::moveEvent(e);
     keepOuterSize();
+    // A window manager still busy placing the form (fluxbox) may put it back
+    // where it was first mapped, once: it goes where it was placed again.
+    if (m_placedAt && !m_placing.hasExpired() && geometry().topLeft() != *m_placedAt) {
+        m_placedAt.reset();
+        centreOnScreen();
+    }
 }
 
 }  // namespace kavinto

@@ -2,7 +2,9 @@
 
 #include "handler.h"
 
+#include <QDeadlineTimer>
 #include <QMargins>
+#include <QPoint>
 #include <QWidget>
 
 #include <optional>
@@ -56,6 +58,8 @@ private:
     bool m_frameAsked = false;
     std::optional<QMargins> m_managerFrame;  // what the window manager said before the first map
     QMargins m_knownFrame;
+    std::optional<QPoint> m_placedAt;  // where the frame's late arrival placed the form
+    QDeadlineTimer m_placing;
 };
 
 }  // namespace kavinto

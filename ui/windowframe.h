@@ -2,6 +2,7 @@
 
 #include <QMargins>
 
+#include <functional>
 #include <optional>
 
 class QWindow;
@@ -17,6 +18,12 @@ namespace kavinto {
 // frame Windows draws for the window's style.
 // Creates the window's native window, unmapped, if it has none yet.
 std::optional<QMargins> requestFrameExtents(QWindow* window);
+
+// Calls `arrived` once, on the GUI thread, with the frame the window manager
+// sets on the window after it is mapped: the way to learn it where the
+// request above went unanswered. Nothing is called where no window manager
+// sets one (and never on Windows, whose frame is known at once).
+void watchFrameExtents(QWindow* window, std::function<void(QMargins)> arrived);
 
 // The frame the window has now, in device-independent pixels; nothing where
 // the window system says none.

@@ -28,6 +28,8 @@ std::optional<QMargins> requestFrameExtents(QWindow* window) {
     return frameOf(window);
 }
 
+void watchFrameExtents(QWindow*, std::function<void(QMargins)>) {}
+
 std::optional<QMargins> currentFrameExtents(QWindow* window) {
     return frameOf(window);
 }

@@ -1,6 +1,7 @@
 #include "windowframe.h"
 
 #include <QtGui/qguiapplication_platform.h>
+#include <QAbstractNativeEventFilter>
 #include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QThread>
@@ -51,7 +52,51 @@ std::optional<QMargins> extentsOf(xcb_connection_t* c, QWindow* window) {
                     qRound(v[3] / ratio));
 }
 
+// Waits for the window's first _NET_FRAME_EXTENTS among the events Qt reads,
+// then hands it over and goes.
+class FrameExtentsWatch : public QObject, public QAbstractNativeEventFilter {
+public:
+    FrameExtentsWatch(QWindow* window, std::function<void(QMargins)> arrived)
+        : QObject(window),
+          m_window(window),
+          m_id(xcb_window_t(window->winId())),
+          m_atom(atom(connection(), "_NET_FRAME_EXTENTS")),
+          m_arrived(std::move(arrived)) {
+        qGuiApp->installNativeEventFilter(this);
+    }
+    ~FrameExtentsWatch() override { qGuiApp->removeNativeEventFilter(this); }
+
+    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+        if (m_done || type != "xcb_generic_event_t")
+            return false;
+        const auto* event = static_cast<const xcb_generic_event_t*>(message);
+        if ((event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY)
+            return false;
+        const auto* change = reinterpret_cast<const xcb_property_notify_event_t*>(event);
+        if (change->window != m_id || change->atom != m_atom)
+            return false;
+        if (const std::optional<QMargins> extents = extentsOf(connection(), m_window)) {
+            m_done = true;
+            deleteLater();
+            m_arrived(*extents);
+        }
+        return false;
+    }
+
+private:
+    QWindow* m_window;
+    xcb_window_t m_id;
+    xcb_atom_t m_atom;
+    std::function<void(QMargins)> m_arrived;
+    bool m_done = false;
+};
+
 }  // namespace
+
+void watchFrameExtents(QWindow* window, std::function<void(QMargins)> arrived) {
+    if (window && connection() && windowManagerRuns() && !onWaylandSession())
+        new FrameExtentsWatch(window, std::move(arrived));
+}
 
 bool onWaylandSession() {
     return !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
