@@ -40,26 +40,6 @@ private:
     W* control() const { return static_cast<W*>(widget()); }
 };
 
-class LabelAccessible : public QAccessibleWidget {
-public:
-    explicit LabelAccessible(TextLabel* label)
-        : QAccessibleWidget(
-              label, label->isAlert() ? QAccessible::Notification : QAccessible::StaticText) {}
-    QString text(QAccessible::Text t) const override {
-        return t == QAccessible::Name ? label()->displayedText() : QAccessibleWidget::text(t);
-    }
-    Relations relations(QAccessible::Relation match) const override {
-        Relations r = QAccessibleWidget::relations(match);
-        if ((match & QAccessible::Labelled) && label()->buddy())
-            r.append(
-                {QAccessible::queryAccessibleInterface(label()->buddy()), QAccessible::Labelled});
-        return r;
-    }
-
-private:
-    TextLabel* label() const { return static_cast<TextLabel*>(widget()); }
-};
-
 // The label whose buddy the widget is, among its siblings.
 TextLabel* labelOf(const QWidget* widget) {
     if (!widget->parentWidget())
@@ -70,6 +50,39 @@ TextLabel* labelOf(const QWidget* widget) {
             return l;
     return nullptr;
 }
+
+void addLabelRelation(const QWidget* widget, QAccessible::Relation match, Relations& relations) {
+    if (match & QAccessible::Label)
+        if (TextLabel* l = labelOf(widget))
+            relations.append({QAccessible::queryAccessibleInterface(l), QAccessible::Label});
+}
+
+class LabelAccessible : public QAccessibleWidget {
+public:
+    explicit LabelAccessible(TextLabel* label)
+        : QAccessibleWidget(label, label->notice() == TextLabel::Notice::None
+                                       ? QAccessible::StaticText
+                                       : QAccessible::Notification) {}
+    // A label that another names ("Találatok száma:" naming "2 db") says both.
+    QString text(QAccessible::Text t) const override {
+        if (t != QAccessible::Name)
+            return QAccessibleWidget::text(t);
+        const TextLabel* naming = labelOf(label());
+        return naming ? naming->displayedText() + QLatin1Char(' ') + label()->displayedText()
+                      : label()->displayedText();
+    }
+    Relations relations(QAccessible::Relation match) const override {
+        Relations r = QAccessibleWidget::relations(match);
+        addLabelRelation(label(), match, r);
+        if ((match & QAccessible::Labelled) && label()->buddy())
+            r.append(
+                {QAccessible::queryAccessibleInterface(label()->buddy()), QAccessible::Labelled});
+        return r;
+    }
+
+private:
+    TextLabel* label() const { return static_cast<TextLabel*>(widget()); }
+};
 
 // A list: a combo box named by its field label, valued by its item, whose
 // one child is the drop-down's view.
@@ -87,10 +100,7 @@ public:
     }
     Relations relations(QAccessible::Relation match) const override {
         Relations r = QAccessibleWidget::relations(match);
-        if (match & QAccessible::Label) {
-            if (TextLabel* l = labelOf(list()))
-                r.append({QAccessible::queryAccessibleInterface(l), QAccessible::Label});
-        }
+        addLabelRelation(list(), match, r);
         return r;
     }
     int childCount() const override { return 1; }
@@ -143,7 +153,13 @@ public:
     int indexOfChild(const QAccessibleInterface*) const override { return -1; }
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     QString text(QAccessible::Text t) const override {
-        return t == QAccessible::Name && isValid() ? m_grid->Cells(m_column, m_row) : QString();
+        if (!isValid())
+            return {};
+        if (t == QAccessible::Name)
+            return m_grid->Cells(m_column, m_row);
+        if (t == QAccessible::Description && m_row > 0 && m_grid->describingColumn() >= 0)
+            return m_grid->Cells(m_grid->describingColumn(), m_row);
+        return {};
     }
     void setText(QAccessible::Text, const QString&) override {}
     QAccessible::Role role() const override {
@@ -228,6 +244,12 @@ public:
         if (t == QAccessible::Name && grid()->accessibleName().isEmpty())
             return QStringLiteral("Keresési eredmények");
         return QAccessibleWidget::text(t);
+    }
+    // Labelled by the hit count, which a screen reader reads on entering the table.
+    Relations relations(QAccessible::Relation match) const override {
+        Relations r = QAccessibleWidget::relations(match);
+        addLabelRelation(grid(), match, r);
+        return r;
     }
     int childCount() const override {
         return int(shownColumns(grid()).size()) * grid()->RowCount();
@@ -338,11 +360,49 @@ void send(QWidget* widget, QAccessible::Event type) {
     QAccessible::updateAccessibility(&event);
 }
 
+QAccessibleInterface* currentCell(StringGrid* grid) {
+    auto* table = dynamic_cast<GridAccessible*>(QAccessible::queryAccessibleInterface(grid));
+    const std::vector<int> columns = shownColumns(grid);
+    return table && !columns.empty() ? table->cell(grid->Row(), columns.front()) : nullptr;
+}
+
+void adjustEvent(QAccessibleEvent* event);
+
+// To the platform's bridge, which an installed handler replaces.
+void forward(QAccessibleEvent* event) {
+    QAccessible::installUpdateHandler(nullptr);
+    QAccessible::updateAccessibility(event);
+    QAccessible::installUpdateHandler(adjustEvent);
+}
+
+bool announcing = false;  // an appearing sent by announceAlert
+
+// Events as screen readers should have them, before the bridge sends them on.
+void adjustEvent(QAccessibleEvent* event) {
+    // A notification's appearing is spoken at once: only when it is announced.
+    if (event->type() == QAccessible::ObjectShow && !announcing)
+        if (auto* label = qobject_cast<TextLabel*>(event->object());
+            label && label->notice() != TextLabel::Notice::None)
+            return;
+    // The grid taking the focus gives it to its current cell, as an item view
+    // does: a screen reader then reads the table (its hit count, its size)
+    // and the row in one phrase, which a second focus event would cut short.
+    if (event->type() == QAccessible::Focus && event->child() < 0)
+        if (auto* grid = qobject_cast<StringGrid*>(event->object()))
+            if (QAccessibleInterface* cell = currentCell(grid)) {
+                QAccessibleEvent focus(cell, QAccessible::Focus);
+                forward(&focus);
+                return;
+            }
+    forward(event);
+}
+
 }  // namespace
 
 void installAccessibility() {
     static const bool installed = [] {
         QAccessible::installFactory(factory);
+        QAccessible::installUpdateHandler(adjustEvent);
         return true;
     }();
     (void)installed;
@@ -353,6 +413,9 @@ void announceNameChange(QWidget* widget) {
 }
 
 void announceAlert(QWidget* widget) {
+    announcing = true;
+    send(widget, QAccessible::ObjectShow);  // what screen readers act on
+    announcing = false;
     send(widget, QAccessible::Alert);
 }
 
@@ -364,11 +427,9 @@ void announceRowsChanged(StringGrid* grid) {
 void announceCurrentRow(StringGrid* grid) {
     if (!QAccessible::isActive())
         return;
-    auto* table = dynamic_cast<GridAccessible*>(QAccessible::queryAccessibleInterface(grid));
-    const std::vector<int> columns = shownColumns(grid);
-    if (!table || columns.empty())
+    QAccessibleInterface* cell = currentCell(grid);
+    if (!cell)
         return;
-    QAccessibleInterface* cell = table->cell(grid->Row(), columns.front());
     QAccessibleEvent selection(cell, QAccessible::Selection);
     QAccessible::updateAccessibility(&selection);
     if (grid->hasFocus()) {

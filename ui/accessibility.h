@@ -15,6 +15,7 @@ void installAccessibility();
 
 // Events for assistive technology.
 void announceNameChange(QWidget* widget);
+// The notification spoken now, as if it appeared anew.
 void announceAlert(QWidget* widget);
 void announceRowsChanged(StringGrid* grid);
 void announceCurrentRow(StringGrid* grid);

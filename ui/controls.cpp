@@ -157,7 +157,7 @@ void TextLabel::setCaption(const QString& caption) {
 
 void TextLabel::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (m_alert)
+    if (m_notice == Notice::OnAppearing)
         announceAlert(this);
 }
 

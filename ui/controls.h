@@ -75,12 +75,16 @@ public:
     QString displayedText() const;  // the caption without its mnemonic marks
     Event OnClick;
 
-    // For assistive technology: the control this label names, and whether
-    // its appearing is a notification that screen readers speak at once.
+    // For assistive technology: the control this label names (another
+    // label, whose name it then prefixes), and whether the label is a
+    // notification, which screen readers speak at once: when it appears, or
+    // only when the program announces it (announceAlert). Set before the
+    // label is first shown.
+    enum class Notice { None, OnAppearing, OnRequest };
     QWidget* buddy() const { return m_buddy; }
     void setBuddy(QWidget* buddy) { m_buddy = buddy; }
-    bool isAlert() const { return m_alert; }
-    void setAlert(bool alert) { m_alert = alert; }
+    Notice notice() const { return m_notice; }
+    void setNotice(Notice notice) { m_notice = notice; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -93,7 +97,7 @@ private:
     QString m_caption;
     QColor m_color;
     QPointer<QWidget> m_buddy;
-    bool m_alert = false;
+    Notice m_notice = Notice::None;
 };
 
 // A panel: background, border, children. OnClick fires on a click on its own

@@ -73,6 +73,10 @@ public:
     int selectionBottom() const { return std::max(m_row, m_rangeEnd); }
 
     void setColumnHeaders(const QStringList& headers);
+    // For assistive technology: the column whose text describes a data row
+    // (read after the row's shown cells), or -1.
+    int describingColumn() const { return m_describingColumn; }
+    void setDescribingColumn(int col) { m_describingColumn = col; }
     void setHeaderFont(const QFont& font) { m_headerFont = font; }
 
     Event OnClick;
@@ -106,6 +110,7 @@ private:
 
     int m_colCount;
     int m_rowCount;
+    int m_describingColumn = -1;
     int m_row = 1;
     int m_rangeEnd = 1;
     bool m_dragging = false;

@@ -1,5 +1,7 @@
 #include "tform1.h"
 
+#include "accessibility.h"
+
 #include "choicelists.h"
 #include "compressedfile.h"
 #include "criteria.h"
@@ -138,7 +140,7 @@ void TForm1::buildSearchPage() {
     LMDSimpleLabel3->setBuddy(list_func1);
     LMDSimpleLabel4->setBuddy(list_func2);
     LMDSimpleLabel5->setBuddy(list_func3);
-    errorlabel->setAlert(true);
+    errorlabel->setNotice(TextLabel::Notice::OnAppearing);
     search = place(new PushButton(QStringLiteral("keresés"), LMDSimplePanel1), 112, 136, 75, 17);
     LMDButton1 = place(new PushButton(QStringLiteral("Kilépés"), Panel1), 520, 320, 113, 33);
     LMDButton1->setIcon(exitPicture());
@@ -166,11 +168,16 @@ void TForm1::buildResultsPage() {
     back = place(new PushButton(QStringLiteral("vissza"), Panel2), 8, 32, 75, 17);
     LMDSimpleLabel9 = label(Panel2, 96, 34, QStringLiteral("Találatok száma:"), 11, kNavy);
     countlabel = label(Panel2, 184, 34, QStringLiteral("0 db"), 11, kNavy, true);
+    // A screen reader entering the grid hears the hit count, and with each row its document.
+    LMDSimpleLabel9->setBuddy(countlabel);
+    countlabel->setBuddy(Strgrid);
+    Strgrid->setDescribingColumn(4);
     pdf_panel = place(new Panel(kPanelGrey, Panel::Border::Line, kRed, Panel2), 8, 312, 617, 41);
     pdf_panel->setCursor(Qt::PointingHandCursor);
     pdf_image = place(new Picture(documentIcon(), pdf_panel), 8, 4, 33, 33);
     pdf_image->setAccessibleName(QStringLiteral("PDF dokumentum"));
     pdf_label = label(pdf_panel, 48, 14, QString(), 11, kRed);
+    pdf_label->setNotice(TextLabel::Notice::OnRequest);  // a missing document
 }
 
 void TForm1::setTabOrder() {
@@ -377,9 +384,11 @@ void TForm1::pdf_panelClick(QObject*) {
     const QString name = Strgrid->Cells(4, Strgrid->Row());
     if (isDocumentAvailable(name))
         m_opener->open(documentPath(name), windowHandle());
-    else
+    else {
         pdf_label->setCaption(QStringLiteral("Hiányzik a pdf/") + name +
                               QStringLiteral(" nevű file!"));
+        announceAlert(pdf_label);
+    }
 }
 
 void TForm1::pdf_imageClick(QObject* Sender) {

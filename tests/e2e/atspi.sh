@@ -52,7 +52,7 @@ xdotool windowfocus --sync "$window" 2>/dev/null
 # utterance).
 sleep 2
 # Shift presses at the end change nothing; what Orca logs of them pushes out the rest.
-for keys in "Tab" "Tab Tab Tab" "space" "shift+Tab shift+Tab shift+Tab Down Tab Tab Tab space" "Down" \
+for keys in "Tab" "Tab Tab Tab" "space" "shift+Tab shift+Tab shift+Tab Down Tab Tab Tab space" "Down" "Return" \
     "shift shift shift shift shift shift"; do
     # shellcheck disable=SC2086
     xdotool key --delay 400 $keys
@@ -72,8 +72,11 @@ hear "the first list with its label" -F "Módszer neve: combo box"
 hear "tabbing to the next list" -F "1. funkció: combo box"
 hear "tabbing to the button" -F "keresés push button"
 hear "the refusal, as it appears" -F "notification Adjon meg legalább egy keresési feltételt!"
-hear "a function search: the result table" -F "Keresési eredmények."
+hear "a function search: the hit count and the table" -F "Találatok száma: 2 db Keresési eredmények."
 hear "and its size" -F "table with 2 rows 3 columns"
+hear "and the first row" -x "1."
 hear "down in the grid reads the next row" -x "2."
+hear "and its document" -F ".pdf"
+hear "a missing document, as Return finds it" -F "notification Hiányzik a pdf/"
 [ $failed = 0 ] || { echo "    Orca said:"; sed 's/^/      /' "$scratch/said"; }
 exit $failed
