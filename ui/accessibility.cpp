@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QWindow>
 
+#include <optional>
 #include <unordered_map>
 
 namespace kavinto {
@@ -85,10 +86,46 @@ private:
 };
 
 // A list: a combo box named by its field label, valued by its item, whose
-// one child is the drop-down's view.
-class ListAccessible : public QAccessibleWidget {
+// one child is the drop-down's view. Its item is also its text, wholly
+// selected, as a screen reader reads a combo box's value and its changes.
+class ListAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
 public:
-    explicit ListAccessible(DropDownList* list) : QAccessibleWidget(list, QAccessible::ComboBox) {}
+    explicit ListAccessible(DropDownList* list)
+        : QAccessibleWidget(list, QAccessible::ComboBox), m_shown(list->Text()) {}
+
+    // The item now, once it differs from the item last told.
+    std::optional<QString> newItem() {
+        if (list()->Text() == m_shown)
+            return std::nullopt;
+        m_shown = list()->Text();
+        return m_shown;
+    }
+    void* interface_cast(QAccessible::InterfaceType t) override {
+        return t == QAccessible::TextInterface ? static_cast<QAccessibleTextInterface*>(this)
+                                               : QAccessibleWidget::interface_cast(t);
+    }
+    QString text(int start, int end) const override {
+        return list()->Text().mid(start, end - start);
+    }
+    int characterCount() const override { return int(list()->Text().size()); }
+    int selectionCount() const override { return characterCount() > 0 ? 1 : 0; }
+    void selection(int index, int* start, int* end) const override {
+        *start = 0;
+        *end = index == 0 ? characterCount() : 0;
+    }
+    int cursorPosition() const override { return 0; }
+    QRect characterRect(int) const override { return {}; }
+    int offsetAtPoint(const QPoint&) const override { return -1; }
+    QString attributes(int, int* start, int* end) const override {
+        *start = 0;
+        *end = characterCount();
+        return {};
+    }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    void setCursorPosition(int) override {}
+    void scrollToSubstring(int, int) override {}
     QString text(QAccessible::Text t) const override {
         if (t == QAccessible::Name) {
             if (const TextLabel* l = labelOf(list()))
@@ -124,6 +161,7 @@ public:
 
 private:
     DropDownList* list() const { return static_cast<DropDownList*>(widget()); }
+    QString m_shown;  // the item the last text change told
 };
 
 // The grid's columns that have a width, left to right.
@@ -384,6 +422,17 @@ void adjustEvent(QAccessibleEvent* event) {
         if (auto* label = qobject_cast<TextLabel*>(event->object());
             label && label->notice() != TextLabel::Notice::None)
             return;
+    // A list's new item is also told as new text.
+    if (event->type() == QAccessible::ValueChanged)
+        if (auto* list = dynamic_cast<ListAccessible*>(event->accessibleInterface()))
+            if (const std::optional<QString> item = list->newItem()) {
+                forward(event);
+                // Told as a removal and an insertion, the change would be read as
+                // a deleted selection first.
+                QAccessibleTextInsertEvent text(list, 0, *item);
+                forward(&text);
+                return;
+            }
     // The grid taking the focus gives it to its current cell, as an item view
     // does: a screen reader then reads the table (its hit count, its size)
     // and the row in one phrase, which a second focus event would cut short.

@@ -69,9 +69,11 @@ hear() {
 }
 hear "the window" -F "VELOR! Tarmeni frame"
 hear "the first list with its label" -F "Módszer neve: combo box"
+hear "and its item" -x "-"
 hear "tabbing to the next list" -F "1. funkció: combo box"
 hear "tabbing to the button" -F "keresés push button"
 hear "the refusal, as it appears" -F "notification Adjon meg legalább egy keresési feltételt!"
+hear "a list's new item" -x "Gyakorlás"
 hear "a function search: the hit count and the table" -F "Találatok száma: 2 db Keresési eredmények."
 hear "and its size" -F "table with 2 rows 3 columns"
 hear "and the first row" -x "1."
