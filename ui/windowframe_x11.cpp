@@ -47,9 +47,12 @@ std::optional<QMargins> extentsOf(xcb_connection_t* c, QWindow* window) {
                                              atom(c, "_NET_FRAME_EXTENTS"), XCB_ATOM_CARDINAL);
     if (v.size() != 4)
         return std::nullopt;
+    // Each pair rounded as a whole: at scale 2 a frame of 1 + 1 device
+    // pixels is 1 logical pixel, not 2, so that the outer size stays twice.
     const qreal ratio = window->devicePixelRatio();
-    return QMargins(qRound(v[0] / ratio), qRound(v[2] / ratio), qRound(v[1] / ratio),
-                    qRound(v[3] / ratio));
+    const int left = qRound(v[0] / ratio), top = qRound(v[2] / ratio);
+    return QMargins(left, top, qRound((v[0] + v[1]) / ratio) - left,
+                    qRound((v[2] + v[3]) / ratio) - top);
 }
 
 // Waits for the window's first _NET_FRAME_EXTENTS among the events Qt reads,
