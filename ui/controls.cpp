@@ -85,7 +85,10 @@ DropDownList::DropDownList(QWidget* parent) : QComboBox(parent), m_items(new Ite
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     setEditable(false);
     // Without this, most styles open a list as long as the screen and ignore DropDownCount.
-    setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
+    // A style sheet resets the palette: the selection colour, which also draws
+    // the focus ring, is carried over from the parent's.
+    setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; selection-background-color: %1; }")
+                      .arg(palette().color(QPalette::Highlight).name()));
     setFocusPolicy(Qt::StrongFocus);
     connect(this, &QComboBox::currentIndexChanged, this, [this] {
         if (!m_programChange)

@@ -4,6 +4,7 @@
 
 #include "windowframe.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QGuiApplication>
@@ -22,6 +23,14 @@ const QMargins kDesignedFrame(3, 26, 3, 3);
 
 FormWindow::FormWindow(Qt::WindowFlags flags) : QWidget(nullptr, flags) {
     installAccessibility();
+    // The focused control always shows its ring: Qt shows it only after a
+    // key moved the focus, and forgets it when the window is activated or
+    // clicked. The ring is painted after the focus change is told.
+    setAttribute(Qt::WA_KeyboardFocusChange);
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now && now->window() == this)
+            setAttribute(Qt::WA_KeyboardFocusChange);
+    });
 }
 
 FormWindow::~FormWindow() {

@@ -93,8 +93,6 @@ TForm1::TForm1(std::unique_ptr<DocumentOpener> opener, std::function<void()> ter
     pal.setColor(QPalette::Highlight, kNavy);
     pal.setColor(QPalette::HighlightedText, kWhite);
     setPalette(pal);
-    // The focused control shows its ring from the start, not after a first key.
-    setAttribute(Qt::WA_KeyboardFocusChange);
     setAutoFillBackground(true);
     setFixedSize(640, 431);
 
