@@ -5,6 +5,7 @@
 #include <QtGlobal>
 
 #include <cstdint>
+#include <vector>
 
 namespace kavinto {
 
@@ -45,11 +46,6 @@ public:
     }
 
     std::size_t count() const { return countSetBits(m_words.data(), m_words.size()); }
-    // Keeps only the bits also set in `other`, which has the same size.
-    void intersect(const BitVector& other) {
-        for (std::size_t w = 0; w < m_words.size(); ++w) m_words[w] &= other.m_words[w];
-        m_rank.clear();
-    }
     // The first set bit at or after i; size() when there is none.
     std::size_t findNext(std::size_t i) const {
         if (i >= m_size)
@@ -63,12 +59,19 @@ public:
         }
         return std::min(m_size, w * 64 + std::size_t(__builtin_ctzll(word)));
     }
-    // Calls f(i) for every set bit, in ascending order.
+    // Calls f(i) for every bit set in all of `vectors` (of one size), in
+    // ascending order, reading each word once and writing nothing.
     template <typename F>
-    void forEachSet(F&& f) const {
-        for (std::size_t w = 0; w < m_words.size(); ++w)
-            for (quint64 word = m_words[w]; word != 0; word &= word - 1)
-                f(w * 64 + std::size_t(__builtin_ctzll(word)));
+    static void forEachSetInAll(const std::vector<const BitVector*>& vectors, F&& f) {
+        for (std::size_t w = 0; w < wordsOf(vectors); ++w)
+            forEachBitOf(wordInAll(vectors, w), w, f);
+    }
+    // Whether some bit is set in all of `vectors`; stops at the first.
+    static bool anySetInAll(const std::vector<const BitVector*>& vectors) {
+        for (std::size_t w = 0; w < wordsOf(vectors); ++w)
+            if (wordInAll(vectors, w) != 0)
+                return true;
+        return false;
     }
 
     // After buildRank(): the number of set bits before position i.
@@ -93,6 +96,20 @@ public:
     }
 
 private:
+    static std::size_t wordsOf(const std::vector<const BitVector*>& vectors) {
+        return vectors.empty() ? 0 : vectors.front()->m_words.size();
+    }
+    static quint64 wordInAll(const std::vector<const BitVector*>& vectors, std::size_t w) {
+        quint64 word = vectors.front()->m_words[w];
+        for (std::size_t v = 1; v < vectors.size() && word != 0; ++v)
+            word &= vectors[v]->m_words[w];
+        return word;
+    }
+    template <typename F>
+    static void forEachBitOf(quint64 word, std::size_t w, F& f) {
+        for (; word != 0; word &= word - 1) f(w * 64 + std::size_t(__builtin_ctzll(word)));
+    }
+
     PodBuffer<quint64> m_words;
     PodBuffer<quint32> m_rank;
     std::size_t m_size = 0;

@@ -44,15 +44,16 @@ void requireTexts(TClientDataSet& methods, const RecordOrder& order, const BitVe
     }
 }
 
-// Keeps the hits that also serve the function with number text `id`.
-std::size_t narrow(TClientDataSet& methods, BitVector& hits, std::size_t hitCount,
-                   const QString& id) {
+// Adds the methods serving the function with number text `id` to those the
+// hits must serve; false, without reading its flags, when there are no hits
+// already or the number is not a function's.
+bool narrow(TClientDataSet& methods, std::vector<const BitVector*>& serving, const QString& id) {
     const int k = functionNumber(id);
     methods.setIndexFieldNames(QStringLiteral("mod_nev"));
-    if (hitCount == 0 || k == 0)
-        return 0;
-    hits.intersect(servingPositions(methods, k));
-    return hits.count();
+    if (!BitVector::anySetInAll(serving) || k == 0)
+        return false;
+    serving.push_back(&servingPositions(methods, k));
+    return true;
 }
 
 }  // namespace
@@ -64,8 +65,9 @@ int functionSearch(TClientDataSet& methods, TClientDataSet& functions, WorkingRe
     records.func3_id = functionId(functions, records.selection.func3);
 
     records.hits = FunctionHits{};
-    BitVector hits;  // positions in the name order
-    std::size_t hitCount = 0;
+    // The methods serving each chosen function, as positions in the name
+    // order: the cached sets themselves, read once together below.
+    std::vector<const BitVector*> serving;
     std::shared_ptr<const RecordOrder> order;
     if (records.func1_id != kNothingChosen) {
         const int k = functionNumber(records.func1_id);
@@ -73,23 +75,25 @@ int functionSearch(TClientDataSet& methods, TClientDataSet& functions, WorkingRe
         methods.GoFirst();
         if (k != 0 && !methods.AtEnd()) {
             order = methods.currentOrder();
-            hits = servingPositions(methods, k);
-            hitCount = hits.count();
-            if (hitCount > 0)
-                requireTexts(methods, *order, hits);
+            serving.push_back(&servingPositions(methods, k));
+            requireTexts(methods, *order, *serving.front());
         }
     }
-    if (records.func2_id != kNothingChosen)
-        hitCount = narrow(methods, hits, hitCount, records.func2_id);
-    if (records.func3_id != kNothingChosen)
-        hitCount = narrow(methods, hits, hitCount, records.func3_id);
+    if (records.func2_id != kNothingChosen && !narrow(methods, serving, records.func2_id))
+        serving.clear();
+    if (records.func3_id != kNothingChosen && !narrow(methods, serving, records.func3_id))
+        serving.clear();
+    if (serving.empty())
+        return 0;
 
-    if (hitCount > 0) {
+    std::vector<quint32>& hits = records.hits.records;
+    std::size_t fewest = serving.front()->size();
+    for (const BitVector* s : serving) fewest = std::min(fewest, s->count());
+    hits.reserve(fewest);
+    BitVector::forEachSetInAll(serving, [&](std::size_t p) { hits.push_back(order->recordAt(p)); });
+    if (!hits.empty())
         records.hits.table = methods.content();
-        records.hits.records.reserve(hitCount);
-        hits.forEachSet([&](std::size_t p) { records.hits.records.push_back(order->recordAt(p)); });
-    }
-    return int(hitCount);
+    return int(hits.size());
 }
 
 }  // namespace kavinto
