@@ -64,6 +64,25 @@ TEST(Pack, RoundTripsHungarianNamesExactly) {
                        "fun_id,fun_nev\n1,Ráhangolódás\n2,Motiváció\n3,Ellenőrzés\n"));
 }
 
+TEST(Pack, RefusesAPacketAboveTheLoadLimitAndWritesNothing) {
+    ScratchDir dir;
+    const QString out = dir.path(QStringLiteral("out"));
+    const QString methods =
+        dir.write(QStringLiteral("m.csv"), methodsHeader() + "1,Vita,vita.pdf" + flags("1") + "\n");
+    const QString functions = dir.write(QStringLiteral("f.csv"), kFunctions);
+    try {
+        packCatalogue(methods, functions, out, 100);
+        FAIL() << "a packet above the limit was written";
+    } catch (const Error& e) {
+        EXPECT_TRUE(e.message().startsWith(QDir(out).filePath(
+            QStringLiteral("data/kavinto_modszerek.cds: the catalogue makes a packet of "))))
+            << e.message().toStdString();
+        EXPECT_TRUE(e.message().endsWith(
+            QStringLiteral(" bytes, above the 100 bytes the program loads; nothing was written")));
+    }
+    EXPECT_FALSE(QDir(out).exists(QStringLiteral("data")));
+}
+
 TEST(Pack, RefusesNamingFileLineAndColumnAndWritesNothing) {
     const QByteArray good = methodsHeader() + "1,Vita,vita.pdf" + flags("1") + "\n";
     struct Case {

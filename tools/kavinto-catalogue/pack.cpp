@@ -151,13 +151,24 @@ Packet functionsPacket(const CsvTable& t) {
     return p;
 }
 
-void packCatalogue(const QString& methodsCsv, const QString& functionsCsv, const QString& outDir) {
-    const QByteArray methods =
-        compressCatalogueFile(encodeBinaryPacket(methodsPacket(readCsvFile(methodsCsv))));
-    const QByteArray functions =
-        compressCatalogueFile(encodeBinaryPacket(functionsPacket(readCsvFile(functionsCsv))));
-
+void packCatalogue(const QString& methodsCsv, const QString& functionsCsv, const QString& outDir,
+                   std::size_t packetLimit) {
     const QDir dir(outDir);
+    // A packet the program would refuse to load is not written.
+    const auto loadable = [&](const QByteArray& packet, const QString& file) {
+        if (std::size_t(packet.size()) > packetLimit)
+            throw Error(QStringLiteral("%1: the catalogue makes a packet of %2 bytes, above the "
+                                       "%3 bytes the program loads; nothing was written")
+                            .arg(dir.filePath(file))
+                            .arg(packet.size())
+                            .arg(packetLimit));
+        return compressCatalogueFile(packet);
+    };
+    const QByteArray methods =
+        loadable(encodeBinaryPacket(methodsPacket(readCsvFile(methodsCsv))), kMethodsFile);
+    const QByteArray functions =
+        loadable(encodeBinaryPacket(functionsPacket(readCsvFile(functionsCsv))), kFunctionsFile);
+
     if (!dir.mkpath(QStringLiteral("data")))
         throw Error(QStringLiteral("%1: the folder cannot be created")
                         .arg(dir.filePath(QStringLiteral("data"))));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "compressedfile.h"
 #include "csv.h"
 #include "packet.h"
 
@@ -21,7 +22,9 @@ int textWidth(int declared, int longest);
 
 // Packs both CSV files into DIR/data/kavinto_modszerek.cds and
 // DIR/data/kavinto_funkciok.cds. Everything is checked before anything is
-// written; each file is written under a temporary name and renamed.
-void packCatalogue(const QString& methodsCsv, const QString& functionsCsv, const QString& outDir);
+// written, a packet above the limit the program loads too; each file is
+// written under a temporary name and renamed.
+void packCatalogue(const QString& methodsCsv, const QString& functionsCsv, const QString& outDir,
+                   std::size_t packetLimit = kPacketSizeLimit);
 
 }  // namespace kavinto
