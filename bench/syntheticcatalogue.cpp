@@ -50,9 +50,10 @@ const std::array<QString, 17>& functionNames() {
     return names;
 }
 
-Table syntheticMethods(std::size_t count, quint64 seed) {
+Table syntheticMethods(std::size_t count, Names names, quint64 seed) {
     std::mt19937_64 rng(seed);
-    std::uniform_int_distribution<int> wordCount(2, 4);
+    std::uniform_int_distribution<int> wordCount(names == Names::Distinct ? 4 : 2,
+                                                 names == Names::Distinct ? 8 : 4);
     std::uniform_int_distribution<int> word(0, int(std::size(kWords)) - 1);
     std::bernoulli_distribution serves(0.3);
     std::vector<Column> columns;
@@ -128,19 +129,20 @@ QByteArray xmlPacket(const Table& table) {
     return out + "</ROWDATA></DATAPACKET>\n";
 }
 
-QString writeXmlMethodsFile(const QString& dir, std::size_t count) {
+QString writeXmlMethodsFile(const QString& dir, std::size_t count, Names names) {
     const QString path = QDir(dir).filePath(QStringLiteral("data/kavinto_modszerek_xml.cds"));
     if (!QFileInfo::exists(path))
-        writeFile(path, compressCatalogueFile(xmlPacket(syntheticMethods(count))));
+        writeFile(path, compressCatalogueFile(xmlPacket(syntheticMethods(count, names))));
     return path;
 }
 
-void writeSyntheticCatalogue(const QString& dir, std::size_t count) {
+void writeSyntheticCatalogue(const QString& dir, std::size_t count, Names names) {
     const QDir d(dir);
     d.mkpath(QStringLiteral("data"));
     const QString methods = d.filePath(kMethodsFile);
     if (!QFileInfo::exists(methods))
-        writeFile(methods, compressCatalogueFile(encodeBinaryPacket(syntheticMethods(count))));
+        writeFile(methods,
+                  compressCatalogueFile(encodeBinaryPacket(syntheticMethods(count, names))));
     const QString functions = d.filePath(kFunctionsFile);
     if (!QFileInfo::exists(functions))
         writeFile(functions, compressCatalogueFile(encodeBinaryPacket(syntheticFunctions())));
