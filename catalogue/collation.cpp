@@ -1,9 +1,6 @@
 #include "collation.h"
 
 #include <unicode/ucol.h>
-#include <unicode/uiter.h>
-
-#include <algorithm>
 
 namespace kavinto {
 
@@ -54,22 +51,6 @@ void Collation::appendKey(QStringView text, PodBuffer<char>& keys) const {
         n = ucol_getSortKey(m_collator, units, length, out, int32_t(room));
     }
     keys.commit(std::size_t(n));
-}
-
-std::array<quint8, 16> Collation::keyPrefix(QStringView text) const {
-    std::array<quint8, 16> prefix{};
-    if (!m_collator) {
-        PodBuffer<char> key;
-        appendKey(text, key);
-        std::copy_n(key.data(), std::min(key.size(), prefix.size()), prefix.begin());
-        return prefix;
-    }
-    UCharIterator iter;
-    uiter_setString(&iter, reinterpret_cast<const UChar*>(text.utf16()), int32_t(text.size()));
-    uint32_t state[2] = {0, 0};
-    UErrorCode status = U_ZERO_ERROR;
-    ucol_nextSortKeyPart(m_collator, &iter, state, prefix.data(), int32_t(prefix.size()), &status);
-    return prefix;
 }
 
 bool Collation::equal(QStringView a, QStringView b) const {

@@ -5,8 +5,6 @@
 #include <QLocale>
 #include <QStringView>
 
-#include <array>
-
 struct UCollator;
 
 namespace kavinto {
@@ -25,10 +23,6 @@ public:
     // Appends the text's sort key, ended by a NUL byte that occurs nowhere
     // else in it: keys compare as the texts collate.
     void appendKey(QStringView text, PodBuffer<char>& keys) const;
-    // The first 16 bytes of a sort key, made without the rest, NUL-padded
-    // where the key is shorter. Texts whose prefixes differ collate as the
-    // prefixes compare; equal prefixes decide nothing.
-    std::array<quint8, 16> keyPrefix(QStringView text) const;
     bool equal(QStringView a, QStringView b) const;
 
 private:

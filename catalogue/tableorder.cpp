@@ -71,54 +71,48 @@ std::vector<quint32> collatedSlots(const Column& column, const QLocale& locale) 
         }
     }
     const std::size_t distinct = firstSlot.size();
-    // Sorted by the first sixteen bytes of their sort keys, which ICU makes
-    // without the rest: distinct names mostly differ there. Only texts whose
-    // prefixes are equal get whole keys, to be sorted among themselves.
     const Collation collation(locale);
+    PodBuffer<char> keys;
+    std::vector<std::size_t> offsets(distinct);
+    for (std::size_t d = 0; d < distinct; ++d) {
+        offsets[d] = keys.size();
+        collation.appendKey(column.textAt(firstSlot[d]), keys);
+    }
+    // The first sixteen key bytes decide most comparisons without touching the keys.
     struct Entry {
         quint64 high;
         quint64 low;
         quint32 distinct;
-        quint32 keyAt;  // after a tie: where its whole key starts in `keys`
     };
     std::vector<Entry> entries(distinct);
     for (std::size_t d = 0; d < distinct; ++d) {
-        const std::array<quint8, 16> prefix = collation.keyPrefix(column.textAt(firstSlot[d]));
-        quint64 half[2] = {0, 0};
-        for (std::size_t i = 0; i < 16; ++i) half[i / 8] = (half[i / 8] << 8) | prefix[i];
-        entries[d] = {half[0], half[1], quint32(d), 0};
+        const char* key = keys.data() + offsets[d];
+        quint64 prefix[2] = {0, 0};
+        bool ended = false;
+        for (int i = 0; i < 16; ++i) {
+            const quint8 b = ended ? 0 : static_cast<quint8>(key[i]);
+            ended = ended || b == 0;
+            prefix[i / 8] = (prefix[i / 8] << 8) | b;
+        }
+        entries[d] = {prefix[0], prefix[1], quint32(d)};
     }
-    auto samePrefix = [](const Entry& a, const Entry& b) {
-        return a.high == b.high && a.low == b.low;
+    auto keyOf = [&](const Entry& e) { return keys.data() + offsets[e.distinct]; };
+    auto compare = [&](const Entry& a, const Entry& b) {
+        if (a.high != b.high)
+            return a.high < b.high ? -1 : 1;
+        if (a.low != b.low)
+            return a.low < b.low ? -1 : 1;
+        return std::strcmp(keyOf(a), keyOf(b));
     };
-    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-        return a.high != b.high ? a.high < b.high : a.low < b.low;
-    });
-    PodBuffer<char> keys;
-    auto keyOf = [&](const Entry& e) { return keys.data() + e.keyAt; };
+    std::sort(entries.begin(), entries.end(),
+              [&](const Entry& a, const Entry& b) { return compare(a, b) < 0; });
+    // Texts whose keys are equal collate as equal: one rank.
     std::vector<quint32> rankOf(distinct);
     quint32 rank = 0;
-    for (std::size_t i = 0; i < distinct;) {
-        std::size_t end = i + 1;
-        while (end < distinct && samePrefix(entries[end], entries[i])) ++end;
-        if (end - i > 1) {
-            keys.clear();
-            for (std::size_t j = i; j < end; ++j) {
-                entries[j].keyAt = quint32(keys.size());
-                collation.appendKey(column.textAt(firstSlot[entries[j].distinct]), keys);
-            }
-            std::sort(entries.begin() + std::ptrdiff_t(i), entries.begin() + std::ptrdiff_t(end),
-                      [&](const Entry& a, const Entry& b) {
-                          return std::strcmp(keyOf(a), keyOf(b)) < 0;
-                      });
-        }
-        // Texts whose keys are equal collate as equal: one rank.
-        for (std::size_t j = i; j < end; ++j) {
-            if (j > 0 && (j == i || std::strcmp(keyOf(entries[j]), keyOf(entries[j - 1])) != 0))
-                ++rank;
-            rankOf[entries[j].distinct] = rank;
-        }
-        i = end;
+    for (std::size_t i = 0; i < distinct; ++i) {
+        if (i > 0 && compare(entries[i], entries[i - 1]) != 0)
+            ++rank;
+        rankOf[entries[i].distinct] = rank;
     }
     std::vector<quint32> start(std::size_t(rank) + 2, 0);
     for (std::size_t s = 0; s < n; ++s) ++start[rankOf[distinctOf[s]] + 1];
