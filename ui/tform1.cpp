@@ -1,7 +1,6 @@
 #include "tform1.h"
 
 #include "accessibility.h"
-
 #include "choicelists.h"
 #include "compressedfile.h"
 #include "criteria.h"

@@ -155,7 +155,7 @@ void packCatalogue(const QString& methodsCsv, const QString& functionsCsv, const
                    std::size_t packetLimit) {
     const QDir dir(outDir);
     // A packet the program would refuse to load is not written.
-    const auto loadable = [&](const QByteArray& packet, const QString& file) {
+    const auto compressLoadable = [&](const QByteArray& packet, const QString& file) {
         if (std::size_t(packet.size()) > packetLimit)
             throw Error(QStringLiteral("%1: the catalogue makes a packet of %2 bytes, above the "
                                        "%3 bytes the program loads; nothing was written")
@@ -165,9 +165,9 @@ void packCatalogue(const QString& methodsCsv, const QString& functionsCsv, const
         return compressCatalogueFile(packet);
     };
     const QByteArray methods =
-        loadable(encodeBinaryPacket(methodsPacket(readCsvFile(methodsCsv))), kMethodsFile);
-    const QByteArray functions =
-        loadable(encodeBinaryPacket(functionsPacket(readCsvFile(functionsCsv))), kFunctionsFile);
+        compressLoadable(encodeBinaryPacket(methodsPacket(readCsvFile(methodsCsv))), kMethodsFile);
+    const QByteArray functions = compressLoadable(
+        encodeBinaryPacket(functionsPacket(readCsvFile(functionsCsv))), kFunctionsFile);
 
     if (!dir.mkpath(QStringLiteral("data")))
         throw Error(QStringLiteral("%1: the folder cannot be created")
