@@ -1,24 +1,26 @@
 #include "casefold.h"
 
+#include <unicode/uchar.h>
+#include <unicode/ustring.h>
+
 #include <algorithm>
 #include <iterator>
+#include <limits>
 
 namespace kavinto {
 namespace {
 
-struct Expansion {
-    char16_t from;
-    char16_t to[3];
-};
+// No character folds to more than three.
+constexpr qsizetype kMaxExpansion = 3;
+constexpr qsizetype kFoldLimit = std::numeric_limits<int32_t>::max() / kMaxExpansion;
 
-constexpr Expansion kExpansions[] = {
-#include "fullcasefold.inc"
-};
-
-const Expansion* findExpansion(char16_t c) {
-    auto it = std::lower_bound(std::begin(kExpansions), std::end(kExpansions), c,
-                               [](const Expansion& e, char16_t v) { return e.from < v; });
-    return it != std::end(kExpansions) && it->from == c ? it : nullptr;
+// Folds text (at most kFoldLimit units) into out; returns the folded length,
+// which is more than capacity, and nothing written, if it does not fit.
+qsizetype foldInto(QStringView text, char16_t* out, qsizetype capacity) {
+    UErrorCode status = U_ZERO_ERROR;
+    const int32_t n = u_strFoldCase(out, int32_t(capacity), text.utf16(), int32_t(text.size()),
+                                    U_FOLD_CASE_DEFAULT, &status);
+    return status == U_BUFFER_OVERFLOW_ERROR || U_SUCCESS(status) ? n : 0;
 }
 
 constexpr quint32 kFnvBasis = 2166136261u;
@@ -35,42 +37,33 @@ quint32 unitsHash(QStringView text) {
 }
 
 quint32 foldedHash(QStringView text) {
+    // Folded a piece at a time on the stack: case folding maps each character
+    // by itself, so pieces that do not split a surrogate pair fold as the whole.
+    constexpr qsizetype kPiece = 64;
+    char16_t folded[kPiece * kMaxExpansion];
     quint32 h = kFnvBasis;
-    for (QChar c : text) {
-        if (c.isSurrogate())
-            return unitsHash(fullCaseFolded(text.toString()));
-        const auto folded = char16_t(QChar::toCaseFolded(char32_t(c.unicode())));
-        if (folded < 0x80) {
-            h = mix(h, folded);
-        } else if (const Expansion* e = findExpansion(folded)) {
-            for (char16_t u : e->to)
-                if (u != 0)
-                    h = mix(h, u);
-        } else {
-            h = mix(h, folded);
-        }
+    while (!text.isEmpty()) {
+        qsizetype n = std::min(kPiece, text.size());
+        if (n < text.size() && text[n - 1].isHighSurrogate())
+            --n;
+        const qsizetype length = foldInto(text.first(n), folded, std::size(folded));
+        for (qsizetype i = 0; i < length; ++i) h = mix(h, folded[i]);
+        text = text.sliced(n);
     }
     return h;
 }
 
 QString fullCaseFolded(const QString& text) {
-    const QString simple = text.toCaseFolded();
-    // Applied after the simple folding: every character that folds to several
-    // characters is, or simply folds to, one the table holds (all in the BMP).
-    if (std::none_of(simple.begin(), simple.end(),
-                     [](QChar c) { return findExpansion(c.unicode()) != nullptr; }))
-        return simple;
-    QString result;
-    result.reserve(simple.size() + 8);
-    for (QChar c : simple) {
-        if (const Expansion* e = findExpansion(c.unicode())) {
-            for (char16_t u : e->to)
-                if (u != 0)
-                    result.append(QChar(u));
-        } else {
-            result.append(c);
-        }
+    if (text.size() > kFoldLimit)
+        return text.toCaseFolded();
+    // Room for a few expansions; the rare text with more is folded again at its length.
+    QString result(text.size() + 8, Qt::Uninitialized);
+    qsizetype length = foldInto(text, reinterpret_cast<char16_t*>(result.data()), result.size());
+    if (length > result.size()) {
+        result.resize(length);
+        length = foldInto(text, reinterpret_cast<char16_t*>(result.data()), result.size());
     }
+    result.truncate(length);
     return result;
 }
 

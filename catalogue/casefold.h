@@ -4,9 +4,9 @@
 
 namespace kavinto {
 
-// Full Unicode case folding: QString::toCaseFolded() plus the foldings that
-// expand to several characters ("ß" -> "ss"), so that texts compared after
-// folding match as a case-insensitive whole-text comparison should.
+// Full Unicode case folding, ICU's: it also folds the characters that fold to
+// several ("ß" -> "ss"), so that texts compared after folding match as a
+// case-insensitive whole-text comparison should.
 QString fullCaseFolded(const QString& text);
 
 // A hash of the UTF-16 units of a text, and of the full case folding of a
