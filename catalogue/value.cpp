@@ -2,14 +2,14 @@
 
 #include "error.h"
 
+#include <QDate>
+
 #include <cmath>
 #include <limits>
 
 namespace kavinto {
 namespace {
 
-// Day number of 1970-01-01 (day 1 is 0001-01-01).
-constexpr qint64 kUnixEpochDay = 719163;
 constexpr qint64 kMsecsPerDay = 86400000;
 
 const char* variantTypeName(Value::Kind kind) {
@@ -184,28 +184,21 @@ int compareNumbers(const Number& a, const Number& b) {
     return a.kind == K::Signed ? -1 : 1;
 }
 
+namespace {
+// Day 1 (0001-01-01) is Julian day 1721426. The packets count years as
+// astronomers do, with a year 0 before year 1; QDate has none.
+constexpr qint64 kJulianDayOfDayZero = 1721425;
+}  // namespace
+
 qint32 dayNumber(int year, int month, int day) {
-    // Days from civil (H. Hinnant), shifted from 1970-01-01 to day 1 = 0001-01-01.
-    const qint64 y = year - (month <= 2 ? 1 : 0);
-    const qint64 era = (y >= 0 ? y : y - 399) / 400;
-    const qint64 yoe = y - era * 400;
-    const qint64 doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const qint64 doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return static_cast<qint32>(era * 146097 + doe - 719468 + kUnixEpochDay);
+    // From the first of the month, so that a day past the month's end runs on into the next.
+    const QDate first(year > 0 ? year : year - 1, month, 1);
+    return static_cast<qint32>(first.toJulianDay() - kJulianDayOfDayZero + day - 1);
 }
 
 CivilDate civilFromDayNumber(qint32 dayNo) {
-    const qint64 z = static_cast<qint64>(dayNo) - kUnixEpochDay + 719468;
-    const qint64 era = (z >= 0 ? z : z - 146096) / 146097;
-    const qint64 doe = z - era * 146097;
-    const qint64 yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const qint64 doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const qint64 mp = (5 * doy + 2) / 153;
-    CivilDate c;
-    c.day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    c.month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    c.year = static_cast<int>(yoe + era * 400 + (c.month <= 2 ? 1 : 0));
-    return c;
+    const QDate date = QDate::fromJulianDay(qint64(dayNo) + kJulianDayOfDayZero);
+    return CivilDate{date.year() > 0 ? date.year() : date.year() + 1, date.month(), date.day()};
 }
 
 QString formatDate(Date d) {

@@ -40,7 +40,8 @@ TEST(Value, TextAndIntegerConversions) {
 TEST(Value, DayNumbersRoundTrip) {
     EXPECT_EQ(dayNumber(1, 1, 1), 1);
     EXPECT_EQ(dayNumber(1899, 12, 30), 693594);
-    for (qint32 d : {1, 59, 60, 693594, 731640, 3652059}) {
+    EXPECT_EQ(formatDate(Date{0}), QStringLiteral("0000-12-31"));
+    for (qint32 d : {-800000, 0, 1, 59, 60, 693594, 731640, 3652059}) {
         const CivilDate c = civilFromDayNumber(d);
         EXPECT_EQ(dayNumber(c.year, c.month, c.day), d);
     }
