@@ -44,7 +44,7 @@ Property readProperty(ByteReader& in) {
         if (total > quint64(in.remaining()))
             fail(QStringLiteral("property %1 at offset %2 declares %3 elements of %4 bytes, more "
                                 "than the packet holds")
-                     .arg(quoted(p.name, nullptr))
+                     .arg(quoted(p.name))
                      .arg(at)
                      .arg(p.elementCount)
                      .arg(p.size));
@@ -59,12 +59,6 @@ Property readProperty(ByteReader& in) {
         p.value = in.bytes(p.size, "property value");
     }
     return p;
-}
-
-quint64 littleEndian(const char* b, int n) {
-    quint64 v = 0;
-    for (int i = n - 1; i >= 0; --i) v = (v << 8) | static_cast<quint8>(b[i]);
-    return v;
 }
 
 qint64 propertyInteger(const Property& p) {
@@ -127,8 +121,7 @@ struct BinaryField {
 };
 
 FieldType logicalType(const BinaryField& f, int index) {
-    const QString where =
-        QStringLiteral("field %1 (%2)").arg(index + 1).arg(quoted(f.rawName, nullptr));
+    const QString where = QStringLiteral("field %1 (%2)").arg(index + 1).arg(quoted(f.rawName));
     auto badSize = [&]() -> FieldType {
         fail(QStringLiteral("%1 has the size %2, which its type does not allow")
                  .arg(where)
@@ -404,7 +397,7 @@ Table decodeBinaryPacket(const QByteArray& bytes) {
         if (type & kArrayBit)
             fail(QStringLiteral("field %1 (%2) is an array field, which is not supported")
                      .arg(i + 1)
-                     .arg(quoted(f.rawName, nullptr)));
+                     .arg(quoted(f.rawName)));
         f.kind = type & 0x3F;
         f.varying = type & kVaryingBit;
         f.def.type = logicalType(f, i);

@@ -2,10 +2,18 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QtEndian>
 
 #include <cstring>
 
 namespace kavinto {
+
+// An unsigned little-endian number of n bytes, 0 to 8.
+inline quint64 littleEndian(const char* bytes, int n) {
+    uchar eight[8] = {};
+    std::memcpy(eight, bytes, std::size_t(n));
+    return qFromLittleEndian<quint64>(eight);
+}
 
 // Bounds-checked little-endian reads from a packet. Every read names what it
 // reads, so that a truncated packet is reported with the part that is cut off.
@@ -50,12 +58,7 @@ public:
 
 private:
     [[noreturn]] void fail(qsizetype n, const char* what) const;
-    quint64 le(int n, const char* what) {
-        const char* p = take(n, what);
-        quint64 v = 0;
-        for (int i = n - 1; i >= 0; --i) v = (v << 8) | static_cast<quint8>(p[i]);
-        return v;
-    }
+    quint64 le(int n, const char* what) { return littleEndian(take(n, what), n); }
 
     const char* m_data;
     qsizetype m_size;

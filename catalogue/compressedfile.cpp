@@ -7,12 +7,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QtEndian>
 
 #include <zlib.h>
 
 #include <array>
 #include <cstring>
+#include <memory>
 #include <new>
+#include <vector>
 
 namespace kavinto {
 namespace {
@@ -92,9 +95,7 @@ PodBuffer<char> inflatePacket(QIODevice& source, std::size_t memoryLimit) {
     char length[4];
     if (inflater->read(length, 4) != 4)
         throw Error(kStreamReadError);
-    quint32 raw = 0;
-    for (int i = 3; i >= 0; --i) raw = (raw << 8) | static_cast<quint8>(length[i]);
-    const qint32 n = static_cast<qint32>(raw);
+    const qint32 n = qFromLittleEndian<qint32>(length);
     if (n == 0)
         throw Error(QStringLiteral("Invalid stream operation"));
     if (n < 0)
@@ -145,32 +146,31 @@ void LoadDataset(TClientDataSet& table, const QString& path) {
 
 StreamInspection inspectStream(QIODevice& source) {
     StreamInspection out;
-    Inflater inflater(source);
-    std::array<char, 64 * 1024> sink;
+    // The inflater's buffer is too big for the stack.
+    const auto inflater = std::make_unique<Inflater>(source);
+    std::vector<char> sink(64 * 1024);
     try {
-        for (std::size_t got; (got = inflater.read(sink.data(), sink.size())) > 0;) {
+        for (std::size_t got; (got = inflater->read(sink.data(), sink.size())) > 0;) {
             if (out.inflatedBytes == 0 && got >= 4)
-                out.declaredLength =
-                    qint32(quint32(quint8(sink[0])) | quint32(quint8(sink[1])) << 8 |
-                           quint32(quint8(sink[2])) << 16 | quint32(quint8(sink[3])) << 24);
+                out.declaredLength = qFromLittleEndian<qint32>(sink.data());
             out.inflatedBytes += qint64(got);
         }
     } catch (const Error&) {
-        const char* message = inflater.zlibMessage();
+        const char* message = inflater->zlibMessage();
         // A wrong check value is found only after all the data has come out.
         if (message && std::strcmp(message, "incorrect data check") == 0) {
             out.ended = true;
             out.checkValueMatches = false;
-            out.bytesAfterStream = inflater.bytesAfterStream();
+            out.bytesAfterStream = inflater->bytesAfterStream();
         } else {
             out.problem = QStringLiteral("the compressed data is corrupt (zlib: %1)")
                               .arg(QString::fromLatin1(message ? message : "unknown error"));
         }
         return out;
     }
-    out.ended = inflater.ended();
+    out.ended = inflater->ended();
     if (out.ended)
-        out.bytesAfterStream = inflater.bytesAfterStream();
+        out.bytesAfterStream = inflater->bytesAfterStream();
     return out;
 }
 

@@ -6,6 +6,7 @@
 #include "textcodec.h"
 
 #include <QStringEncoder>
+#include <QtEndian>
 
 #include <zlib.h>
 
@@ -22,7 +23,7 @@ public:
     void u8(quint8 v) { m_out.append(char(v)); }
     void le(quint64 v, int n) {
         char b[8];
-        for (int i = 0; i < n; ++i) b[i] = char((v >> (8 * i)) & 0xFF);
+        qToLittleEndian(v, b);
         m_out.append(b, n);
     }
     void bytes(QByteArrayView b) { m_out.append(b); }
@@ -131,12 +132,7 @@ private:
 };
 
 QByteArray utf16(QStringView text) {
-    QByteArray b(text.size() * 2, Qt::Uninitialized);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        b[2 * i] = char(text[i].unicode() & 0xFF);
-        b[2 * i + 1] = char(text[i].unicode() >> 8);
-    }
-    return b;
+    return QStringEncoder(QStringEncoder::Utf16LE).encode(text);
 }
 
 QString place(const Column& c, std::size_t record) {
