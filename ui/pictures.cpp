@@ -1,5 +1,6 @@
 #include "pictures.h"
 
+#include <QBitmap>
 #include <QGuiApplication>
 #include <QImageReader>
 
@@ -27,18 +28,13 @@ QPixmap load(const char* name, const char* format) {
 }
 
 // As picture buttons draw a bitmap: its bottom-left pixel's colour is transparent.
-QPixmap withTransparentCorner(const QPixmap& picture) {
-    QImage image = picture.toImage().convertToFormat(QImage::Format_ARGB32);
+QPixmap withTransparentCorner(QPixmap picture) {
+    const QImage image = picture.toImage();
     if (image.isNull())
         return picture;
-    const QRgb key = image.pixel(0, image.height() - 1);
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (image.pixel(x, y) == key)
-                image.setPixel(x, y, qRgba(0, 0, 0, 0));
-    QPixmap out = QPixmap::fromImage(image);
-    out.setDevicePixelRatio(picture.devicePixelRatio());
-    return out;
+    // QPixmap's mask: the pixels of the colour are the transparent ones.
+    picture.setMask(picture.createMaskFromColor(image.pixelColor(0, image.height() - 1)));
+    return picture;
 }
 
 }  // namespace
