@@ -72,7 +72,7 @@ QString escaped(QStringView text) {
     return out;
 }
 
-QString quoted(QByteArrayView bytes, const ByteTable* table) {
+QString quoted(QByteArrayView bytes) {
     QString out = QStringLiteral("'");
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         if (i == kMaxShown) {
@@ -80,8 +80,8 @@ QString quoted(QByteArrayView bytes, const ByteTable* table) {
             break;
         }
         const auto b = static_cast<quint8>(bytes[i]);
-        if (table ? table->valid[b] : b < 0x80)
-            appendEscaped(out, table ? char32_t(table->character[b]) : char32_t(b));
+        if (b < 0x80)
+            appendEscaped(out, char32_t(b));
         else
             out += QStringLiteral("\\x%1").arg(uint(b), 2, 16, QLatin1Char('0'));
     }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "textcodec.h"
-
 #include <QByteArrayView>
 #include <QString>
 #include <QStringView>
@@ -17,9 +15,7 @@ QString quoted(QStringView text);
 // characters, nothing cut. Every catalogue text a report or message prints
 // goes through one of the two.
 QString escaped(QStringView text);
-// The same for raw bytes in a single-byte code page (its table may be
-// null): bytes it does not define, and all bytes above 127 without a
-// table, are shown as \xNN.
-QString quoted(QByteArrayView bytes, const ByteTable* table);
+// The same for raw bytes of an unknown encoding: those above 127 are shown as \xNN.
+QString quoted(QByteArrayView bytes);
 
 }  // namespace kavinto

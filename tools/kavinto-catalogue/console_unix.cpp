@@ -12,7 +12,7 @@ std::optional<QString> unrepresentableArgument(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const QByteArray raw(argv[i]);
         if (QFile::encodeName(QFile::decodeName(raw)) != raw)
-            return quoted(raw, nullptr);
+            return quoted(raw);
     }
     return std::nullopt;
 }

@@ -20,7 +20,7 @@ QString csvCell(const QString& text) {
     return csvField(text, u";,");
 }
 
-struct Column {
+struct CsvColumn {
     QString name;
     int field;  // -1 where the table lacks it
     FieldType packs;
@@ -31,7 +31,7 @@ QByteArray tableCsv(const TClientDataSet& table, const QString& file,
                     const std::vector<std::pair<QString, FieldType>>& own, QStringList& notes) {
     const std::shared_ptr<const LoadedTable> content = table.content();
     const Table& t = content->table();
-    std::vector<Column> columns;
+    std::vector<CsvColumn> columns;
     std::vector<bool> taken(std::size_t(t.fieldCount()), false);
     for (const auto& [name, type] : own) {
         const int field = t.fieldIndex(name);
@@ -60,7 +60,7 @@ QByteArray tableCsv(const TClientDataSet& table, const QString& file,
     QString text = QStringLiteral("\uFEFF");
     QStringList header;
     for (std::size_t i = 0; i < columns.size(); ++i) {
-        const Column& c = columns[i];
+        const CsvColumn& c = columns[i];
         // A text width other than pack's own choice is kept in the header: "mod_nev[300]".
         int longest = 0;
         if (i < own.size() && c.field >= 0 && c.packs == FieldType::String &&
@@ -80,7 +80,7 @@ QByteArray tableCsv(const TClientDataSet& table, const QString& file,
     text += header.join(QLatin1Char(';')) + QStringLiteral("\r\n");
     for (std::size_t r = 0; r < t.recordCount(); ++r) {
         QStringList cells;
-        for (const Column& c : columns) {
+        for (const CsvColumn& c : columns) {
             const Value v = c.field < 0 ? Value() : t.value(r, c.field);
             const QString cell = v.isNull() ? QString() : v.toText();
             if (c.packs == FieldType::String && cell != cell.trimmed() &&
