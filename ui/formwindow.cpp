@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWindow>
@@ -58,17 +57,19 @@ void FormWindow::setVisible(bool visible) {
         m_frameAsked = true;
         winId();
         m_managerFrame = requestFrameExtents(windowHandle());
-        if (!m_managerFrame) {
-            // Unanswered (fluxbox answers only once the window is mapped): the
-            // frame is corrected, size and place, as soon as it is set.
-            watchFrameExtents(windowHandle(), [this](QMargins frame) {
-                m_managerFrame = frame;
-                keepOuterSize();
+        // Unanswered (fluxbox answers only once the window is mapped), the
+        // frame is corrected, size and place, as soon as it is set; any later
+        // change (a maximised window may lose its borders) keeps the outer size.
+        watchFrameExtents(windowHandle(), [this](QMargins frame) {
+            const bool place = !m_managerFrame;
+            const QPoint mapped = geometry().topLeft();
+            m_managerFrame = frame;
+            keepOuterSize();
+            if (place) {
                 centreOnScreen();
-                m_placedAt = geometry().topLeft();
-                m_placing = QDeadlineTimer(1000);
-            });
-        }
+                keepPlaced(windowHandle(), mapped, geometry().topLeft(), 3000);
+            }
+        });
         // What the request brought (a configure notification among it) is
         // taken now: arriving after the sizing below, it would hand Qt a stale
         // geometry, whose position the next resize would send back.
@@ -87,16 +88,20 @@ void FormWindow::setWidth(int w) {
         return;
     // setFixedWidth alone leaves a size the window system imposed (maximising).
     const int client = std::max(1, w - frame().left() - frame().right());
+    m_knownFrame = frame();
     setFixedWidth(client);
     resize(client, height());
+    keepSize(windowHandle(), size(), 1000);
 }
 
 void FormWindow::setHeight(int h) {
     if (h == Height())
         return;
     const int client = std::max(1, h - frame().top() - frame().bottom());
+    m_knownFrame = frame();
     setFixedHeight(client);
     resize(width(), client);
+    keepSize(windowHandle(), size(), 1000);
 }
 
 void FormWindow::create() {
@@ -152,12 +157,6 @@ void FormWindow::resizeEvent(QResizeEvent* e) {
 void FormWindow::moveEvent(QMoveEvent* e) {
     QWidget::moveEvent(e);
     keepOuterSize();
-    // A window manager still busy placing the form (fluxbox) may put it back
-    // where it was first mapped, once: it goes where it was placed again.
-    if (m_placedAt && !m_placing.hasExpired() && geometry().topLeft() != *m_placedAt) {
-        m_placedAt.reset();
-        centreOnScreen();
-    }
 }
 
 }  // namespace kavinto

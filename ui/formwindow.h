@@ -2,9 +2,7 @@
 
 #include "handler.h"
 
-#include <QDeadlineTimer>
 #include <QMargins>
-#include <QPoint>
 #include <QWidget>
 
 #include <optional>
@@ -56,10 +54,9 @@ private:
     bool m_created = false;
     bool m_centred = false;
     bool m_frameAsked = false;
-    std::optional<QMargins> m_managerFrame;  // what the window manager said before the first map
+    std::optional<QMargins> m_managerFrame;  // what the window manager said of the frame
+    // The frame the client size was last worked out for.
     QMargins m_knownFrame;
-    std::optional<QPoint> m_placedAt;  // where the frame's late arrival placed the form
-    QDeadlineTimer m_placing;
 };
 
 }  // namespace kavinto

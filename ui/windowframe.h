@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QMargins>
+#include <QPoint>
+#include <QSize>
 
 #include <functional>
 #include <optional>
@@ -19,11 +21,25 @@ namespace kavinto {
 // Creates the window's native window, unmapped, if it has none yet.
 std::optional<QMargins> requestFrameExtents(QWindow* window);
 
-// Calls `arrived` once, on the GUI thread, with the frame the window manager
-// sets on the window after it is mapped: the way to learn it where the
-// request above went unanswered. Nothing is called where no window manager
-// sets one (and never on Windows, whose frame is known at once).
-void watchFrameExtents(QWindow* window, std::function<void(QMargins)> arrived);
+// Calls `changed`, on the GUI thread, each time the window manager sets the
+// window's frame (EWMH _NET_FRAME_EXTENTS): the way to learn the frame where
+// the request above went unanswered, and of a frame that changes later.
+// Nothing is called where no window manager sets one (and never on Windows,
+// whose frame is known at once).
+void watchFrameExtents(QWindow* window, std::function<void(QMargins)> changed);
+
+// For `msecs` after the late frame arrived and the window was placed at
+// `wanted` (its client's top-left corner): a window manager still placing it
+// (fluxbox) may put it back where it was first mapped, `mapped`, and not
+// always tell Qt; whenever the window system says it stands there, it is
+// asked to go to `wanted` again. Nothing on Windows.
+void keepPlaced(QWindow* window, QPoint mapped, QPoint wanted, int msecs);
+
+// For `msecs`, whenever the window system says the visible window's client
+// area has another size than `size` (in device-independent pixels), it is
+// asked for that size again: a window manager busy maximising may drop the
+// request and still tell Qt the size was taken. Nothing on Windows.
+void keepSize(QWindow* window, QSize size, int msecs);
 
 // The frame the window has now, in device-independent pixels; nothing where
 // the window system says none.

@@ -30,6 +30,10 @@ std::optional<QMargins> requestFrameExtents(QWindow* window) {
 
 void watchFrameExtents(QWindow*, std::function<void(QMargins)>) {}
 
+void keepPlaced(QWindow*, QPoint, QPoint, int) {}
+
+void keepSize(QWindow*, QSize, int) {}
+
 std::optional<QMargins> currentFrameExtents(QWindow* window) {
     return frameOf(window);
 }

@@ -5,6 +5,7 @@
 #include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QThread>
+#include <QTimer>
 #include <QWindow>
 
 #include <xcb/xcb.h>
@@ -55,22 +56,21 @@ std::optional<QMargins> extentsOf(xcb_connection_t* c, QWindow* window) {
                     qRound((v[2] + v[3]) / ratio) - top);
 }
 
-// Waits for the window's first _NET_FRAME_EXTENTS among the events Qt reads,
-// then hands it over and goes.
+// Hands over each _NET_FRAME_EXTENTS of the window among the events Qt reads.
 class FrameExtentsWatch : public QObject, public QAbstractNativeEventFilter {
 public:
-    FrameExtentsWatch(QWindow* window, std::function<void(QMargins)> arrived)
+    FrameExtentsWatch(QWindow* window, std::function<void(QMargins)> changed)
         : QObject(window),
           m_window(window),
           m_id(xcb_window_t(window->winId())),
           m_atom(atom(connection(), "_NET_FRAME_EXTENTS")),
-          m_arrived(std::move(arrived)) {
+          m_changed(std::move(changed)) {
         qGuiApp->installNativeEventFilter(this);
     }
     ~FrameExtentsWatch() override { qGuiApp->removeNativeEventFilter(this); }
 
     bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
-        if (m_done || type != "xcb_generic_event_t")
+        if (type != "xcb_generic_event_t")
             return false;
         const auto* event = static_cast<const xcb_generic_event_t*>(message);
         if ((event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY)
@@ -78,11 +78,8 @@ public:
         const auto* change = reinterpret_cast<const xcb_property_notify_event_t*>(event);
         if (change->window != m_id || change->atom != m_atom)
             return false;
-        if (const std::optional<QMargins> extents = extentsOf(connection(), m_window)) {
-            m_done = true;
-            deleteLater();
-            m_arrived(*extents);
-        }
+        if (const std::optional<QMargins> extents = extentsOf(connection(), m_window))
+            m_changed(*extents);
         return false;
     }
 
@@ -90,15 +87,100 @@ private:
     QWindow* m_window;
     xcb_window_t m_id;
     xcb_atom_t m_atom;
-    std::function<void(QMargins)> m_arrived;
-    bool m_done = false;
+    std::function<void(QMargins)> m_changed;
 };
+
+// Keeps a window where and at the size the program put it, for a while after:
+// a window manager may drop a request that came while it was busy (fluxbox
+// placing a new window, or maximising one), and not always tell Qt, which
+// then believes the window went where it was sent. So the server is asked.
+class PlacementGuard : public QObject {
+public:
+    explicit PlacementGuard(QWindow* window)
+        : QObject(window), m_window(window), m_id(xcb_window_t(window->winId())) {
+        setObjectName(QStringLiteral("kavinto-placement-guard"));
+        connect(&m_timer, &QTimer::timeout, this, &PlacementGuard::check);
+    }
+    static PlacementGuard* of(QWindow* window) {
+        auto* guard = window->findChild<PlacementGuard*>(QStringLiteral("kavinto-placement-guard"),
+                                                         Qt::FindDirectChildrenOnly);
+        return guard ? guard : new PlacementGuard(window);
+    }
+    void holdPlace(QPoint mapped, QPoint wanted, int msecs) {
+        m_mapped = mapped;
+        m_wanted = wanted;
+        extend(msecs);
+    }
+    void holdSize(QSize size, int msecs) {
+        m_size = size;
+        extend(msecs);
+    }
+
+private:
+    void extend(int msecs) {
+        if (m_until.remainingTime() < msecs)
+            m_until = QDeadlineTimer(msecs);
+        m_timer.start(100);
+    }
+    void check() {
+        xcb_connection_t* c = connection();
+        if (!c || m_until.hasExpired()) {
+            m_timer.stop();
+            return;
+        }
+        const qreal ratio = m_window->devicePixelRatio();
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+        if (m_mapped) {
+            xcb_translate_coordinates_reply_t* at = xcb_translate_coordinates_reply(
+                c, xcb_translate_coordinates(c, m_id, root, 0, 0), nullptr);
+            if (at && QPoint(at->dst_x, at->dst_y) == *m_mapped * ratio) {
+                const QPoint to = *m_wanted * ratio;
+                const uint32_t xy[] = {uint32_t(to.x()), uint32_t(to.y())};
+                xcb_configure_window(c, m_id, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, xy);
+            }
+            std::free(at);
+        }
+        if (m_size) {
+            xcb_get_geometry_reply_t* now =
+                xcb_get_geometry_reply(c, xcb_get_geometry(c, m_id), nullptr);
+            const QSize wanted = *m_size * ratio;
+            if (now && QSize(now->width, now->height) != wanted) {
+                const uint32_t wh[] = {uint32_t(wanted.width()), uint32_t(wanted.height())};
+                xcb_configure_window(c, m_id, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT,
+                                     wh);
+            }
+            std::free(now);
+        }
+        xcb_flush(c);
+    }
+
+    QWindow* m_window;
+    xcb_window_t m_id;
+    QTimer m_timer;
+    QDeadlineTimer m_until;
+    std::optional<QPoint> m_mapped, m_wanted;
+    std::optional<QSize> m_size;
+};
+
+bool guarded(QWindow* window) {
+    return window && connection() && windowManagerRuns() && !onWaylandSession();
+}
 
 }  // namespace
 
-void watchFrameExtents(QWindow* window, std::function<void(QMargins)> arrived) {
-    if (window && connection() && windowManagerRuns() && !onWaylandSession())
-        new FrameExtentsWatch(window, std::move(arrived));
+void keepPlaced(QWindow* window, QPoint mapped, QPoint wanted, int msecs) {
+    if (guarded(window))
+        PlacementGuard::of(window)->holdPlace(mapped, wanted, msecs);
+}
+
+void keepSize(QWindow* window, QSize size, int msecs) {
+    if (guarded(window) && window->isVisible())
+        PlacementGuard::of(window)->holdSize(size, msecs);
+}
+
+void watchFrameExtents(QWindow* window, std::function<void(QMargins)> changed) {
+    if (guarded(window))
+        new FrameExtentsWatch(window, std::move(changed));
 }
 
 bool onWaylandSession() {
