@@ -174,8 +174,7 @@ public:
 const std::vector<std::vector<int>> kQueries = {{1}, {1, 2}, {1, 2, 3}};
 
 kavinto::select selectionFor(const std::vector<int>& functions) {
-    kavinto::select s{QStringLiteral("-"), QStringLiteral("-"), QStringLiteral("-"),
-                      QStringLiteral("-")};
+    kavinto::select s{kNothingChosen, kNothingChosen, kNothingChosen, kNothingChosen};
     QString* lists[] = {&s.func1, &s.func2, &s.func3};
     for (std::size_t i = 0; i < functions.size(); ++i)
         *lists[i] = functionNames()[std::size_t(functions[i] - 1)];
@@ -292,18 +291,15 @@ void benchSize(Report& report, const QString& dir, std::size_t n, int runs, Name
         report.time(QStringLiteral("search by %1, first after loading, grid filled, ms").arg(what),
                     n, first);
         report.time(QStringLiteral("search by %1, repeated, grid filled, ms").arg(what), n, repeat);
-        const Column& ids =
-            methods.content()->table().column(methods.fieldNumber(QStringLiteral("mod_id")));
+        const Column& ids = methods.content()->table().column(methods.fieldNumber(kMethodIdField));
         for (quint32 r : records.hits.records)
             ourHits[q.size()].insert(ids.integerAt(std::size_t(ids.slot(r))));
     }
 
     // The method lookup: a name from the middle of the catalogue.
     load(methods, functions, dir);
-    const QString name = methods.content()
-                             ->table()
-                             .value(n / 2, methods.fieldNumber(QStringLiteral("mod_nev")))
-                             .toText();
+    const QString name =
+        methods.content()->table().value(n / 2, methods.fieldNumber(kMethodNameField)).toText();
     auto lookUp = [&] {
         records.arrayclear();
         records.selection = selectionFor({});

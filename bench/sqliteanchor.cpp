@@ -1,5 +1,7 @@
 #include "sqliteanchor.h"
 
+#include "schema.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -21,11 +23,13 @@ void SqliteAnchor::exec(const char* sql) const {
 SqliteAnchor::SqliteAnchor(const Table& methods) {
     if (sqlite3_open(":memory:", &m_db) != SQLITE_OK)
         throw std::runtime_error("sqlite: cannot open a database in memory");
-    QByteArray create = "CREATE TABLE methods (mod_id INTEGER, mod_nev TEXT, mod_fajl TEXT";
-    QByteArray insert = "INSERT INTO methods VALUES (?, ?, ?";
-    for (int k = 1; k <= 17; ++k) {
-        create += ", mod_fun_" + QByteArray::number(k) + " INTEGER";
-        insert += ", ?";
+    QByteArray create = "CREATE TABLE methods (";
+    QByteArray insert = "INSERT INTO methods VALUES (";
+    for (const SchemaField& f : methodFields()) {
+        const bool first = insert.endsWith('(');
+        create += (first ? "" : ", ") + f.name.toLatin1() +
+                  (f.type == FieldType::String ? " TEXT" : " INTEGER");
+        insert += first ? "?" : ", ?";
     }
     exec(create + ")");
     exec("BEGIN");
@@ -37,7 +41,7 @@ SqliteAnchor::SqliteAnchor(const Table& methods) {
         const QByteArray file = methods.value(r, 2).toText().toUtf8();
         sqlite3_bind_text(statement, 2, name.constData(), int(name.size()), SQLITE_TRANSIENT);
         sqlite3_bind_text(statement, 3, file.constData(), int(file.size()), SQLITE_TRANSIENT);
-        for (int k = 1; k <= 17; ++k)
+        for (int k = 1; k <= kFunctionCount; ++k)
             sqlite3_bind_int64(statement, 3 + k, methods.value(r, 2 + k).toInteger());
         sqlite3_step(statement);
         sqlite3_reset(statement);
@@ -52,21 +56,23 @@ SqliteAnchor::~SqliteAnchor() {
 
 void SqliteAnchor::useIndexes(Indexes indexes) {
     exec("DROP INDEX IF EXISTS by_name");
-    for (int k = 1; k <= 17; ++k) exec("DROP INDEX IF EXISTS by_fun_" + QByteArray::number(k));
+    for (int k = 1; k <= kFunctionCount; ++k)
+        exec("DROP INDEX IF EXISTS by_fun_" + QByteArray::number(k));
     if (indexes == Indexes::Name)
-        exec("CREATE INDEX by_name ON methods (mod_nev)");
+        exec("CREATE INDEX by_name ON methods (" + kMethodNameField.toLatin1() + ")");
     if (indexes == Indexes::PerFlag)
-        for (int k = 1; k <= 17; ++k)
-            exec("CREATE INDEX by_fun_" + QByteArray::number(k) + " ON methods (mod_fun_" +
-                 QByteArray::number(k) + ")");
+        for (int k = 1; k <= kFunctionCount; ++k)
+            exec("CREATE INDEX by_fun_" + QByteArray::number(k) + " ON methods (" +
+                 methodFlagField(k).toLatin1() + ")");
     exec("ANALYZE");
 }
 
 std::vector<qint64> SqliteAnchor::query(const std::vector<int>& functions) const {
-    QByteArray sql = "SELECT mod_id, mod_nev FROM methods WHERE ";
+    const QByteArray name = kMethodNameField.toLatin1();
+    QByteArray sql = "SELECT " + kMethodIdField.toLatin1() + ", " + name + " FROM methods WHERE ";
     for (std::size_t i = 0; i < functions.size(); ++i)
-        sql += (i ? " AND mod_fun_" : "mod_fun_") + QByteArray::number(functions[i]) + "=1";
-    sql += " ORDER BY mod_nev";
+        sql += (i ? " AND " : "") + methodFlagField(functions[i]).toLatin1() + "=1";
+    sql += " ORDER BY " + name;
     sqlite3_stmt* statement = nullptr;
     sqlite3_prepare_v2(m_db, sql.constData(), -1, &statement, nullptr);
     std::vector<qint64> ids;

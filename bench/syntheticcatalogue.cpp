@@ -1,7 +1,7 @@
 #include "syntheticcatalogue.h"
 
-#include "choicelists.h"
 #include "packetwriter.h"
+#include "schema.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,8 +36,8 @@ void writeFile(const QString& path, const QByteArray& bytes) {
 
 }  // namespace
 
-const std::array<QString, 17>& functionNames() {
-    static const std::array<QString, 17> names = {
+const std::array<QString, kFunctionCount>& functionNames() {
+    static const std::array<QString, kFunctionCount> names = {
         QStringLiteral("Ráhangolódás"),     QStringLiteral("Motiváció"),
         QStringLiteral("Ismétlés"),         QStringLiteral("Új ismeret"),
         QStringLiteral("Gyakorlás"),        QStringLiteral("Alkalmazás"),
@@ -57,11 +57,9 @@ Table syntheticMethods(std::size_t count, Names names, quint64 seed) {
     std::uniform_int_distribution<int> word(0, int(std::size(kWords)) - 1);
     std::bernoulli_distribution serves(0.3);
     std::vector<Column> columns;
-    columns.push_back(column(QStringLiteral("mod_id"), FieldType::Int32));
-    columns.push_back(column(QStringLiteral("mod_nev"), FieldType::String, 100));
-    columns.push_back(column(QStringLiteral("mod_fajl"), FieldType::String, 20));
-    for (int k = 1; k <= 17; ++k)
-        columns.push_back(column(QStringLiteral("mod_fun_%1").arg(k), FieldType::Int32));
+    for (const SchemaField& f : methodFields())
+        columns.push_back(
+            column(f.name, f.type, f.name == kMethodFileField ? 20 : kDeclaredTextWidth));
     QString name;
     for (std::size_t r = 0; r < count; ++r) {
         name.clear();
@@ -74,27 +72,28 @@ Table syntheticMethods(std::size_t count, Names names, quint64 seed) {
         columns[0].pushInt32(qint32(r + 1));
         columns[1].pushText(name);
         columns[2].pushText(QStringLiteral("m%1.pdf").arg(r + 1));
-        for (int k = 1; k <= 17; ++k) columns[std::size_t(2 + k)].pushInt32(serves(rng) ? 1 : 0);
+        for (int k = 1; k <= kFunctionCount; ++k)
+            columns[std::size_t(2 + k)].pushInt32(serves(rng) ? 1 : 0);
     }
     for (Column& c : columns) c.finish(count);
     Table t(std::move(columns), count);
-    t.lcid = 1038;
+    t.lcid = kCatalogueLocaleId;
     return t;
 }
 
 Table syntheticFunctions() {
     std::vector<Column> columns;
-    columns.push_back(column(QStringLiteral("fun_id"), FieldType::Int32));
-    columns.push_back(column(QStringLiteral("fun_nev"), FieldType::String, 100));
-    for (std::size_t k = 0; k < 17; ++k) {
+    for (const SchemaField& f : functionFields())
+        columns.push_back(column(f.name, f.type, kDeclaredTextWidth));
+    for (std::size_t k = 0; k < kFunctionCount; ++k) {
         columns[0].beginValue(k);
         columns[0].pushInt32(qint32(k + 1));
         columns[1].beginValue(k);
         columns[1].pushText(functionNames()[k]);
     }
-    for (Column& c : columns) c.finish(17);
-    Table t(std::move(columns), 17);
-    t.lcid = 1038;
+    for (Column& c : columns) c.finish(kFunctionCount);
+    Table t(std::move(columns), kFunctionCount);
+    t.lcid = kCatalogueLocaleId;
     return t;
 }
 
@@ -115,7 +114,8 @@ QByteArray xmlPacket(const Table& table) {
             out += " WIDTH=\"" + QByteArray::number(d.width) + '"';
         out += "/>";
     }
-    out += "</FIELDS><PARAMS LCID=\"" + QByteArray::number(table.lcid.value_or(1038)) +
+    out += "</FIELDS><PARAMS LCID=\"" +
+           QByteArray::number(table.lcid.value_or(kCatalogueLocaleId)) +
            "\"/></METADATA><ROWDATA>\n";
     for (std::size_t r = 0; r < table.recordCount(); ++r) {
         out += "<ROW";

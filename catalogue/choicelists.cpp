@@ -27,13 +27,13 @@ void openFunctionsTable(TClientDataSet& functions, const QString& path) {
     functions.setFileName(QString());
     LoadDataset(functions, path);
     functions.ApplyPending(0);
-    functions.setIndexFieldNames(QStringLiteral("fun_nev"));
+    functions.setIndexFieldNames(kFunctionNameField);
     functions.OpenTable();
     functions.GoFirst();
 }
 
 void addMethodNames(TClientDataSet& methods, const ChoiceList& list) {
-    const QString name = QStringLiteral("mod_nev");
+    const QString name = kMethodNameField;
     list.add(kNothingChosen);
     list.addRun(methods.textsToEnd(name));
     if (!methods.AtEnd())
@@ -42,7 +42,7 @@ void addMethodNames(TClientDataSet& methods, const ChoiceList& list) {
 
 void addFunctionNames(TClientDataSet& functions, const ChoiceList& list1, const ChoiceList& list2,
                       const ChoiceList& list3) {
-    const QString name = QStringLiteral("fun_nev");
+    const QString name = kFunctionNameField;
     for (const ChoiceList* list : {&list1, &list2, &list3}) list->add(kNothingChosen);
     const TextRun names = functions.textsToEnd(name);
     for (const ChoiceList* list : {&list1, &list2, &list3}) list->addRun(names);

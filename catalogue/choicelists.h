@@ -1,18 +1,13 @@
 #pragma once
 
 #include "clientdataset.h"
+#include "schema.h"
 
 #include <QString>
 
 #include <functional>
 
 namespace kavinto {
-
-// The catalogue files, relative to the working directory.
-inline const QString kMethodsFile = QStringLiteral("data/kavinto_modszerek.cds");
-inline const QString kFunctionsFile = QStringLiteral("data/kavinto_funkciok.cds");
-// The list entry that means "nothing chosen".
-inline const QString kNothingChosen = QStringLiteral("-");
 
 // A choice list as the loading fills it: one item, or a run of items at once.
 struct ChoiceList {

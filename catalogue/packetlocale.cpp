@@ -1,5 +1,7 @@
 #include "packetlocale.h"
 
+#include "schema.h"
+
 namespace kavinto {
 namespace {
 
@@ -49,12 +51,10 @@ constexpr LanguageEntry kLanguages[] = {
     {0x2F, QLocale::Macedonian, "windows-1251"},
 };
 
-constexpr qint32 kHungarian = 1038;
-
 }  // namespace
 
 PacketLocale packetLocale(std::optional<qint32> lcid) {
-    const qint32 id = lcid.value_or(kHungarian);
+    const qint32 id = lcid.value_or(kCatalogueLocaleId);
     const int primary = id & 0x3FF;
     // 0x1A covers Croatian and Serbian in Latin (1250) and Serbian and Bosnian
     // in Cyrillic (1251); Chinese splits by script.

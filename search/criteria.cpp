@@ -1,6 +1,6 @@
 #include "criteria.h"
 
-#include "choicelists.h"
+#include "schema.h"
 
 namespace kavinto {
 

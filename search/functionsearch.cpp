@@ -1,7 +1,7 @@
 #include "functionsearch.h"
 
-#include "choicelists.h"
 #include "methodlookup.h"
+#include "schema.h"
 
 namespace kavinto {
 namespace {
@@ -18,14 +18,14 @@ int functionNumber(const QString& id) {
 QString functionId(TClientDataSet& functions, const QString& chosen) {
     if (chosen == kNothingChosen)
         return kNothingChosen;
-    functions.setIndexFieldNames(QStringLiteral("fun_nev"));
-    if (!functions.FindValue(QStringLiteral("fun_nev"), Value::text(chosen)))
+    functions.setIndexFieldNames(kFunctionNameField);
+    if (!functions.FindValue(kFunctionNameField, Value::text(chosen)))
         return kNothingChosen;
-    return functions.ReadValue(QStringLiteral("fun_id")).toText();
+    return functions.ReadValue(kFunctionIdField).toText();
 }
 
 const BitVector& servingPositions(TClientDataSet& methods, int k) {
-    return methods.positionsEqualTo(methods.fieldNumber(flagField(k)),
+    return methods.positionsEqualTo(methods.fieldNumber(methodFlagField(k)),
                                     Value::text(QStringLiteral("1")));
 }
 
@@ -33,8 +33,8 @@ const BitVector& servingPositions(TClientDataSet& methods, int k) {
 // null among them fails the search.
 void requireTexts(TClientDataSet& methods, const RecordOrder& order, const BitVector& hits) {
     const Table& table = methods.content()->table();
-    const Column& id = table.column(methods.fieldNumber(QStringLiteral("mod_id")));
-    const Column& name = table.column(methods.fieldNumber(QStringLiteral("mod_nev")));
+    const Column& id = table.column(methods.fieldNumber(kMethodIdField));
+    const Column& name = table.column(methods.fieldNumber(kMethodNameField));
     if (!id.hasNulls() && !name.hasNulls())
         return;
     for (std::size_t p = hits.findNext(0); p < hits.size(); p = hits.findNext(p + 1)) {
@@ -49,7 +49,7 @@ void requireTexts(TClientDataSet& methods, const RecordOrder& order, const BitVe
 // already or the number is not a function's.
 bool narrow(TClientDataSet& methods, std::vector<const BitVector*>& serving, const QString& id) {
     const int k = functionNumber(id);
-    methods.setIndexFieldNames(QStringLiteral("mod_nev"));
+    methods.setIndexFieldNames(kMethodNameField);
     if (!BitVector::anySetInAll(serving) || k == 0)
         return false;
     serving.push_back(&servingPositions(methods, k));
@@ -71,7 +71,7 @@ int functionSearch(TClientDataSet& methods, TClientDataSet& functions, WorkingRe
     std::shared_ptr<const RecordOrder> order;
     if (records.func1_id != kNothingChosen) {
         const int k = functionNumber(records.func1_id);
-        methods.setIndexFieldNames(QStringLiteral("mod_nev"));
+        methods.setIndexFieldNames(kMethodNameField);
         methods.GoFirst();
         if (k != 0 && !methods.AtEnd()) {
             order = methods.currentOrder();

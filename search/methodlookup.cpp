@@ -2,29 +2,25 @@
 
 namespace kavinto {
 
-QString flagField(int k) {
-    return QStringLiteral("mod_fun_") + QString::number(k);
-}
-
 std::optional<QString> functionName(TClientDataSet& functions, int k) {
-    functions.setIndexFieldNames(QStringLiteral("fun_id"));
-    if (!functions.FindValue(QStringLiteral("fun_id"), Value::text(QString::number(k))))
+    functions.setIndexFieldNames(kFunctionIdField);
+    if (!functions.FindValue(kFunctionIdField, Value::text(QString::number(k))))
         return std::nullopt;
-    return functions.ReadValue(QStringLiteral("fun_nev")).toText();
+    return functions.ReadValue(kFunctionNameField).toText();
 }
 
 std::optional<ResultRow> lookupMethod(TClientDataSet& methods, TClientDataSet& functions,
                                       WorkingRecords& records) {
-    methods.setIndexFieldNames(QStringLiteral("mod_nev"));
-    if (!methods.FindValue(QStringLiteral("mod_nev"), Value::text(records.selection.modszer)))
+    methods.setIndexFieldNames(kMethodNameField);
+    if (!methods.FindValue(kMethodNameField, Value::text(records.selection.modszer)))
         return std::nullopt;
 
     t_result& hit = records.hit(1);
-    hit.azon = methods.ReadValue(QStringLiteral("mod_id")).toText();
-    hit.nev = methods.ReadValue(QStringLiteral("mod_nev")).toText();
-    hit.fajl = methods.ReadValue(QStringLiteral("mod_fajl")).toText();
+    hit.azon = methods.ReadValue(kMethodIdField).toText();
+    hit.nev = methods.ReadValue(kMethodNameField).toText();
+    hit.fajl = methods.ReadValue(kMethodFileField).toText();
     for (int k = 1; k <= kFunctionCount; ++k)
-        hit.fun_k(k) = methods.ReadValue(flagField(k)).toText();
+        hit.fun_k(k) = methods.ReadValue(methodFlagField(k)).toText();
 
     t_result& names = records.name_list.front();
     for (int k = 1; k <= kFunctionCount; ++k)

@@ -22,7 +22,4 @@ std::optional<ResultRow> lookupMethod(TClientDataSet& methods, TClientDataSet& f
 // by fun_id; nothing when the table lacks it.
 std::optional<QString> functionName(TClientDataSet& functions, int k);
 
-// "mod_fun_" followed by k.
-QString flagField(int k);
-
 }  // namespace kavinto

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "loadedtable.h"
+#include "schema.h"
 
 #include <QString>
 
@@ -10,7 +11,6 @@
 
 namespace kavinto {
 
-inline constexpr int kFunctionCount = 17;
 inline constexpr int kListEntries = 100;
 
 // The four list texts of one search; "-" means nothing chosen in that list.

@@ -55,7 +55,7 @@ std::shared_ptr<const ResultRows> ResultRows::slice(int first, int last) const {
 
 FilledRows fillResultRows(TClientDataSet& methods, TClientDataSet& functions,
                           const WorkingRecords& records, int hitCount) {
-    methods.setIndexFieldNames(QStringLiteral("mod_id"));
+    methods.setIndexFieldNames(kMethodIdField);
     if (hitCount < 1)
         return {};
     const FunctionHits& hits = records.hits;
@@ -64,11 +64,10 @@ FilledRows fillResultRows(TClientDataSet& methods, TClientDataSet& functions,
 
     // Row 1 reads every field first: the first one missing fails there.
     ResultRows::Fields fields;
-    const QString fieldNames[3] = {QStringLiteral("mod_id"), QStringLiteral("mod_nev"),
-                                   QStringLiteral("mod_fajl")};
+    const QString fieldNames[3] = {kMethodIdField, kMethodNameField, kMethodFileField};
     int* const textFields[3] = {&fields.id, &fields.name, &fields.document};
     for (int step = 0; step < 3 + kFunctionCount && !failure.raise; ++step) {
-        const QString name = step < 3 ? fieldNames[step] : flagField(step - 2);
+        const QString name = step < 3 ? fieldNames[step] : methodFlagField(step - 2);
         const int field = table.fieldIndex(name);
         if (field < 0)
             failure = {1, step, [&methods, name] { methods.fieldNumber(name); }};

@@ -16,7 +16,7 @@ namespace {
 TClientDataSet methods(std::initializer_list<const char*> rows) {
     Packet p;
     p.lcid = 1038;
-    p.fields = methodFields(FieldType::String);
+    p.fields = methodFieldDefs(FieldType::String);
     for (const char* row : rows) {
         const QStringList parts = QString::fromUtf8(row).split(QLatin1Char('|'));
         Record r{Value::integer(parts[0].toInt()), Value::text(parts[1]), Value::text(parts[2])};

@@ -49,7 +49,8 @@ Outcome walk(TClientDataSet& m, TClientDataSet& f, const kavinto::select& s) {
             m.setIndexFieldNames(QStringLiteral("mod_nev"));
             for (m.GoFirst(); !m.AtEnd(); m.GoNext())
                 for (int k = 1; k <= 17; ++k)
-                    if (ids[0] == QString::number(k) && m.ReadValue(flagField(k)).equals(kOne)) {
+                    if (ids[0] == QString::number(k) &&
+                        m.ReadValue(methodFlagField(k)).equals(kOne)) {
                         m.ReadValue(QStringLiteral("mod_id")).toText();
                         m.ReadValue(QStringLiteral("mod_nev")).toText();
                         hits.push_back(m.Bookmark());
@@ -63,7 +64,7 @@ Outcome walk(TClientDataSet& m, TClientDataSet& f, const kavinto::select& s) {
                 for (int k = 1; k <= 17; ++k)
                     if (ids[pass] == QString::number(k)) {
                         m.GotoBookmark(record);
-                        if (m.ReadValue(flagField(k)).equals(kOne))
+                        if (m.ReadValue(methodFlagField(k)).equals(kOne))
                             kept.push_back(record);
                     }
             hits = kept;
@@ -76,7 +77,7 @@ Outcome walk(TClientDataSet& m, TClientDataSet& f, const kavinto::select& s) {
                                  m.ReadValue(QStringLiteral("mod_nev")).toText(), QString(),
                                  m.ReadValue(QStringLiteral("mod_fajl")).toText()};
             for (int k = 1; k <= 17; ++k)
-                if (m.ReadValue(flagField(k)).equals(kOne))
+                if (m.ReadValue(methodFlagField(k)).equals(kOne))
                     if (const std::optional<QString> name = functionName(f, k))
                         cells[3] += *name + QStringLiteral("; ");
             out.rows << cells.join(QLatin1Char('|'));
@@ -126,7 +127,7 @@ TEST(BitSetSearch, AgreesWithTheWalkOnRandomCatalogues) {
         const bool nulls = chance(20);
         Packet methods;
         methods.lcid = 1038;
-        methods.fields = methodFields(flagType);
+        methods.fields = methodFieldDefs(flagType);
         for (int n = int(rng() % 40); n > 0; --n) {
             auto text = [&] {
                 return Value::text(QString::fromUtf8(words[rng() % std::size(words)]) +

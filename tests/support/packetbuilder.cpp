@@ -38,13 +38,13 @@ QByteArray zlibStream(const QByteArray& content, int level) {
 Packet table(std::initializer_list<const char*> fields,
              std::initializer_list<std::initializer_list<const char*>> records) {
     Packet p;
-    p.lcid = 1038;
+    p.lcid = kCatalogueLocaleId;
     for (const char* declaration : fields) {
         const QStringList parts = QString::fromUtf8(declaration).split(QLatin1Char(':'));
         FieldDef f;
         f.name = parts[0];
         f.type = *fieldTypeFromName(parts.value(1, QStringLiteral("string")));
-        f.width = isTextType(f.type) ? 100 : 0;
+        f.width = isTextType(f.type) ? kDeclaredTextWidth : 0;
         p.fields.push_back(f);
     }
     for (const auto& rec : records) {
@@ -65,13 +65,13 @@ Packet table(std::initializer_list<const char*> fields,
     return p;
 }
 
-std::vector<FieldDef> methodFields(FieldType flagType) {
-    std::vector<FieldDef> fields = {{QStringLiteral("mod_id"), FieldType::Int32, 0, {}, 0},
-                                    {QStringLiteral("mod_nev"), FieldType::String, 100, {}, 0},
-                                    {QStringLiteral("mod_fajl"), FieldType::String, 100, {}, 0}};
-    for (int k = 1; k <= 17; ++k)
-        fields.push_back(
-            {QStringLiteral("mod_fun_%1").arg(k), flagType, isTextType(flagType) ? 1 : 0, {}, 0});
+std::vector<FieldDef> methodFieldDefs(FieldType flagType) {
+    std::vector<FieldDef> fields = {
+        {kMethodIdField, FieldType::Int32, 0, {}, 0},
+        {kMethodNameField, FieldType::String, kDeclaredTextWidth, {}, 0},
+        {kMethodFileField, FieldType::String, kDeclaredTextWidth, {}, 0}};
+    for (int k = 1; k <= kFunctionCount; ++k)
+        fields.push_back({methodFlagField(k), flagType, isTextType(flagType) ? 1 : 0, {}, 0});
     return fields;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "packet.h"
+#include "schema.h"
 
 #include <QByteArray>
 #include <QString>
@@ -24,7 +25,7 @@ Packet table(std::initializer_list<const char*> fields,
 
 // The fields of a methods table: mod_id, mod_nev, mod_fajl and the 17 flags
 // mod_fun_1 .. mod_fun_17 of the given type.
-std::vector<FieldDef> methodFields(FieldType flagType);
+std::vector<FieldDef> methodFieldDefs(FieldType flagType);
 
 // A binary packet of `packet`, wrapped as a catalogue file.
 QByteArray catalogueFile(const Packet& packet);

@@ -18,12 +18,12 @@ void doubleClick(QWidget* w, QPoint at) {
 
 Packet methodsTable(const std::vector<MethodRow>& rows) {
     Packet p;
-    p.lcid = 1038;
-    p.fields = methodFields(FieldType::Int32);
+    p.lcid = kCatalogueLocaleId;
+    p.fields = methodFieldDefs(FieldType::Int32);
     for (const MethodRow& m : rows) {
         Record r{Value::integer(m.id), Value::text(QString::fromUtf8(m.name)),
                  Value::text(QString::fromUtf8(m.file))};
-        for (int k = 1; k <= 17; ++k)
+        for (int k = 1; k <= kFunctionCount; ++k)
             r.push_back(Value::integer(std::find(m.functions.begin(), m.functions.end(), k) !=
                                        m.functions.end()));
         p.records.push_back(std::move(r));
@@ -33,9 +33,9 @@ Packet methodsTable(const std::vector<MethodRow>& rows) {
 
 Packet functionsTable(const std::vector<std::pair<int, const char*>>& rows) {
     Packet p;
-    p.lcid = 1038;
-    p.fields = {{QStringLiteral("fun_id"), FieldType::Int32, 0, {}, 0},
-                {QStringLiteral("fun_nev"), FieldType::String, 100, {}, 0}};
+    p.lcid = kCatalogueLocaleId;
+    p.fields = {{kFunctionIdField, FieldType::Int32, 0, {}, 0},
+                {kFunctionNameField, FieldType::String, kDeclaredTextWidth, {}, 0}};
     for (const auto& [id, name] : rows)
         p.records.push_back({Value::integer(id), Value::text(QString::fromUtf8(name))});
     return p;

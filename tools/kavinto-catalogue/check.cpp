@@ -16,8 +16,6 @@
 namespace kavinto {
 namespace {
 
-constexpr int kFunctionCount = 17;
-
 class Checker {
 public:
     explicit Checker(const QString& dir) : m_dir(dir) {}
@@ -94,44 +92,47 @@ private:
         return false;
     }
 
-    bool requireFields(const TClientDataSet& t, const QString& file, const QStringList& names) {
+    bool requireFields(const TClientDataSet& t, const QString& file,
+                       const std::vector<SchemaField>& fields) {
         bool all = true;
-        for (const QString& n : names)
-            if (!hasField(t, n)) {
-                report(file, QStringLiteral("the field %1 is missing").arg(n));
+        for (const SchemaField& f : fields)
+            if (!hasField(t, f.name)) {
+                report(file, QStringLiteral("the field %1 is missing").arg(f.name));
                 all = false;
             }
         return all;
     }
 
     void checkFunctions() {
-        if (!requireFields(m_functions, kFunctionsFile,
-                           {QStringLiteral("fun_id"), QStringLiteral("fun_nev")}))
+        if (!requireFields(m_functions, kFunctionsFile, functionFields()))
             return;
         m_functions.setIndexFieldNames(QString());
         int record = 0;
         for (m_functions.GoFirst(); !m_functions.AtEnd(); m_functions.GoNext()) {
             ++record;
-            const Value id = m_functions.ReadValue(QStringLiteral("fun_id"));
-            const Value name = m_functions.ReadValue(QStringLiteral("fun_nev"));
+            const Value id = m_functions.ReadValue(kFunctionIdField);
+            const Value name = m_functions.ReadValue(kFunctionNameField);
             const QString where = QStringLiteral("record %1").arg(record);
             const std::optional<Number> n = numberOf(id);
             if (id.isNull() || !n || n->kind != Number::Kind::Signed) {
-                report(kFunctionsFile, where + QStringLiteral(": fun_id is not an integer"));
+                report(kFunctionsFile,
+                       QStringLiteral("%1: %2 is not an integer").arg(where, kFunctionIdField));
                 continue;
             }
             if (n->s < 1 || n->s > kFunctionCount)
                 report(kFunctionsFile,
                        QStringLiteral(
-                           "%1: function number %2 is outside 1-17, so no method can serve it")
+                           "%1: function number %2 is outside 1-%3, so no method can serve it")
                            .arg(where)
-                           .arg(n->s));
+                           .arg(n->s)
+                           .arg(kFunctionCount));
             if (m_functionNames.count(n->s))
-                report(kFunctionsFile,
-                       QStringLiteral("%1: fun_id %2 occurs twice").arg(where).arg(n->s));
+                report(kFunctionsFile, QStringLiteral("%1: %2 %3 occurs twice")
+                                           .arg(where, kFunctionIdField)
+                                           .arg(n->s));
             else
                 m_functionNames.emplace(n->s, name.isNull() ? QString() : name.toText());
-            checkName(kFunctionsFile, where, QStringLiteral("fun_nev"), name, m_seenFunctionNames);
+            checkName(kFunctionsFile, where, kFunctionNameField, name, m_seenFunctionNames);
         }
     }
 
@@ -155,10 +156,7 @@ private:
     }
 
     void checkMethods(bool functionsLoaded) {
-        QStringList names = {QStringLiteral("mod_id"), QStringLiteral("mod_nev"),
-                             QStringLiteral("mod_fajl")};
-        for (int k = 1; k <= kFunctionCount; ++k) names << QStringLiteral("mod_fun_%1").arg(k);
-        if (!requireFields(m_methods, kMethodsFile, names))
+        if (!requireFields(m_methods, kMethodsFile, methodFields()))
             return;
         std::unordered_map<qint64, int> ids;
         std::unordered_map<QString, QString> seenNames;
@@ -166,22 +164,24 @@ private:
         for (m_methods.GoFirst(); !m_methods.AtEnd(); m_methods.GoNext()) {
             ++record;
             const QString where = QStringLiteral("record %1").arg(record);
-            const Value id = m_methods.ReadValue(QStringLiteral("mod_id"));
+            const Value id = m_methods.ReadValue(kMethodIdField);
             const std::optional<Number> n = numberOf(id);
             if (id.isNull() || !n || n->kind != Number::Kind::Signed)
-                report(kMethodsFile, where + QStringLiteral(": mod_id is not an integer"));
-            else if (ids.count(n->s))
                 report(kMethodsFile,
-                       QStringLiteral("%1: mod_id %2 occurs twice").arg(where).arg(n->s));
+                       QStringLiteral("%1: %2 is not an integer").arg(where, kMethodIdField));
+            else if (ids.count(n->s))
+                report(
+                    kMethodsFile,
+                    QStringLiteral("%1: %2 %3 occurs twice").arg(where, kMethodIdField).arg(n->s));
             else
                 ids.emplace(n->s, record);
-            checkName(kMethodsFile, where, QStringLiteral("mod_nev"),
-                      m_methods.ReadValue(QStringLiteral("mod_nev")), seenNames);
+            checkName(kMethodsFile, where, kMethodNameField, m_methods.ReadValue(kMethodNameField),
+                      seenNames);
             for (int k = 1; k <= kFunctionCount; ++k) {
-                const Value flag = m_methods.ReadValue(QStringLiteral("mod_fun_%1").arg(k));
+                const Value flag = m_methods.ReadValue(methodFlagField(k));
                 if (flag.isNull()) {
                     report(kMethodsFile,
-                           QStringLiteral("%1: mod_fun_%2 is null").arg(where).arg(k));
+                           QStringLiteral("%1: %2 is null").arg(where, methodFlagField(k)));
                     continue;
                 }
                 if (!flag.equals(Value::text(QStringLiteral("1"))) || !functionsLoaded)
@@ -198,9 +198,9 @@ private:
                                .arg(where)
                                .arg(k));
             }
-            const Value document = m_methods.ReadValue(QStringLiteral("mod_fajl"));
+            const Value document = m_methods.ReadValue(kMethodFileField);
             if (document.isNull())
-                report(kMethodsFile, where + QStringLiteral(": mod_fajl is null"));
+                report(kMethodsFile, QStringLiteral("%1: %2 is null").arg(where, kMethodFileField));
             else if (!isDocumentAvailable(document.toText(), m_dir))
                 report(kMethodsFile,
                        QStringLiteral("%1: the document %2 is missing")

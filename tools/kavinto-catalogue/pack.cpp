@@ -1,10 +1,10 @@
 #include "pack.h"
 
 #include "allornothing.h"
-#include "choicelists.h"
 #include "error.h"
 #include "packetwriter.h"
 #include "quoted.h"
+#include "schema.h"
 
 #include <QDir>
 #include <QStringEncoder>
@@ -14,12 +14,7 @@
 namespace kavinto {
 namespace {
 
-constexpr int kFunctionCount = 17;
 constexpr qsizetype kMaxTextBytes = 0xFFFF;
-
-QString flagColumn(int k) {
-    return QStringLiteral("mod_fun_%1").arg(k);
-}
 
 [[noreturn]] void refuse(const CsvTable& t, int line, const QString& column, const QString& what) {
     throw Error(
@@ -73,81 +68,88 @@ QString requireText(const CsvTable& t, const CsvTable::Row& row, int column, con
     return text;
 }
 
-FieldDef textField(const QString& name, int declared, const std::vector<Record>& records,
-                   std::size_t index) {
-    int longest = 0;
-    for (const Record& r : records)
-        longest = std::max<int>(longest, int(r[index].textValue().size()));
-    return FieldDef{name, FieldType::String, textWidth(declared, longest), {}, 0};
+// The columns of the fields, in the fields' order.
+std::vector<int> requireColumns(const CsvTable& t, const std::vector<SchemaField>& fields) {
+    std::vector<int> columns;
+    for (const SchemaField& f : fields) columns.push_back(requireColumn(t, f.name));
+    return columns;
+}
+
+// The packet's fields: a text field as wide as declared, or as its longest text.
+std::vector<FieldDef> fieldDefs(const CsvTable& t, const std::vector<SchemaField>& fields,
+                                const std::vector<int>& columns,
+                                const std::vector<Record>& records) {
+    std::vector<FieldDef> defs;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        int width = 0;
+        if (fields[i].type == FieldType::String) {
+            int longest = 0;
+            for (const Record& r : records)
+                longest = std::max<int>(longest, int(r[i].textValue().size()));
+            width = textWidth(t.declaredWidth(columns[i]), longest);
+        }
+        defs.push_back(FieldDef{fields[i].name, fields[i].type, width, {}, 0});
+    }
+    return defs;
 }
 
 }  // namespace
 
 int textWidth(int declared, int longest) {
-    return std::max(declared > 0 ? declared : 100, longest);
+    return std::max(declared > 0 ? declared : kDeclaredTextWidth, longest);
 }
 
 Packet methodsPacket(const CsvTable& t) {
-    const int idCol = requireColumn(t, QStringLiteral("mod_id"));
-    const int nameCol = requireColumn(t, QStringLiteral("mod_nev"));
-    const int fileCol = requireColumn(t, QStringLiteral("mod_fajl"));
-    std::vector<int> flagCols;
-    for (int k = 1; k <= kFunctionCount; ++k) flagCols.push_back(requireColumn(t, flagColumn(k)));
+    const std::vector<SchemaField> fields = methodFields();
+    const std::vector<int> columns = requireColumns(t, fields);
+    const int idCol = columns[0], nameCol = columns[1], fileCol = columns[2];
 
     Packet p;
-    p.lcid = 1038;
+    p.lcid = kCatalogueLocaleId;
     std::unordered_set<qint32> ids;
     for (const CsvTable::Row& row : t.rows) {
-        const qint32 id = requireId(t, row, idCol, QStringLiteral("mod_id"));
+        const qint32 id = requireId(t, row, idCol, kMethodIdField);
         if (ids.count(id))
-            refuse(t, row.line, QStringLiteral("mod_id"),
-                   QStringLiteral("the id %1 occurs twice").arg(id));
+            refuse(t, row.line, kMethodIdField, QStringLiteral("the id %1 occurs twice").arg(id));
         ids.insert(id);
         Record r;
         r.push_back(Value::integer(id));
-        r.push_back(Value::text(requireText(t, row, nameCol, QStringLiteral("mod_nev"), false)));
-        r.push_back(Value::text(requireText(t, row, fileCol, QStringLiteral("mod_fajl"), true)));
+        r.push_back(Value::text(requireText(t, row, nameCol, kMethodNameField, false)));
+        r.push_back(Value::text(requireText(t, row, fileCol, kMethodFileField, true)));
         for (int k = 1; k <= kFunctionCount; ++k) {
-            const QString flag = cell(row, flagCols[std::size_t(k - 1)]);
+            const QString flag = cell(row, columns[std::size_t(2 + k)]);
             if (!flag.isEmpty() && flag != QLatin1String("0") && flag != QLatin1String("1"))
-                refuse(t, row.line, flagColumn(k),
+                refuse(t, row.line, methodFlagField(k),
                        QStringLiteral("the flag %1 is not 0, 1 or empty").arg(quoted(flag)));
             r.push_back(Value::integer(flag == QLatin1String("1") ? 1 : 0));
         }
         p.records.push_back(std::move(r));
     }
-    p.fields.push_back(FieldDef{QStringLiteral("mod_id"), FieldType::Int32, 0, {}, 0});
-    p.fields.push_back(
-        textField(QStringLiteral("mod_nev"), t.declaredWidth(nameCol), p.records, 1));
-    p.fields.push_back(
-        textField(QStringLiteral("mod_fajl"), t.declaredWidth(fileCol), p.records, 2));
-    for (int k = 1; k <= kFunctionCount; ++k)
-        p.fields.push_back(FieldDef{flagColumn(k), FieldType::Int32, 0, {}, 0});
+    p.fields = fieldDefs(t, fields, columns, p.records);
     return p;
 }
 
 Packet functionsPacket(const CsvTable& t) {
-    const int idCol = requireColumn(t, QStringLiteral("fun_id"));
-    const int nameCol = requireColumn(t, QStringLiteral("fun_nev"));
+    const std::vector<SchemaField> fields = functionFields();
+    const std::vector<int> columns = requireColumns(t, fields);
+    const int idCol = columns[0], nameCol = columns[1];
     Packet p;
-    p.lcid = 1038;
+    p.lcid = kCatalogueLocaleId;
     std::unordered_set<qint32> ids;
     for (const CsvTable::Row& row : t.rows) {
-        const qint32 id = requireId(t, row, idCol, QStringLiteral("fun_id"));
+        const qint32 id = requireId(t, row, idCol, kFunctionIdField);
         if (id < 1 || id > kFunctionCount)
-            refuse(t, row.line, QStringLiteral("fun_id"),
-                   QStringLiteral("the function number %1 is outside 1-17").arg(id));
+            refuse(t, row.line, kFunctionIdField,
+                   QStringLiteral("the function number %1 is outside 1-%2")
+                       .arg(id)
+                       .arg(kFunctionCount));
         if (ids.count(id))
-            refuse(t, row.line, QStringLiteral("fun_id"),
-                   QStringLiteral("the id %1 occurs twice").arg(id));
+            refuse(t, row.line, kFunctionIdField, QStringLiteral("the id %1 occurs twice").arg(id));
         ids.insert(id);
-        p.records.push_back(
-            {Value::integer(id),
-             Value::text(requireText(t, row, nameCol, QStringLiteral("fun_nev"), false))});
+        p.records.push_back({Value::integer(id),
+                             Value::text(requireText(t, row, nameCol, kFunctionNameField, false))});
     }
-    p.fields.push_back(FieldDef{QStringLiteral("fun_id"), FieldType::Int32, 0, {}, 0});
-    p.fields.push_back(
-        textField(QStringLiteral("fun_nev"), t.declaredWidth(nameCol), p.records, 1));
+    p.fields = fieldDefs(t, fields, columns, p.records);
     return p;
 }
 

@@ -3,6 +3,7 @@
 #include "error.h"
 #include "packetlocale.h"
 #include "quoted.h"
+#include "schema.h"
 #include "textcodec.h"
 
 #include <QStringEncoder>
@@ -215,7 +216,7 @@ QByteArray encodeBinaryPacket(const Packet& packet) {
 }
 
 QByteArray encodeBinaryPacket(const Table& table) {
-    const qint32 lcid = table.lcid.value_or(1038);
+    const qint32 lcid = table.lcid.value_or(kCatalogueLocaleId);
     const QString codePage = packetLocale(lcid).codePage;
     const TextEncoder encoder(codePage);
     const int fieldCount = table.fieldCount();

@@ -1,13 +1,13 @@
 #include "unpack.h"
 
 #include "allornothing.h"
-#include "choicelists.h"
 #include "clientdataset.h"
 #include "compressedfile.h"
 #include "csv.h"
 #include "error.h"
 #include "pack.h"
 #include "quoted.h"
+#include "schema.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -28,7 +28,7 @@ struct CsvColumn {
 
 // One table as CSV text: the catalogue's columns, then the table's other fields.
 QByteArray tableCsv(const TClientDataSet& table, const QString& file,
-                    const std::vector<std::pair<QString, FieldType>>& own, QStringList& notes) {
+                    const std::vector<SchemaField>& own, QStringList& notes) {
     const std::shared_ptr<const LoadedTable> content = table.content();
     const Table& t = content->table();
     std::vector<CsvColumn> columns;
@@ -114,22 +114,13 @@ QStringList unpackCatalogue(const QString& dir, const QString& outDir, bool over
             if (QFileInfo::exists(f))
                 throw Error(QStringLiteral("%1: the file exists; --force replaces it").arg(f));
 
-    std::vector<std::pair<QString, FieldType>> methodColumns = {
-        {QStringLiteral("mod_id"), FieldType::Int32},
-        {QStringLiteral("mod_nev"), FieldType::String},
-        {QStringLiteral("mod_fajl"), FieldType::String}};
-    for (int k = 1; k <= 17; ++k)
-        methodColumns.push_back({QStringLiteral("mod_fun_%1").arg(k), FieldType::Int32});
     QStringList notes;
     const QByteArray methods =
         tableCsv(loaded(in.filePath(kMethodsFile), QStringLiteral("MClientData")),
-                 QStringLiteral("methods.csv"), methodColumns, notes);
+                 QStringLiteral("methods.csv"), methodFields(), notes);
     const QByteArray functions =
         tableCsv(loaded(in.filePath(kFunctionsFile), QStringLiteral("FClientData")),
-                 QStringLiteral("functions.csv"),
-                 {{QStringLiteral("fun_id"), FieldType::Int32},
-                  {QStringLiteral("fun_nev"), FieldType::String}},
-                 notes);
+                 QStringLiteral("functions.csv"), functionFields(), notes);
     // What pack would refuse in these files, said now rather than at packing.
     try {
         methodsPacket(parseCsv(methods, QStringLiteral("methods.csv")));
