@@ -3,6 +3,7 @@
 // every figure is a median of several runs, every ratio taken within this run.
 //   build/bench/catalogue_bench [--sizes 1000,100000,1000000] [--runs N] [--data DIR]
 
+#include "binarypacketwriter.h"
 #include "choicelists.h"
 #include "clientdataset.h"
 #include "compressedfile.h"
@@ -11,7 +12,6 @@
 #include "functionsearch.h"
 #include "handler.h"
 #include "methodlookup.h"
-#include "packetwriter.h"
 #include "records.h"
 #include "resultrows.h"
 #include "sqliteanchor.h"

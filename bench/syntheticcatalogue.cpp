@@ -1,6 +1,7 @@
 #include "syntheticcatalogue.h"
 
-#include "packetwriter.h"
+#include "binarypacketwriter.h"
+#include "compressedfile.h"
 #include "schema.h"
 
 #include <QDir>

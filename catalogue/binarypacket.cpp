@@ -1,5 +1,6 @@
 #include "binarypacket.h"
 
+#include "binaryformat.h"
 #include "bytereader.h"
 #include "changelog.h"
 #include "error.h"
@@ -13,12 +14,10 @@
 namespace kavinto {
 namespace {
 
-constexpr char kSignature[] = "\x96\x19\xE0\xBD";
-constexpr quint16 kVaryingBit = 0x40;
-constexpr quint16 kArrayBit = 0x80;
+using namespace binaryformat;
 
 [[noreturn]] void fail(const QString& what) {
-    throw Error(QStringLiteral("Invalid data packet: ") + what);
+    throw Error::invalidPacket(what);
 }
 
 // A property as stored: its name and value bytes (for arrays, the elements).
@@ -64,30 +63,11 @@ Property readProperty(ByteReader& in) {
 qint64 propertyInteger(const Property& p) {
     const int n = int(std::min<qsizetype>(p.value.size(), 8));
     const quint64 raw = littleEndian(p.value.constData(), n);
-    const bool isSigned = (p.type & 0x3F) == 1;
+    const bool isSigned = (p.type & kKindMask) == kSignedInt;
     if (isSigned && n > 0 && n < 8 && (raw >> (8 * n - 1)) & 1)
         return qint64(raw | (~quint64(0) << (8 * n)));
     return qint64(raw);
 }
-
-// Field kinds as coded in the low six bits of a field type.
-enum Kind : quint16 {
-    kSignedInt = 1,
-    kUnsignedInt = 2,
-    kBool = 3,
-    kFloat = 4,
-    kBcd = 5,
-    kDate = 6,
-    kTime = 7,
-    kTimestamp = 8,
-    kAnsiString = 9,
-    kUnicodeString = 10,
-    kBytes = 11,
-    kAdt = 12,
-    kArray = 13,
-    kNested = 14,
-    kReference = 15,
-};
 
 // How one field's value is read from a record.
 enum class Read : quint8 {
@@ -369,14 +349,14 @@ private:
 }  // namespace
 
 bool hasBinaryPacketSignature(const QByteArray& bytes) {
-    return bytes.startsWith(QByteArray::fromRawData(kSignature, 4));
+    return QByteArrayView(bytes).startsWith(kSignature);
 }
 
 Table decodeBinaryPacket(const QByteArray& bytes) {
     ByteReader in(bytes);
     if (!hasBinaryPacketSignature(bytes))
         fail(QStringLiteral("the binary signature is missing"));
-    in.seek(4);
+    in.seek(kSignature.size());
     in.i32("packet version");
     in.i32("header field");
     const quint16 fieldCount = in.u16("field count");
@@ -398,16 +378,16 @@ Table decodeBinaryPacket(const QByteArray& bytes) {
             fail(QStringLiteral("field %1 (%2) is an array field, which is not supported")
                      .arg(i + 1)
                      .arg(quoted(f.rawName)));
-        f.kind = type & 0x3F;
+        f.kind = type & kKindMask;
         f.varying = type & kVaryingBit;
         f.def.type = logicalType(f, i);
         if (!f.varying && isTextType(f.def.type))
             f.def.width = f.def.type == FieldType::WideString ? f.size / 2 : f.size;
         for (int p = 0; p < propertyCount; ++p) {
             const Property prop = readProperty(in);
-            if (prop.name == "WIDTH")
+            if (prop.name == kWidthProperty)
                 f.def.width = int(propertyInteger(prop));
-            else if (prop.name == "SUBTYPE")
+            else if (prop.name == kSubtypeProperty)
                 f.def.subtype =
                     QString::fromLatin1(prop.value.constData(),
                                         qstrnlen(prop.value.constData(), uint(prop.value.size())));
@@ -421,7 +401,7 @@ Table decodeBinaryPacket(const QByteArray& bytes) {
     const quint16 packetPropertyCount = in.u16("packet property count");
     for (int p = 0; p < packetPropertyCount; ++p) {
         const Property prop = readProperty(in);
-        if (prop.name == "LCID") {
+        if (prop.name == kLcidProperty) {
             lcid = qint32(propertyInteger(prop));
         } else if (prop.name == "CHANGE_LOG") {
             if (prop.size != 4)

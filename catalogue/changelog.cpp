@@ -15,7 +15,7 @@ constexpr quint32 kLogModify = 8;
 constexpr quint32 kGone = 0xFFFFFFFF;
 
 [[noreturn]] void logError(const QString& what) {
-    throw Error(QStringLiteral("Invalid data packet: change log %1").arg(what));
+    throw Error::invalidPacket(QStringLiteral("change log %1").arg(what));
 }
 
 quint64 cellKey(quint32 record, quint16 field) {

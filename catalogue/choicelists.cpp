@@ -1,6 +1,7 @@
 #include "choicelists.h"
 
 #include "compressedfile.h"
+#include "error.h"
 
 #include <QFileInfo>
 
@@ -37,7 +38,7 @@ void addMethodNames(TClientDataSet& methods, const ChoiceList& list) {
     list.add(kNothingChosen);
     list.addRun(methods.textsToEnd(name));
     if (!methods.AtEnd())
-        methods.ReadValue(name).toText();  // the first name that is no text: its error
+        throw Error::nullAsText();  // a null name stopped the run
 }
 
 void addFunctionNames(TClientDataSet& functions, const ChoiceList& list1, const ChoiceList& list2,
@@ -47,7 +48,7 @@ void addFunctionNames(TClientDataSet& functions, const ChoiceList& list1, const 
     const TextRun names = functions.textsToEnd(name);
     for (const ChoiceList* list : {&list1, &list2, &list3}) list->addRun(names);
     if (!functions.AtEnd())
-        functions.ReadValue(name).toText();
+        throw Error::nullAsText();
 }
 
 }  // namespace kavinto

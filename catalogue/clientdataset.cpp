@@ -4,12 +4,7 @@
 #include "packetdecoder.h"
 
 namespace kavinto {
-namespace {
-
-const QString kClosedDataset = QStringLiteral("Cannot perform this operation on a closed dataset");
-const QString kMissingProvider = QStringLiteral("Missing data provider or data packet");
-
-}  // namespace
+namespace {}  // namespace
 
 QString TextRun::at(std::size_t i) const {
     const Column& column = m_table->table().column(m_field);
@@ -21,13 +16,9 @@ QString TextRun::at(std::size_t i) const {
 
 TClientDataSet::TClientDataSet(QString name) : m_name(std::move(name)) {}
 
-void TClientDataSet::fail(const QString& message) const {
-    throw Error(m_name + QStringLiteral(": ") + message);
-}
-
 void TClientDataSet::requireOpen() const {
     if (!m_active)
-        fail(kClosedDataset);
+        throw Error::closedDataset(m_name);
 }
 
 void TClientDataSet::CloseTable() {
@@ -86,7 +77,7 @@ void TClientDataSet::LoadPacket(const QByteArray& bytes) {
 int TClientDataSet::ApplyPending(int) {
     requireOpen();
     if (m_loaded->table().hasPendingChanges)
-        fail(kMissingProvider);
+        throw Error::missingProvider(m_name);
     return 0;
 }
 
@@ -94,7 +85,7 @@ void TClientDataSet::OpenTable() {
     if (m_active)
         return;
     // No provider can supply a packet again once the table has been closed.
-    fail(kMissingProvider);
+    throw Error::missingProvider(m_name);
 }
 
 const RecordOrder& TClientDataSet::order() {
@@ -142,7 +133,7 @@ bool TClientDataSet::AtEnd() const {
 int TClientDataSet::fieldNumber(const QString& fieldName) const {
     const int field = m_loaded ? m_loaded->table().fieldIndex(fieldName) : -1;
     if (field < 0)
-        fail(QStringLiteral("Field '%1' not found").arg(fieldName));
+        throw Error::fieldNotFound(m_name, fieldName);
     return field;
 }
 
@@ -160,7 +151,7 @@ int TClientDataSet::Bookmark() const {
 void TClientDataSet::GotoBookmark(int bookmark) {
     requireOpen();
     if (bookmark < 0 || std::size_t(bookmark) >= m_loaded->table().recordCount())
-        fail(QStringLiteral("Record not found"));
+        throw Error::recordNotFound(m_name);
     m_record = bookmark;
     m_positionKnown = false;
     m_atEnd = false;
@@ -214,7 +205,7 @@ TextRun TClientDataSet::textsToEnd(const QString& fieldName) {
 Value TClientDataSet::valueAt(int index) const {
     requireOpen();
     if (index < 0 || index >= m_loaded->table().fieldCount())
-        fail(QStringLiteral("Field index %1 out of range").arg(index));
+        throw Error::fieldIndexOutOfRange(m_name, index);
     return m_record < 0 ? Value() : m_loaded->table().value(std::size_t(m_record), index);
 }
 

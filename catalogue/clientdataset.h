@@ -115,7 +115,6 @@ public:
     std::optional<qint32> lcid() const;
 
 private:
-    [[noreturn]] void fail(const QString& message) const;
     void requireOpen() const;
     std::vector<int> resolveFields(const QString& names) const;
     const RecordOrder& order();

@@ -20,15 +20,12 @@
 namespace kavinto {
 namespace {
 
-const QString kStreamReadError = QStringLiteral("Stream read error");
-const QString kOutOfMemory = QStringLiteral("Out of memory while expanding memory stream");
-
 // A zlib inflater over a device, ended on every path by its destructor.
 class Inflater {
 public:
     explicit Inflater(QIODevice& source) : m_source(source) {
         if (inflateInit(&m_stream) != Z_OK)
-            throw Error(QStringLiteral("Error"));
+            throw Error::streamFailed();
     }
     ~Inflater() { inflateEnd(&m_stream); }
     Inflater(const Inflater&) = delete;
@@ -45,9 +42,9 @@ public:
             if (rc == Z_STREAM_END)
                 m_ended = true;
             else if (rc == Z_MEM_ERROR)
-                throw Error(kOutOfMemory);
+                throw Error::outOfMemory();
             else if (rc != Z_OK && rc != Z_BUF_ERROR)
-                throw Error(QStringLiteral("Error"));  // Z_DATA_ERROR, Z_NEED_DICT, Z_STREAM_ERROR
+                throw Error::streamFailed();  // Z_DATA_ERROR, Z_NEED_DICT, Z_STREAM_ERROR
         }
         return size - m_stream.avail_out;
     }
@@ -84,8 +81,7 @@ private:
 [[noreturn]] void cannotOpen(const QString& path, QString reason) {
     while (!reason.isEmpty() && (reason.back().isSpace() || reason.back() == QLatin1Char('.')))
         reason.chop(1);
-    throw Error(QStringLiteral("Cannot open file \"%1\". %2")
-                    .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()), reason));
+    throw Error::cannotOpen(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()), reason);
 }
 
 }  // namespace
@@ -94,12 +90,12 @@ PodBuffer<char> inflatePacket(QIODevice& source, std::size_t memoryLimit) {
     auto inflater = std::make_unique<Inflater>(source);
     char length[4];
     if (inflater->read(length, 4) != 4)
-        throw Error(kStreamReadError);
+        throw Error::streamRead();
     const qint32 n = qFromLittleEndian<qint32>(length);
     if (n == 0)
-        throw Error(QStringLiteral("Invalid stream operation"));
+        throw Error::invalidStreamOperation();
     if (n < 0)
-        throw Error(QStringLiteral("Stream write error"));
+        throw Error::streamWrite();
 
     PodBuffer<char> packet;
     std::size_t remaining = std::size_t(n);
@@ -111,14 +107,14 @@ PodBuffer<char> inflatePacket(QIODevice& source, std::size_t memoryLimit) {
                 {remaining, kStep, memoryLimit + 1 - std::min(packet.size(), memoryLimit)});
             const std::size_t got = inflater->read(packet.reserveMore(room), room);
             if (got == 0)
-                throw Error(kStreamReadError);
+                throw Error::streamRead();
             packet.commit(got);
             if (packet.size() > memoryLimit)
                 throw std::bad_alloc();
             remaining -= got;
         }
     } catch (const std::bad_alloc&) {
-        throw Error(kOutOfMemory);
+        throw Error::outOfMemory();
     }
     return packet;
 }
@@ -140,8 +136,22 @@ void LoadDataset(TClientDataSet& table, const QString& path) {
         }
         table.LoadPacket(bytesOf(packet));
     } catch (const std::bad_alloc&) {
-        throw Error(kOutOfMemory);
+        throw Error::outOfMemory();
     }
+}
+
+QByteArray compressCatalogueFile(const QByteArray& packet) {
+    QByteArray content(4, Qt::Uninitialized);
+    qToLittleEndian(quint32(packet.size()), content.data());
+    content.append(packet);
+    uLongf size = compressBound(uLong(content.size()));
+    QByteArray out(qsizetype(size), '\0');
+    if (compress2(reinterpret_cast<Bytef*>(out.data()), &size,
+                  reinterpret_cast<const Bytef*>(content.constData()), uLong(content.size()),
+                  Z_BEST_COMPRESSION) != Z_OK)
+        throw Error::cannotCompress();
+    out.resize(qsizetype(size));
+    return out;
 }
 
 StreamInspection inspectStream(QIODevice& source) {

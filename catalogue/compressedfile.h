@@ -28,6 +28,10 @@ inline constexpr std::size_t kPacketSizeLimit = std::size_t(512) << 20;
 // expanding memory stream" (the limit passed, or memory ran out).
 PodBuffer<char> inflatePacket(QIODevice& source, std::size_t memoryLimit = kPacketSizeLimit);
 
+// Wraps a packet in the catalogue file container: a zlib stream of the
+// packet's 4-byte little-endian length followed by the packet.
+QByteArray compressCatalogueFile(const QByteArray& packet);
+
 // The packet's bytes, without copying them; valid while the buffer lives.
 inline QByteArray bytesOf(const PodBuffer<char>& packet) {
     return QByteArray::fromRawData(packet.data(), qsizetype(packet.size()));

@@ -53,8 +53,8 @@ TextDecoder::TextDecoder(const QString& encoding, const QString& what)
       m_table(byteTableOf(encoding)),
       m_decoder(encoding.toLatin1().constData(), QStringDecoder::Flag::Stateless) {
     if (!m_decoder.isValid())
-        throw Error(QStringLiteral("Invalid data packet: the encoding %1 of %2 is not available")
-                        .arg(encoding, what));
+        throw Error::invalidPacket(
+            QStringLiteral("the encoding %1 of %2 is not available").arg(encoding, what));
 }
 
 qsizetype TextDecoder::decodeInto(const char* bytes, qsizetype n, char16_t* out) {
@@ -88,7 +88,7 @@ std::optional<QString> TextDecoder::decode(const QByteArray& bytes) {
 }
 
 Error invalidTextError(const QString& where, const QString& encoding) {
-    return Error(QStringLiteral("Invalid data packet: %1 is not valid %2").arg(where, encoding));
+    return Error::invalidPacket(QStringLiteral("%1 is not valid %2").arg(where, encoding));
 }
 
 QString decodeText(const QByteArray& bytes, const QString& encoding, const QString& where) {

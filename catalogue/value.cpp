@@ -39,8 +39,7 @@ const char* variantTypeName(Value::Kind kind) {
 }
 
 [[noreturn]] void conversionError(Value::Kind from, const char* to) {
-    throw Error(QStringLiteral("Could not convert variant of type (%1) into type (%2)")
-                    .arg(QLatin1String(variantTypeName(from)), QLatin1String(to)));
+    throw Error::conversion(QLatin1String(variantTypeName(from)), QLatin1String(to));
 }
 
 QString pad(qint64 v, int width) {

@@ -26,7 +26,7 @@ constexpr int kMaxOtherAttributes = 256;
 constexpr int kMaxDepth = 64;
 
 [[noreturn]] void fail(const QString& what) {
-    throw Error(QStringLiteral("Invalid data packet: ") + what);
+    throw Error::invalidPacket(what);
 }
 
 // A ROW's RowState: a number of 0 to 255.

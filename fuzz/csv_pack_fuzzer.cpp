@@ -1,10 +1,10 @@
 // Any bytes as the two CSV files of `pack` (split at the first form feed).
 // What pack accepts must be written, and read back exactly.
+#include "binarypacketwriter.h"
 #include "csv.h"
 #include "error.h"
 #include "pack.h"
 #include "packetdecoder.h"
-#include "packetwriter.h"
 
 #include <cstdint>
 

@@ -40,7 +40,7 @@ void requireTexts(TClientDataSet& methods, const RecordOrder& order, const BitVe
     for (std::size_t p = hits.findNext(0); p < hits.size(); p = hits.findNext(p + 1)) {
         const quint32 record = order.recordAt(p);
         if (id.isNull(record) || name.isNull(record))
-            Value().toText();  // throws the conversion error
+            throw Error::nullAsText();
     }
 }
 

@@ -4,7 +4,6 @@
 #include "methodlookup.h"
 
 #include <algorithm>
-#include <functional>
 #include <utility>
 
 namespace kavinto {
@@ -13,12 +12,12 @@ namespace {
 const Value kServes = Value::text(QStringLiteral("1"));
 
 // Where writing the rows one by one first fails: the row, the step within it
-// (0 id, 1 name, 2 document, 2 + k flag k), and how.
+// (0 id, 1 name, 2 document, 2 + k flag k), and the error.
 struct Failure {
     int row = 0;
     int step = 0;
-    std::function<void()> raise;
-    bool before(int r, int s) const { return !raise || std::pair(r, s) < std::pair(row, step); }
+    std::optional<Error> error;
+    bool before(int r, int s) const { return !error || std::pair(r, s) < std::pair(row, step); }
 };
 
 }  // namespace
@@ -66,11 +65,11 @@ FilledRows fillResultRows(TClientDataSet& methods, TClientDataSet& functions,
     ResultRows::Fields fields;
     const QString fieldNames[3] = {kMethodIdField, kMethodNameField, kMethodFileField};
     int* const textFields[3] = {&fields.id, &fields.name, &fields.document};
-    for (int step = 0; step < 3 + kFunctionCount && !failure.raise; ++step) {
+    for (int step = 0; step < 3 + kFunctionCount && !failure.error; ++step) {
         const QString name = step < 3 ? fieldNames[step] : methodFlagField(step - 2);
         const int field = table.fieldIndex(name);
         if (field < 0)
-            failure = {1, step, [&methods, name] { methods.fieldNumber(name); }};
+            failure = {1, step, Error::fieldNotFound(methods.name(), name)};
         else
             *(step < 3 ? textFields[step] : &fields.flags[std::size_t(step - 3)]) = field;
     }
@@ -81,7 +80,7 @@ FilledRows fillResultRows(TClientDataSet& methods, TClientDataSet& functions,
             continue;
         for (int r = 1; r <= hitCount && failure.before(r, step); ++r)
             if (column.isNull(hits.records[std::size_t(r - 1)])) {
-                failure = {r, step, [] { Value().toText(); }};
+                failure = {r, step, Error::nullAsText()};
                 break;
             }
     }
@@ -105,23 +104,17 @@ FilledRows fillResultRows(TClientDataSet& methods, TClientDataSet& functions,
         try {
             names[std::size_t(k - 1)] = functionName(functions, k);
         } catch (const Error& e) {
-            failure = {row, 2 + k, [e] { throw e; }};
+            failure = {row, 2 + k, e};
         }
     }
 
-    const int written = failure.raise ? failure.row - 1 : hitCount;
+    const int written = failure.error ? failure.row - 1 : hitCount;
     FilledRows out;
     if (written > 0)
         out.rows = std::make_shared<ResultRows>(
             hits.table, std::vector<quint32>(hits.records.begin(), hits.records.begin() + written),
             1, fields, names);
-    if (failure.raise) {
-        try {
-            failure.raise();
-        } catch (const Error& e) {
-            out.failure = e;
-        }
-    }
+    out.failure = failure.error;
     return out;
 }
 

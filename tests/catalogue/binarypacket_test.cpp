@@ -1,7 +1,7 @@
 #include "binarypacket.h"
+#include "binarypacketwriter.h"
 #include "error.h"
 #include "packetbuilder.h"
-#include "packetwriter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "clientdataset.h"
+#include "binarypacketwriter.h"
 #include "error.h"
 #include "packetbuilder.h"
-#include "packetwriter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "compressedfile.h"
+#include "binarypacketwriter.h"
 #include "clientdataset.h"
 #include "error.h"
 #include "packetbuilder.h"
-#include "packetwriter.h"
 #include "platform.h"
 
 #include <QBuffer>

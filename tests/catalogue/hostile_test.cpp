@@ -5,7 +5,6 @@
 #include "compressedfile.h"
 #include "error.h"
 #include "packetbuilder.h"
-#include "packetwriter.h"
 
 #include <QBuffer>
 

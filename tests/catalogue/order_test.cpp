@@ -1,7 +1,7 @@
+#include "binarypacketwriter.h"
 #include "casefold.h"
 #include "clientdataset.h"
 #include "packetbuilder.h"
-#include "packetwriter.h"
 #include "tableorder.h"
 
 #include <QCollator>

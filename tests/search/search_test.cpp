@@ -1,9 +1,9 @@
+#include "binarypacketwriter.h"
 #include "criteria.h"
 #include "error.h"
 #include "functionsearch.h"
 #include "methodlookup.h"
 #include "packetbuilder.h"
-#include "packetwriter.h"
 
 #include <gtest/gtest.h>
 

@@ -2,11 +2,11 @@
 // record by record, on random catalogues: same hits, same order, same rows,
 // same failures.
 
+#include "binarypacketwriter.h"
 #include "error.h"
 #include "functionsearch.h"
 #include "methodlookup.h"
 #include "packetbuilder.h"
-#include "packetwriter.h"
 #include "resultrows.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,7 @@
 #include "packetbuilder.h"
 
-#include "packetwriter.h"
+#include "binarypacketwriter.h"
+#include "compressedfile.h"
 
 #include <QDir>
 #include <QFile>

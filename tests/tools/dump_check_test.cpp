@@ -1,12 +1,13 @@
+#include "binarypacketwriter.h"
 #include "check.h"
 #include "commands.h"
 #include "packetbuilder.h"
-#include "packetwriter.h"
 #include "platform.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringEncoder>
 
 #include <gtest/gtest.h>
 
@@ -67,6 +68,24 @@ TEST(DumpCommand, EndsInAMessageWhereItCannotRead) {
     r = run({QStringLiteral("dump"), huge.fileName()});
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err, QStringLiteral("Out of memory while expanding memory stream\n"));
+}
+
+TEST(DumpCommand, TakesABarePacketAsTheEngineDoesInAnyEncoding) {
+    ScratchDir dir;
+    const QString xml = QStringLiteral(
+        "<?xml version=\"1.0\" encoding=\"%1\"?><DATAPACKET Version=\"2.0\"><METADATA><FIELDS>"
+        "<FIELD attrname=\"n\" fieldtype=\"string\" WIDTH=\"20\"/></FIELDS><PARAMS/></METADATA>"
+        "<ROWDATA><ROW n=\"\u0150sz\"/></ROWDATA></DATAPACKET>");
+    const CommandResult utf8 =
+        run({QStringLiteral("dump"),
+             dir.write(QStringLiteral("a.xml"), xml.arg(QStringLiteral("UTF-8")).toUtf8())});
+    QStringEncoder utf16(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom);
+    const CommandResult wide =
+        run({QStringLiteral("dump"),
+             dir.write(QStringLiteral("b.xml"), utf16.encode(xml.arg(QStringLiteral("UTF-16"))))});
+    EXPECT_EQ(wide.code, 0) << wide.err.toStdString();
+    EXPECT_EQ(wide.out, utf8.out);
+    EXPECT_TRUE(utf8.out.contains(QStringLiteral("\u0150sz")));
 }
 
 TEST(DumpCommand, SameTableInEitherEncodingDumpsTheSame) {

@@ -2,7 +2,6 @@
 #include "commands.h"
 #include "dump.h"
 #include "packetbuilder.h"
-#include "packetwriter.h"
 
 #include <QFile>
 

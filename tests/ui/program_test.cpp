@@ -1,4 +1,4 @@
-#include "packetwriter.h"
+#include "binarypacketwriter.h"
 #include "programfixture.h"
 #include "records.h"
 

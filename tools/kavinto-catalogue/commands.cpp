@@ -144,7 +144,7 @@ int runCatalogueCommand(const QStringList& args, QTextStream& out, QTextStream& 
         err << e.message() << '\n';
         return 1;
     } catch (const std::bad_alloc&) {
-        err << "Out of memory while expanding memory stream\n";
+        err << Error::outOfMemory().message() << '\n';
         return 1;
     } catch (const std::exception& e) {
         err << e.what() << '\n';

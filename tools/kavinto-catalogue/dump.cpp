@@ -4,6 +4,7 @@
 #include "compressedfile.h"
 #include "csv.h"
 #include "error.h"
+#include "packetdecoder.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -44,11 +45,10 @@ void loadTableFile(TClientDataSet& table, const QString& path) {
     try {
         QFile file(path);
         openCatalogueFile(file);
-        const QByteArray head = file.read(64);
-        const bool packet = head.startsWith("\x96\x19\xE0\xBD") || head.trimmed().startsWith('<') ||
-                            head.startsWith("\xEF\xBB\xBF");
+        // A bare packet is taken as one, as the engine tells one apart.
+        const bool packet = looksLikePacket(file.read(64));
         if (!file.seek(0))
-            throw Error(QStringLiteral("Stream read error"));
+            throw Error::streamRead();
         if (!packet) {
             const PodBuffer<char> bytes = inflatePacket(file);
             table.LoadPacket(bytesOf(bytes));
@@ -58,7 +58,7 @@ void loadTableFile(TClientDataSet& table, const QString& path) {
             table.LoadPacket(file.readAll());
         }
     } catch (const std::bad_alloc&) {
-        throw Error(QStringLiteral("Out of memory while expanding memory stream"));
+        throw Error::outOfMemory();
     }
 }
 

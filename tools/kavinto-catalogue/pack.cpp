@@ -1,8 +1,9 @@
 #include "pack.h"
 
 #include "allornothing.h"
+#include "binarypacketwriter.h"
+#include "compressedfile.h"
 #include "error.h"
-#include "packetwriter.h"
 #include "quoted.h"
 #include "schema.h"
 

@@ -1,4 +1,6 @@
-#include "packetwriter.h"
+#include "binarypacketwriter.h"
+
+#include "binaryformat.h"
 
 #include "error.h"
 #include "packetlocale.h"
@@ -9,12 +11,12 @@
 #include <QStringEncoder>
 #include <QtEndian>
 
-#include <zlib.h>
-
 #include <cstring>
 
 namespace kavinto {
 namespace {
+
+using namespace binaryformat;
 
 // The longest value a string field's 2-byte length prefix can announce.
 constexpr qsizetype kMaxStringBytes = 0xFFFF;
@@ -30,8 +32,8 @@ public:
     void bytes(QByteArrayView b) { m_out.append(b); }
     void name(const QByteArray& n) {
         if (n.size() > 255)
-            throw Error(QStringLiteral("the name %1 is longer than 255 bytes")
-                            .arg(quoted(QString::fromLatin1(n))));
+            throw Error::unwritable(QStringLiteral("the name %1 is longer than 255 bytes")
+                                        .arg(quoted(QString::fromLatin1(n))));
         u8(quint8(n.size()));
         bytes(n);
     }
@@ -51,43 +53,43 @@ Layout layoutOf(FieldType type, qsizetype longest) {
     const int prefix = longest <= 0xFF ? 1 : longest <= 0xFFFF ? 2 : 4;
     switch (type) {
         case FieldType::Int8:
-            return {1, 1, false};
+            return {kSignedInt, 1, false};
         case FieldType::Int16:
-            return {1, 2, false};
+            return {kSignedInt, 2, false};
         case FieldType::Int32:
-            return {1, 4, false};
+            return {kSignedInt, 4, false};
         case FieldType::Int64:
-            return {1, 8, false};
+            return {kSignedInt, 8, false};
         case FieldType::UInt8:
-            return {2, 1, false};
+            return {kUnsignedInt, 1, false};
         case FieldType::UInt16:
-            return {2, 2, false};
+            return {kUnsignedInt, 2, false};
         case FieldType::UInt32:
-            return {2, 4, false};
+            return {kUnsignedInt, 4, false};
         case FieldType::UInt64:
-            return {2, 8, false};
+            return {kUnsignedInt, 8, false};
         case FieldType::Boolean:
-            return {3, 2, false};
+            return {kBool, 2, false};
         case FieldType::Float32:
-            return {4, 4, false};
+            return {kFloat, 4, false};
         case FieldType::Float64:
-            return {4, 8, false};
+            return {kFloat, 8, false};
         case FieldType::Date:
-            return {6, 4, false};
+            return {kDate, 4, false};
         case FieldType::Time:
-            return {7, 4, false};
+            return {kTime, 4, false};
         case FieldType::Timestamp:
-            return {8, 8, false};
+            return {kTimestamp, 8, false};
         case FieldType::String:
-            return {9, std::min(prefix, 2), true};
+            return {kAnsiString, std::min(prefix, 2), true};
         case FieldType::WideString:
-            return {10, std::min(prefix, 2), true};
+            return {kUnicodeString, std::min(prefix, 2), true};
         case FieldType::Blob:
-            return {11, 4, true};
+            return {kBytes, 4, true};
         case FieldType::Decimal:
             break;
     }
-    throw Error(QStringLiteral("decimal fields cannot be written"));
+    throw Error::unwritable(QStringLiteral("decimal fields cannot be written"));
 }
 
 // Texts in the packet's code page; a character the code page lacks is refused.
@@ -124,7 +126,7 @@ public:
 
 private:
     Error lacks(const QString& where) const {
-        return Error(
+        return Error::unwritable(
             QStringLiteral("%1 holds a character that %2 cannot hold").arg(where, m_codePage));
     }
 
@@ -150,14 +152,16 @@ QByteArray varyingBytes(const Column& c, std::size_t record, std::size_t slot,
     const bool wide = f.type == FieldType::WideString || f.subtype == QLatin1String("WideText");
     // The reader ends a string at its first NUL, so a NUL inside one would cut it short.
     if (f.type != FieldType::Blob && text.contains(QChar(0)))
-        throw Error(place(c, record) +
-                    QStringLiteral(" holds a NUL character, which a string field cannot hold"));
+        throw Error::unwritable(
+            place(c, record) +
+            QStringLiteral(" holds a NUL character, which a string field cannot hold"));
     QByteArray bytes = wide ? utf16(text) : encoder.encode(text, place(c, record));
     if (f.type != FieldType::Blob && bytes.size() > kMaxStringBytes)
-        throw Error(QStringLiteral("%1 is %2 bytes long, more than the %3 a string field can hold")
-                        .arg(place(c, record))
-                        .arg(bytes.size())
-                        .arg(kMaxStringBytes));
+        throw Error::unwritable(
+            QStringLiteral("%1 is %2 bytes long, more than the %3 a string field can hold")
+                .arg(place(c, record))
+                .arg(bytes.size())
+                .arg(kMaxStringBytes));
     return bytes;
 }
 
@@ -222,7 +226,7 @@ QByteArray encodeBinaryPacket(const Table& table) {
     const int fieldCount = table.fieldCount();
     const std::size_t recordCount = table.recordCount();
     if (fieldCount > 0xFFFF)
-        throw Error(QStringLiteral("a packet holds at most 65,535 fields"));
+        throw Error::unwritable(QStringLiteral("a packet holds at most 65,535 fields"));
 
     // The layout of a varying field depends on its longest value.
     std::vector<qsizetype> longest(std::size_t(fieldCount), 0);
@@ -246,7 +250,7 @@ QByteArray encodeBinaryPacket(const Table& table) {
         layouts.push_back(l);
         body.name(encoder.encode(f.name, QStringLiteral("the field name %1").arg(quoted(f.name))));
         body.le(quint64(l.size), 2);
-        body.le(quint16(l.kind | (l.varying ? 0x40 : 0)), 2);
+        body.le(quint16(l.kind | (l.varying ? kVaryingBit : 0)), 2);
         body.le(f.attributes, 2);
         const bool hasSubtype = !f.subtype.isEmpty();
         const bool hasWidth = f.type == FieldType::String || f.type == FieldType::WideString;
@@ -257,23 +261,23 @@ QByteArray encodeBinaryPacket(const Table& table) {
             ByteWriter v;
             v.le(quint64(text.size()), 2);
             v.bytes(text);
-            writeProperty(body, "SUBTYPE", 2, 0x49, v.data());
+            writeProperty(body, kSubtypeProperty, 2, kAnsiString | kVaryingBit, v.data());
         }
         if (hasWidth) {
             const int unit = f.type == FieldType::WideString ? 2 : 1;
             const int width = std::max<int>({f.width, int(longest[std::size_t(i)] / unit), 1});
             ByteWriter v;
             v.le(quint64(width), 2);
-            writeProperty(body, "WIDTH", 2, 0x02, v.data());
+            writeProperty(body, kWidthProperty, 2, kUnsignedInt, v.data());
         }
     }
     body.le(1, 2);
     ByteWriter lcidValue;
     lcidValue.le(quint32(lcid), 4);
-    writeProperty(body, "LCID", 4, 0x01, lcidValue.data());
-    const qsizetype headerSize = 24 + body.data().size();
+    writeProperty(body, kLcidProperty, 4, kSignedInt, lcidValue.data());
+    const qsizetype headerSize = kFixedHeaderSize + body.data().size();
     if (headerSize > 0xFFFF)
-        throw Error(QStringLiteral("the packet header is longer than 65,535 bytes"));
+        throw Error::unwritable(QStringLiteral("the packet header is longer than 65,535 bytes"));
 
     const qsizetype statusBytes = (2 * qsizetype(fieldCount) + 7) / 8;
     QByteArray status(statusBytes, '\0');
@@ -299,33 +303,18 @@ QByteArray encodeBinaryPacket(const Table& table) {
         }
     }
     if (recordCount > 0x7FFFFFFF)
-        throw Error(QStringLiteral("a packet holds at most 2,147,483,647 records"));
+        throw Error::unwritable(QStringLiteral("a packet holds at most 2,147,483,647 records"));
 
     ByteWriter out;
-    out.bytes(QByteArray("\x96\x19\xE0\xBD", 4));
-    out.le(1, 4);
-    out.le(24, 4);
+    out.bytes(kSignature);
+    out.le(kVersion, 4);
+    out.le(kFixedHeaderSize, 4);
     out.le(quint64(fieldCount), 2);
     out.le(recordCount, 4);
-    out.le(3, 4);
+    out.le(kHeaderFlags, 4);
     out.le(quint64(headerSize), 2);
     out.bytes(body.data());
     return out.data();
-}
-
-QByteArray compressCatalogueFile(const QByteArray& packet) {
-    QByteArray content;
-    const quint32 n = quint32(packet.size());
-    for (int i = 0; i < 4; ++i) content.append(char((n >> (8 * i)) & 0xFF));
-    content.append(packet);
-    uLongf size = compressBound(uLong(content.size()));
-    QByteArray out(qsizetype(size), '\0');
-    if (compress2(reinterpret_cast<Bytef*>(out.data()), &size,
-                  reinterpret_cast<const Bytef*>(content.constData()), uLong(content.size()),
-                  Z_BEST_COMPRESSION) != Z_OK)
-        throw Error(QStringLiteral("zlib could not compress the packet"));
-    out.resize(qsizetype(size));
-    return out;
 }
 
 }  // namespace kavinto
