@@ -23,18 +23,4 @@ private:
     std::vector<quint64> m_entries;  // hash << 32 | record, ascending
 };
 
-// Whether a record's value equals a given value, as Value::equals decides,
-// without making a Value for the common kinds.
-class EqualsTest {
-public:
-    EqualsTest(const Column& column, const Value& value);
-    bool operator()(std::size_t record) const;
-
-private:
-    enum class Way { Integer, Text, General } m_way = Way::General;
-    const Column& m_column;
-    Value m_value;
-    qint64 m_integer = 0;
-};
-
 }  // namespace kavinto

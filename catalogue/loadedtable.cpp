@@ -1,5 +1,6 @@
 #include "loadedtable.h"
 
+#include "comparison.h"
 #include "packetlocale.h"
 #include "tableorder.h"
 
@@ -66,9 +67,9 @@ const EqualityIndex& LoadedTable::equalityIndex(int field) const {
 
 const BitVector& LoadedTable::positionsEqualTo(const std::vector<int>& orderFields, int field,
                                                const Value& value) const {
-    std::map<QString, BitVector>& masks = m_masks[{orderFields, field}];
-    const QString key = value.isNull() ? QStringLiteral("null")
-                                       : QString::number(int(value.kind())) + u':' + value.toText();
+    std::map<MaskKey, BitVector>& masks = m_masks[{orderFields, field}];
+    // Values of one kind and text are the same value.
+    const MaskKey key{value.kind(), value.isNull() ? QString() : value.toText()};
     auto it = masks.find(key);
     if (it != masks.end())
         return it->second;

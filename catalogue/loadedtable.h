@@ -62,7 +62,8 @@ private:
     // What has been computed so far; the table itself never changes.
     mutable std::map<std::vector<int>, std::shared_ptr<const RecordOrder>> m_orders;
     mutable std::map<int, std::unique_ptr<EqualityIndex>> m_equality;
-    mutable std::map<std::pair<std::vector<int>, int>, std::map<QString, BitVector>> m_masks;
+    using MaskKey = std::pair<Value::Kind, QString>;
+    mutable std::map<std::pair<std::vector<int>, int>, std::map<MaskKey, BitVector>> m_masks;
 };
 
 // Which records of the column hold a value that equals `value` (Value::equals).

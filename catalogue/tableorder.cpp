@@ -1,6 +1,8 @@
 #include "tableorder.h"
 
 #include "collation.h"
+#include "comparison.h"
+#include "radixsort.h"
 
 #include <QHash>
 
@@ -10,18 +12,6 @@
 #include <numeric>
 
 namespace kavinto {
-
-// A byte at a time, from the lowest.
-void radixSortHigh32(std::vector<quint64>& values) {
-    std::vector<quint64> sorted(values.size());
-    for (int shift = 32; shift < 64; shift += 8) {
-        std::size_t start[257] = {};
-        for (quint64 v : values) ++start[((v >> shift) & 0xFF) + 1];
-        for (int b = 1; b <= 256; ++b) start[b] += start[b - 1];
-        for (quint64 v : values) sorted[start[(v >> shift) & 0xFF]++] = v;
-        values.swap(sorted);
-    }
-}
 
 namespace {
 
@@ -127,16 +117,7 @@ std::vector<quint32> valueSlots(const Column& column) {
     std::vector<Value> values;
     values.reserve(n);
     for (std::size_t s = 0; s < n; ++s) values.push_back(column.valueAtSlot(s));
-    auto less = [](const Value& a, const Value& b) {
-        const std::optional<Number> na = numberOf(a);
-        const std::optional<Number> nb = numberOf(b);
-        if (na && nb)
-            return compareNumbers(*na, *nb) < 0;
-        if (a.kind() == Value::Kind::Bytes && b.kind() == Value::Kind::Bytes)
-            return a.bytesValue() < b.bytesValue();
-        return a.toText() < b.toText();
-    };
-    return sortedSlots(n, values.data(), less);
+    return sortedSlots(n, values.data(), orderedBefore);
 }
 
 std::vector<quint32> slotOrder(const Column& column, const QLocale& locale) {

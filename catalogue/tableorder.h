@@ -13,10 +13,6 @@ namespace kavinto {
 // kinds by their natural order; records with equal keys keep their order.
 std::vector<quint32> fieldOrder(const Column& column, const QLocale& locale);
 
-// Sorts 64-bit values by their upper 32 bits, in linear time; values with
-// equal upper bits keep their order.
-void radixSortHigh32(std::vector<quint64>& values);
-
 // Of some records of a text column, the one that comes first in the
 // column's order, without computing the whole order.
 quint32 firstInFieldOrder(const Column& column, const QLocale& locale,

@@ -99,25 +99,6 @@ qint64 Value::toInteger() const {
     conversionError(kind(), "Integer");
 }
 
-bool Value::equals(const Value& other) const {
-    if (isNull() || other.isNull())
-        return isNull() && other.isNull();
-    if (kind() == Kind::Text && other.kind() == Kind::Text)
-        return textValue() == other.textValue();
-    const std::optional<Number> a = numberOf(*this);
-    const std::optional<Number> b = numberOf(other);
-    if (a && b) {
-        // Not a number equals nothing, not even itself.
-        const auto isNaN = [](const Number& n) {
-            return n.kind == Number::Kind::Float && std::isnan(n.f);
-        };
-        return !isNaN(*a) && !isNaN(*b) && compareNumbers(*a, *b) == 0;
-    }
-    if (kind() == other.kind())
-        return m_value == other.m_value;
-    return false;
-}
-
 std::optional<Number> numberOf(const Value& v) {
     Number n;
     switch (v.kind()) {

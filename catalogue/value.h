@@ -76,9 +76,8 @@ public:
     // a null value and for anything that is no whole number.
     qint64 toInteger() const;
 
-    // The engine's comparison: a text with a number compares as numbers (a
-    // text that is no number is unequal), two texts exactly, letter case
-    // included; null equals only null. Never throws.
+    // Exact equality (comparison.h, where it is defined beside the table's
+    // other comparisons). Never throws.
     bool equals(const Value& other) const;
 
     // Getters for callers that know the kind.

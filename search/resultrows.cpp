@@ -1,5 +1,6 @@
 #include "resultrows.h"
 
+#include "comparison.h"
 #include "error.h"
 #include "methodlookup.h"
 
