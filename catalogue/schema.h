@@ -1,6 +1,7 @@
 #pragma once
 
 #include "packet.h"
+#include "packetlocale.h"
 
 #include <QString>
 
@@ -39,9 +40,9 @@ struct SchemaField {
 std::vector<SchemaField> methodFields();
 std::vector<SchemaField> functionFields();
 
-// Windows' language id for Hungarian: its texts are in windows-1250 and
-// ordered as Hungarian orders them. A packet without one is taken as this.
-inline constexpr qint32 kCatalogueLocaleId = 1038;
+// The catalogue's language, Hungarian: its texts are in windows-1250 and
+// ordered as Hungarian orders them; the engine's default.
+inline constexpr qint32 kCatalogueLocaleId = kDefaultLcid;
 // The width a text field is declared with where nothing else says one.
 inline constexpr int kDeclaredTextWidth = 100;
 

@@ -14,7 +14,11 @@ struct PacketLocale {
     QLocale locale;
 };
 
-// A packet without LCID is in this catalogue's own code page and language.
+// Windows' language id for Hungarian, the language of the catalogues the
+// engine was made for: a packet without LCID is in its code page
+// (windows-1250) and ordered as it orders texts.
+inline constexpr qint32 kDefaultLcid = 1038;
+
 PacketLocale packetLocale(std::optional<qint32> lcid);
 
 }  // namespace kavinto

@@ -6,8 +6,8 @@
 
 namespace kavinto {
 
-// Encodes a table as a binary data packet: the packet's LCID (the
-// catalogue's, kCatalogueLocaleId, unless given otherwise), 8-bit strings in that LCID's code page
+// Encodes a table as a binary data packet: the packet's LCID (kDefaultLcid
+// unless given otherwise), 8-bit strings in that LCID's code page
 // with a WIDTH property, varying fields with the shortest length prefix that fits their longest
 // value. Every record is unmodified. Throws an Error when a value cannot be written so that it
 // reads back the same: a text the code page cannot hold, a string of more than 65,535 bytes or

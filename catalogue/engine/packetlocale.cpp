@@ -1,7 +1,5 @@
 #include "packetlocale.h"
 
-#include "schema.h"
-
 namespace kavinto {
 namespace {
 
@@ -54,7 +52,7 @@ constexpr LanguageEntry kLanguages[] = {
 }  // namespace
 
 PacketLocale packetLocale(std::optional<qint32> lcid) {
-    const qint32 id = lcid.value_or(kCatalogueLocaleId);
+    const qint32 id = lcid.value_or(kDefaultLcid);
     const int primary = id & 0x3FF;
     // 0x1A covers Croatian and Serbian in Latin (1250) and Serbian and Bosnian
     // in Cyrillic (1251); Chinese splits by script.

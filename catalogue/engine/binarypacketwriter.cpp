@@ -5,7 +5,6 @@
 #include "error.h"
 #include "packetlocale.h"
 #include "quoted.h"
-#include "schema.h"
 #include "textcodec.h"
 
 #include <QStringEncoder>
@@ -220,7 +219,7 @@ QByteArray encodeBinaryPacket(const Packet& packet) {
 }
 
 QByteArray encodeBinaryPacket(const Table& table) {
-    const qint32 lcid = table.lcid.value_or(kCatalogueLocaleId);
+    const qint32 lcid = table.lcid.value_or(kDefaultLcid);
     const QString codePage = packetLocale(lcid).codePage;
     const TextEncoder encoder(codePage);
     const int fieldCount = table.fieldCount();
