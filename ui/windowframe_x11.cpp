@@ -101,10 +101,12 @@ public:
         setObjectName(QStringLiteral("kavinto-placement-guard"));
         connect(&m_timer, &QTimer::timeout, this, &PlacementGuard::check);
     }
+    // The window's guard, made at the first call. (Found by name: the class
+    // has no meta-object of its own to be found by.)
     static PlacementGuard* of(QWindow* window) {
-        auto* guard = window->findChild<PlacementGuard*>(QStringLiteral("kavinto-placement-guard"),
-                                                         Qt::FindDirectChildrenOnly);
-        return guard ? guard : new PlacementGuard(window);
+        QObject* guard = window->findChild<QObject*>(QStringLiteral("kavinto-placement-guard"),
+                                                     Qt::FindDirectChildrenOnly);
+        return guard ? static_cast<PlacementGuard*>(guard) : new PlacementGuard(window);
     }
     void holdPlace(QPoint mapped, QPoint wanted, int msecs) {
         m_mapped = mapped;
