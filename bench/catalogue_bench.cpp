@@ -292,8 +292,7 @@ void benchSize(Report& report, const QString& dir, std::size_t n, int runs, Name
                     n, first);
         report.time(QStringLiteral("search by %1, repeated, grid filled, ms").arg(what), n, repeat);
         const Column& ids = methods.content()->table().column(methods.fieldNumber(kMethodIdField));
-        for (quint32 r : records.hits.records)
-            ourHits[q.size()].insert(ids.integerAt(std::size_t(ids.slot(r))));
+        for (quint32 r : records.hits.records) ourHits[q.size()].insert(*ids.integerOf(r));
     }
 
     // The method lookup: a name from the middle of the catalogue.

@@ -142,12 +142,11 @@ QString place(const Column& c, std::size_t record) {
 }
 
 // The bytes of a text or blob value as they are stored.
-QByteArray varyingBytes(const Column& c, std::size_t record, std::size_t slot,
-                        const TextEncoder& encoder) {
+QByteArray varyingBytes(const Column& c, std::size_t record, const TextEncoder& encoder) {
     const FieldDef& f = c.def();
     if (c.storage() == Column::Storage::Bytes)
-        return c.bytesAt(slot).toByteArray();
-    const QStringView text = c.textAt(slot);
+        return c.bytesOf(record)->toByteArray();
+    const QStringView text = *c.textOf(record);
     const bool wide = f.type == FieldType::WideString || f.subtype == QLatin1String("WideText");
     // The reader ends a string at its first NUL, so a NUL inside one would cut it short.
     if (f.type != FieldType::Blob && text.contains(QChar(0)))
@@ -164,7 +163,7 @@ QByteArray varyingBytes(const Column& c, std::size_t record, std::size_t slot,
     return bytes;
 }
 
-void writeFixed(ByteWriter& w, const Column& c, std::size_t slot) {
+void writeFixed(ByteWriter& w, const Column& c, std::size_t record) {
     auto bitsOf = [](auto x) {
         quint64 bits = 0;
         std::memcpy(&bits, &x, sizeof x);
@@ -173,31 +172,31 @@ void writeFixed(ByteWriter& w, const Column& c, std::size_t slot) {
     switch (c.def().type) {
         case FieldType::Int8:
         case FieldType::UInt8:
-            w.le(quint64(c.integerAt(slot)), 1);
+            w.le(quint64(*c.integerOf(record)), 1);
             break;
         case FieldType::Int16:
         case FieldType::UInt16:
-            w.le(quint64(c.integerAt(slot)), 2);
+            w.le(quint64(*c.integerOf(record)), 2);
             break;
         case FieldType::Int32:
         case FieldType::UInt32:
         case FieldType::Date:
         case FieldType::Time:
-            w.le(quint64(c.integerAt(slot)), 4);
+            w.le(quint64(*c.integerOf(record)), 4);
             break;
         case FieldType::Int64:
         case FieldType::UInt64:
-            w.le(quint64(c.integerAt(slot)), 8);
+            w.le(quint64(*c.integerOf(record)), 8);
             break;
         case FieldType::Boolean:
-            w.le(c.booleanAt(slot) ? 1 : 0, 2);
+            w.le(*c.booleanOf(record) ? 1 : 0, 2);
             break;
         case FieldType::Float32:
-            w.le(bitsOf(float(c.floatAt(slot))), 4);
+            w.le(bitsOf(float(*c.floatOf(record))), 4);
             break;
         case FieldType::Float64:
         case FieldType::Timestamp:
-            w.le(bitsOf(c.floatAt(slot)), 8);
+            w.le(bitsOf(*c.floatOf(record)), 8);
             break;
         default:
             break;
@@ -236,9 +235,9 @@ QByteArray encodeBinaryPacket(const Table& table) {
         if (c.storage() != Column::Storage::Text && c.storage() != Column::Storage::Bytes)
             continue;
         for (std::size_t r = 0; r < recordCount; ++r)
-            if (const qint64 slot = c.slot(r); slot >= 0)
-                longest[std::size_t(i)] = std::max(
-                    longest[std::size_t(i)], varyingBytes(c, r, std::size_t(slot), encoder).size());
+            if (!c.isNull(r))
+                longest[std::size_t(i)] =
+                    std::max(longest[std::size_t(i)], varyingBytes(c, r, encoder).size());
     }
 
     ByteWriter body;
@@ -289,14 +288,13 @@ QByteArray encodeBinaryPacket(const Table& table) {
         body.bytes(status);
         for (int i = 0; i < fieldCount; ++i) {
             const Column& c = table.column(i);
-            const qint64 slot = c.slot(r);
-            if (slot < 0)
+            if (c.isNull(r))
                 continue;
             if (!layouts[std::size_t(i)].varying) {
-                writeFixed(body, c, std::size_t(slot));
+                writeFixed(body, c, r);
                 continue;
             }
-            const QByteArray bytes = varyingBytes(c, r, std::size_t(slot), encoder);
+            const QByteArray bytes = varyingBytes(c, r, encoder);
             body.le(quint64(bytes.size()), layouts[std::size_t(i)].size);
             body.bytes(bytes);
         }

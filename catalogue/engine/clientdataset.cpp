@@ -8,10 +8,10 @@ namespace {}  // namespace
 
 QString TextRun::at(std::size_t i) const {
     const Column& column = m_table->table().column(m_field);
-    const qint64 slot = column.slot(m_order->recordAt(m_first + i));
+    const quint32 record = m_order->recordAt(m_first + i);
     if (column.valueKind() == Value::Kind::Text)
-        return column.textAt(std::size_t(slot)).toString();
-    return column.valueAtSlot(std::size_t(slot)).toText();
+        return column.textOf(record)->toString();
+    return column.value(record).toText();
 }
 
 TClientDataSet::TClientDataSet(QString name) : m_name(std::move(name)) {}

@@ -140,7 +140,11 @@ void Column::pushBytes(QByteArrayView bytes) {
     m_offsets.push_back(quint32(m_bytes.size()));
 }
 
-void Column::pushFrom(const Column& other, std::size_t s) {
+void Column::pushFrom(const Column& other, std::size_t record) {
+    const qint64 at = other.slot(record);
+    if (at < 0)
+        return;
+    const auto s = std::size_t(at);
     switch (m_storage) {
         case Storage::Int32:
             pushInt32(other.m_int32[s]);

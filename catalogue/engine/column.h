@@ -8,11 +8,15 @@
 #include <QByteArrayView>
 #include <QStringView>
 
+#include <optional>
+
 namespace kavinto {
 
 // One field of a read-only table: the values of every record, in one flat
 // array of the field's kind, and which records are null. Only non-null values
 // take room; value slot s holds the s-th non-null value in record order.
+// Which slot holds a record's value is the column's own business: callers
+// read a value by record, or go over the present values by slot.
 //
 // Layouts: 8- to 32-bit integers, dates and times as 32-bit integers; 64-bit
 // and unsigned 32-bit integers as 64-bit integers (unsigned 64-bit ones as
@@ -36,11 +40,25 @@ public:
     std::size_t valueCount() const { return m_valueCount; }
     bool hasNulls() const { return m_valueCount < m_recordCount; }
 
-    // The value slot of a record, or -1 where the record's value is null.
-    qint64 slot(std::size_t record) const;
     bool isNull(std::size_t record) const { return slot(record) < 0; }
     // The record's value; null where it is null.
     Value value(std::size_t record) const;
+    // The record's value as the column stores it; nothing where it is null.
+    std::optional<qint64> integerOf(std::size_t record) const {
+        return at(record, &Column::integerAt);
+    }
+    std::optional<double> floatOf(std::size_t record) const { return at(record, &Column::floatAt); }
+    std::optional<bool> booleanOf(std::size_t record) const {
+        return at(record, &Column::booleanAt);
+    }
+    std::optional<QStringView> textOf(std::size_t record) const {
+        return at(record, &Column::textAt);
+    }
+    std::optional<QByteArrayView> bytesOf(std::size_t record) const {
+        return at(record, &Column::bytesAt);
+    }
+
+    // The present values, slot 0 to valueCount() - 1, in record order.
     Value valueAtSlot(std::size_t slot) const;
 
     qint64 integerAt(std::size_t slot) const {
@@ -70,11 +88,21 @@ public:
     void commitText(std::size_t n);
     void pushText(QStringView text);
     void pushBytes(QByteArrayView bytes);
-    // Copies the value in `slot` of a column of the same field.
-    void pushFrom(const Column& other, std::size_t slot);
+    // Copies the record's value from a column of the same field, where it holds one.
+    void pushFrom(const Column& other, std::size_t record);
     void finish(std::size_t recordCount);
 
 private:
+    // The value slot of a record, or -1 where the record's value is null.
+    qint64 slot(std::size_t record) const;
+    template <typename Get>
+    auto at(std::size_t record, Get get) const
+        -> std::optional<decltype((this->*get)(std::size_t()))> {
+        const qint64 s = slot(record);
+        if (s < 0)
+            return std::nullopt;
+        return (this->*get)(std::size_t(s));
+    }
     void listValuesSoFar();
 
     FieldDef m_def;

@@ -45,12 +45,9 @@ EqualsTest::EqualsTest(const Column& column, const Value& value)
 bool EqualsTest::operator()(std::size_t record) const {
     if (m_way == Way::General)
         return m_column.value(record).equals(m_value);
-    const qint64 slot = m_column.slot(record);
-    if (slot < 0)
-        return false;
     if (m_way == Way::Integer)
-        return m_column.integerAt(std::size_t(slot)) == m_integer;
-    return m_column.textAt(std::size_t(slot)) == m_value.textValue();
+        return m_column.integerOf(record) == m_integer;  // null equals no number
+    return m_column.textOf(record) == QStringView(m_value.textValue());
 }
 
 quint32 FindKey::hash() const {

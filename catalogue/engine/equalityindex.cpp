@@ -15,9 +15,9 @@ EqualityIndex::EqualityIndex(const Column& column) : m_column(column) {
     m_entries.reserve(n);
     for (std::size_t r = 0; r < n; ++r) {
         quint32 h = 0;
-        const qint64 slot = column.slot(r);
-        if (texts && slot >= 0) {
-            h = foldedHash(column.textAt(std::size_t(slot)));
+        const std::optional<QStringView> text = texts ? column.textOf(r) : std::nullopt;
+        if (text) {
+            h = foldedHash(*text);
         } else {
             const std::optional<FindKey> key = findKeyOf(column.def(), column.value(r));
             if (!key)

@@ -41,11 +41,10 @@ Table Table::select(const std::vector<quint32>& rows, const CellSources& sources
                 if (source != sources.end())
                     record = source->second;
             }
-            const qint64 slot = from.slot(record);
-            if (slot < 0)
+            if (from.isNull(record))
                 continue;
             to.beginValue(i);
-            to.pushFrom(from, std::size_t(slot));
+            to.pushFrom(from, record);
         }
         to.finish(rows.size());
         columns.push_back(std::move(to));

@@ -163,17 +163,14 @@ std::vector<quint32> ranksOf(const Column& column, const std::vector<quint32>& o
     quint32 rank = 0;
     for (std::size_t i = 0; i < order.size(); ++i) {
         if (i > 0) {
-            const qint64 a = column.slot(order[i - 1]);
-            const qint64 b = column.slot(order[i]);
-            bool same = a < 0 && b < 0;
-            if (a >= 0 && b >= 0) {
+            const quint32 a = order[i - 1], b = order[i];
+            bool same = column.isNull(a) && column.isNull(b);
+            if (!column.isNull(a) && !column.isNull(b)) {
                 if (column.storage() == Column::Storage::Text &&
                     column.valueKind() == Value::Kind::Text)
-                    same = collation.equal(column.textAt(std::size_t(a)),
-                                           column.textAt(std::size_t(b)));
+                    same = collation.equal(*column.textOf(a), *column.textOf(b));
                 else
-                    same = column.valueAtSlot(std::size_t(a))
-                               .equals(column.valueAtSlot(std::size_t(b)));
+                    same = column.value(a).equals(column.value(b));
             }
             rank += same ? 0 : 1;
         }
@@ -211,9 +208,8 @@ quint32 firstInFieldOrder(const Column& column, const QLocale& locale,
     std::vector<std::size_t> offsets;
     for (quint32 r : records) {
         offsets.push_back(keys.size());
-        const qint64 slot = column.slot(r);
-        if (slot >= 0)
-            collation.appendKey(column.textAt(std::size_t(slot)), keys);
+        if (const std::optional<QStringView> text = column.textOf(r))
+            collation.appendKey(*text, keys);
     }
     std::size_t best = 0;
     for (std::size_t i = 1; i < records.size(); ++i) {
