@@ -4,15 +4,26 @@
 
 #include <QHash>
 
+#include <unicode/ucnv.h>
+
 #include <algorithm>
 
 namespace kavinto {
 namespace {
 
+// Whether ICU, which holds the code pages, knows the encoding as one of a
+// byte a character.
+bool isSingleByte(const QByteArray& name) {
+    UErrorCode status = U_ZERO_ERROR;
+    UConverter* converter = ucnv_open(name.constData(), &status);
+    const bool single = U_SUCCESS(status) && ucnv_getMaxCharSize(converter) == 1;
+    ucnv_close(converter);
+    return single;
+}
+
 std::shared_ptr<const ByteTable> buildByteTable(const QString& encoding) {
     const QByteArray name = encoding.toLatin1();
-    if (!QStringDecoder(name.constData()).isValid() ||
-        encoding.startsWith(QLatin1String("UTF"), Qt::CaseInsensitive))
+    if (!QStringDecoder(name.constData()).isValid() || !isSingleByte(name))
         return nullptr;
     auto decodeAlone = [&](const QByteArray& bytes, bool* error) {
         QStringDecoder decoder(name.constData(), QStringDecoder::Flag::Stateless);
@@ -20,12 +31,6 @@ std::shared_ptr<const ByteTable> buildByteTable(const QString& encoding) {
         *error = decoder.hasError();
         return text;
     };
-    // A lead byte and a trail byte that decode as one character: a multi-byte code page.
-    for (const char* pair : {"\x81\x40", "\x81\x41", "\xA1\x40", "\xA1\xA1", "\xB0\xA1"}) {
-        bool error = false;
-        if (decodeAlone(QByteArray(pair, 2), &error).size() == 1 && !error)
-            return nullptr;
-    }
     auto table = std::make_shared<ByteTable>();
     for (int b = 0; b < 256; ++b) {
         bool error = false;
