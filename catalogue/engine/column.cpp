@@ -54,8 +54,26 @@ Column::Column(FieldDef def) : m_def(std::move(def)) {
     const Layout layout = layoutOf(m_def);
     m_storage = layout.storage;
     m_kind = layout.kind;
-    if (m_storage == Storage::Text || m_storage == Storage::Bytes)
-        m_offsets.push_back(0);
+    switch (m_storage) {
+        case Storage::Int32:
+            m_values.emplace<Int32s>();
+            break;
+        case Storage::Int64:
+            m_values.emplace<Int64s>();
+            break;
+        case Storage::Float:
+            m_values.emplace<Floats>();
+            break;
+        case Storage::Boolean:
+            m_values.emplace<Booleans>();
+            break;
+        case Storage::Text:
+            m_values.emplace<Texts>().offsets.push_back(0);
+            break;
+        case Storage::Bytes:
+            m_values.emplace<Blobs>().offsets.push_back(0);
+            break;
+    }
 }
 
 qint64 Column::slot(std::size_t record) const {
@@ -83,18 +101,18 @@ Value Column::valueAtSlot(std::size_t s) const {
     switch (m_kind) {
         case Value::Kind::Integer:
             if (m_def.type == FieldType::UInt64)
-                return Value::unsignedInteger(quint64(m_int64[s]));
+                return Value::unsignedInteger(quint64(values<Int64s>()[s]));
             return Value::integer(integerAt(s));
         case Value::Kind::Date:
-            return Value::date(Date{m_int32[s]});
+            return Value::date(Date{values<Int32s>()[s]});
         case Value::Kind::Time:
-            return Value::time(Time{m_int32[s]});
+            return Value::time(Time{values<Int32s>()[s]});
         case Value::Kind::Float:
-            return Value::floating(m_float[s]);
+            return Value::floating(floatAt(s));
         case Value::Kind::Timestamp:
-            return Value::timestamp(Timestamp{m_float[s]});
+            return Value::timestamp(Timestamp{floatAt(s)});
         case Value::Kind::Boolean:
-            return Value::boolean(m_bool[s] != 0);
+            return Value::boolean(booleanAt(s));
         case Value::Kind::Text:
             return Value::text(textAt(s).toString());
         case Value::Kind::Decimal:
@@ -121,10 +139,11 @@ void Column::beginValue(std::size_t record) {
 }
 
 void Column::commitText(std::size_t n) {
-    m_chars.commit(n);
-    if (m_chars.size() > std::numeric_limits<quint32>::max())
+    Texts& texts = values<Texts>();
+    texts.units.commit(n);
+    if (texts.units.size() > std::numeric_limits<quint32>::max())
         throw std::bad_alloc();
-    m_offsets.push_back(quint32(m_chars.size()));
+    texts.offsets.push_back(quint32(texts.units.size()));
 }
 
 void Column::pushText(QStringView text) {
@@ -134,10 +153,11 @@ void Column::pushText(QStringView text) {
 }
 
 void Column::pushBytes(QByteArrayView bytes) {
-    m_bytes.append(bytes.data(), std::size_t(bytes.size()));
-    if (m_bytes.size() > std::numeric_limits<quint32>::max())
+    Blobs& blobs = values<Blobs>();
+    blobs.units.append(bytes.data(), std::size_t(bytes.size()));
+    if (blobs.units.size() > std::numeric_limits<quint32>::max())
         throw std::bad_alloc();
-    m_offsets.push_back(quint32(m_bytes.size()));
+    blobs.offsets.push_back(quint32(blobs.units.size()));
 }
 
 void Column::pushFrom(const Column& other, std::size_t record) {
@@ -147,16 +167,16 @@ void Column::pushFrom(const Column& other, std::size_t record) {
     const auto s = std::size_t(at);
     switch (m_storage) {
         case Storage::Int32:
-            pushInt32(other.m_int32[s]);
+            pushInt32(other.values<Int32s>()[s]);
             break;
         case Storage::Int64:
-            pushInt64(other.m_int64[s]);
+            pushInt64(other.values<Int64s>()[s]);
             break;
         case Storage::Float:
-            pushFloat(other.m_float[s]);
+            pushFloat(other.floatAt(s));
             break;
         case Storage::Boolean:
-            m_bool.push_back(other.m_bool[s]);
+            values<Booleans>().push_back(other.values<Booleans>()[s]);
             break;
         case Storage::Text:
             pushText(other.textAt(s));
@@ -180,13 +200,17 @@ void Column::finish(std::size_t recordCount) {
         m_presence = Presence::Bitmap;
     }
     m_listed.shrinkToFit();
-    m_int32.shrinkToFit();
-    m_int64.shrinkToFit();
-    m_float.shrinkToFit();
-    m_bool.shrinkToFit();
-    m_offsets.shrinkToFit();
-    m_chars.shrinkToFit();
-    m_bytes.shrinkToFit();
+    std::visit(
+        [](auto& buffer) {
+            if constexpr (std::is_same_v<std::decay_t<decltype(buffer)>, Texts> ||
+                          std::is_same_v<std::decay_t<decltype(buffer)>, Blobs>) {
+                buffer.offsets.shrinkToFit();
+                buffer.units.shrinkToFit();
+            } else {
+                buffer.shrinkToFit();
+            }
+        },
+        m_values);
 }
 
 }  // namespace kavinto

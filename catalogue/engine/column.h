@@ -9,6 +9,7 @@
 #include <QStringView>
 
 #include <optional>
+#include <variant>
 
 namespace kavinto {
 
@@ -62,29 +63,23 @@ public:
     Value valueAtSlot(std::size_t slot) const;
 
     qint64 integerAt(std::size_t slot) const {
-        return m_storage == Storage::Int32 ? m_int32[slot] : m_int64[slot];
+        return m_storage == Storage::Int32 ? values<Int32s>()[slot] : values<Int64s>()[slot];
     }
-    double floatAt(std::size_t slot) const { return m_float[slot]; }
-    bool booleanAt(std::size_t slot) const { return m_bool[slot] != 0; }
-    QStringView textAt(std::size_t slot) const {
-        return QStringView(m_chars.data() + m_offsets[slot],
-                           qsizetype(m_offsets[slot + 1] - m_offsets[slot]));
-    }
-    QByteArrayView bytesAt(std::size_t slot) const {
-        return QByteArrayView(m_bytes.data() + m_offsets[slot],
-                              qsizetype(m_offsets[slot + 1] - m_offsets[slot]));
-    }
+    double floatAt(std::size_t slot) const { return values<Floats>()[slot]; }
+    bool booleanAt(std::size_t slot) const { return values<Booleans>()[slot] != 0; }
+    QStringView textAt(std::size_t slot) const { return values<Texts>().at(slot); }
+    QByteArrayView bytesAt(std::size_t slot) const { return values<Blobs>().at(slot); }
 
     // Building, in ascending record order: beginValue(record) announces that
     // the record holds the next value, one push follows. Records without a
     // value are null. finish() seals the column for `recordCount` records.
     void beginValue(std::size_t record);
-    void pushInt32(qint32 v) { m_int32.push_back(v); }
-    void pushInt64(qint64 v) { m_int64.push_back(v); }
-    void pushFloat(double v) { m_float.push_back(v); }
-    void pushBoolean(bool v) { m_bool.push_back(v ? 1 : 0); }
+    void pushInt32(qint32 v) { values<Int32s>().push_back(v); }
+    void pushInt64(qint64 v) { values<Int64s>().push_back(v); }
+    void pushFloat(double v) { values<Floats>().push_back(v); }
+    void pushBoolean(bool v) { values<Booleans>().push_back(v ? 1 : 0); }
     // Room for up to n characters of the next text; commitText(k) takes k.
-    char16_t* textSpace(std::size_t n) { return m_chars.reserveMore(n); }
+    char16_t* textSpace(std::size_t n) { return values<Texts>().units.reserveMore(n); }
     void commitText(std::size_t n);
     void pushText(QStringView text);
     void pushBytes(QByteArrayView bytes);
@@ -117,13 +112,32 @@ private:
     PodBuffer<quint32> m_listed;
     BitVector m_present;
 
-    PodBuffer<qint32> m_int32;
-    PodBuffer<qint64> m_int64;
-    PodBuffer<double> m_float;
-    PodBuffer<quint8> m_bool;
-    PodBuffer<quint32> m_offsets;
-    PodBuffer<char16_t> m_chars;
-    PodBuffer<char> m_bytes;
+    // Values of varying length, one after another; value s runs from
+    // offsets[s] to offsets[s + 1].
+    template <typename Unit, typename View>
+    struct Arena {
+        PodBuffer<quint32> offsets;
+        PodBuffer<Unit> units;
+        View at(std::size_t s) const {
+            return View(units.data() + offsets[s], qsizetype(offsets[s + 1] - offsets[s]));
+        }
+    };
+    using Int32s = PodBuffer<qint32>;
+    using Int64s = PodBuffer<qint64>;
+    using Floats = PodBuffer<double>;
+    using Booleans = PodBuffer<quint8>;
+    using Texts = Arena<char16_t, QStringView>;
+    using Blobs = Arena<char, QByteArrayView>;
+    // The buffers of the column's storage alone, in the order of Storage.
+    std::variant<Int32s, Int64s, Floats, Booleans, Texts, Blobs> m_values;
+    template <typename T>
+    T& values() {
+        return *std::get_if<T>(&m_values);
+    }
+    template <typename T>
+    const T& values() const {
+        return *std::get_if<T>(&m_values);
+    }
 };
 
 }  // namespace kavinto
