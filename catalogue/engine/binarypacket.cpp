@@ -69,27 +69,9 @@ qint64 propertyInteger(const Property& p) {
     return qint64(raw);
 }
 
-// How one field's value is read from a record.
-enum class Read : quint8 {
-    Int8,
-    Int16,
-    Int32,
-    Int64,
-    UInt8,
-    UInt16,
-    UInt32,
-    UInt64,
-    Bool,
-    Float32,
-    Float64,
-    Bcd,
-    Date,
-    Time,
-    Timestamp,
-    AnsiText,
-    WideText,
-    Bytes,
-};
+// How a string or blob field's bytes are read: as text in the packet's code
+// page, as UTF-16 text, or as bytes.
+enum class TextRead : quint8 { Ansi, Wide, Bytes };
 
 struct BinaryField {
     FieldDef def;
@@ -97,7 +79,7 @@ struct BinaryField {
     quint16 kind = 0;
     int size = 0;
     bool varying = false;
-    Read read = Read::Int32;
+    TextRead text = TextRead::Bytes;
 };
 
 FieldType logicalType(const BinaryField& f, int index) {
@@ -160,48 +142,14 @@ FieldType logicalType(const BinaryField& f, int index) {
     }
 }
 
-Read readOf(const FieldDef& def) {
-    switch (def.type) {
-        case FieldType::Int8:
-            return Read::Int8;
-        case FieldType::Int16:
-            return Read::Int16;
-        case FieldType::Int32:
-            return Read::Int32;
-        case FieldType::Int64:
-            return Read::Int64;
-        case FieldType::UInt8:
-            return Read::UInt8;
-        case FieldType::UInt16:
-            return Read::UInt16;
-        case FieldType::UInt32:
-            return Read::UInt32;
-        case FieldType::UInt64:
-            return Read::UInt64;
-        case FieldType::Boolean:
-            return Read::Bool;
-        case FieldType::Float32:
-            return Read::Float32;
-        case FieldType::Float64:
-            return Read::Float64;
-        case FieldType::Decimal:
-            return Read::Bcd;
-        case FieldType::Date:
-            return Read::Date;
-        case FieldType::Time:
-            return Read::Time;
-        case FieldType::Timestamp:
-            return Read::Timestamp;
-        case FieldType::String:
-            return Read::AnsiText;
-        case FieldType::WideString:
-            return Read::WideText;
-        case FieldType::Blob:
-            if (def.subtype == QLatin1String("Text"))
-                return Read::AnsiText;
-            return def.subtype == QLatin1String("WideText") ? Read::WideText : Read::Bytes;
-    }
-    return Read::Bytes;
+TextRead textReadOf(const FieldDef& def) {
+    if (def.type == FieldType::String ||
+        (def.type == FieldType::Blob && def.subtype == QLatin1String("Text")))
+        return TextRead::Ansi;
+    if (def.type == FieldType::WideString ||
+        (def.type == FieldType::Blob && def.subtype == QLatin1String("WideText")))
+        return TextRead::Wide;
+    return TextRead::Bytes;
 }
 
 QString decodeBcd(const char* b) {
@@ -243,47 +191,47 @@ public:
         Column& c = m_columns[std::size_t(i)];
         ByteReader& in = m_in;
         c.beginValue(record);
-        switch (f.read) {
-            case Read::Int8:
+        switch (f.def.type) {
+            case FieldType::Int8:
                 c.pushInt32(qint8(in.u8("value")));
                 return;
-            case Read::Int16:
+            case FieldType::Int16:
                 c.pushInt32(in.i16("value"));
                 return;
-            case Read::Int32:
+            case FieldType::Int32:
                 c.pushInt32(in.i32("value"));
                 return;
-            case Read::Int64:
+            case FieldType::Int64:
                 c.pushInt64(qint64(in.u64("value")));
                 return;
-            case Read::UInt8:
+            case FieldType::UInt8:
                 c.pushInt32(in.u8("value"));
                 return;
-            case Read::UInt16:
+            case FieldType::UInt16:
                 c.pushInt32(in.u16("value"));
                 return;
-            case Read::UInt32:
+            case FieldType::UInt32:
                 c.pushInt64(in.u32("value"));
                 return;
-            case Read::UInt64:
+            case FieldType::UInt64:
                 c.pushInt64(qint64(in.u64("value")));
                 return;
-            case Read::Bool:
+            case FieldType::Boolean:
                 c.pushBoolean(in.length(f.size, "value") != 0);
                 return;
-            case Read::Float32:
+            case FieldType::Float32:
                 c.pushFloat(double(in.f32("value")));
                 return;
-            case Read::Float64:
+            case FieldType::Float64:
                 c.pushFloat(in.f64("value"));
                 return;
-            case Read::Bcd:
+            case FieldType::Decimal:
                 c.pushText(decodeBcd(in.take(34, "value")));
                 return;
-            case Read::Date:
+            case FieldType::Date:
                 c.pushInt32(in.i32("value"));
                 return;
-            case Read::Time: {
+            case FieldType::Time: {
                 const qint32 ms = in.i32("value");
                 if (ms < 0 || ms >= 86400000)
                     fail(QStringLiteral("%1 holds the time %2 ms, outside a day")
@@ -292,12 +240,12 @@ public:
                 c.pushInt32(ms);
                 return;
             }
-            case Read::Timestamp:
+            case FieldType::Timestamp:
                 c.pushFloat(in.f64("value"));
                 return;
-            case Read::AnsiText:
-            case Read::WideText:
-            case Read::Bytes:
+            case FieldType::String:
+            case FieldType::WideString:
+            case FieldType::Blob:
                 break;
         }
         const quint32 n = f.varying ? in.length(f.size, "value length") : quint32(f.size);
@@ -307,11 +255,11 @@ public:
                      .arg(in.pos())
                      .arg(n));
         const char* raw = in.take(qsizetype(n), "value");
-        if (f.read == Read::Bytes) {
+        if (f.text == TextRead::Bytes) {
             c.pushBytes(QByteArrayView(raw, n));
             return;
         }
-        if (f.read == Read::WideText) {
+        if (f.text == TextRead::Wide) {
             if (n % 2 != 0)
                 fail(place(i, record) + QStringLiteral(" holds an odd number of UTF-16 bytes"));
             char16_t* text = c.textSpace(n / 2);
@@ -392,7 +340,7 @@ Table decodeBinaryPacket(const QByteArray& bytes) {
                     QString::fromLatin1(prop.value.constData(),
                                         qstrnlen(prop.value.constData(), uint(prop.value.size())));
         }
-        f.read = readOf(f.def);
+        f.text = textReadOf(f.def);
         fields.push_back(std::move(f));
     }
 
