@@ -4,7 +4,6 @@
 #include "packetdecoder.h"
 
 namespace kavinto {
-namespace {}  // namespace
 
 QString TextRun::at(std::size_t i) const {
     const Column& column = m_table->table().column(m_field);

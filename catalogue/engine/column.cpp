@@ -52,9 +52,8 @@ Layout layoutOf(const FieldDef& def) {
 
 Column::Column(FieldDef def) : m_def(std::move(def)) {
     const Layout layout = layoutOf(m_def);
-    m_storage = layout.storage;
     m_kind = layout.kind;
-    switch (m_storage) {
+    switch (layout.storage) {
         case Storage::Int32:
             m_values.emplace<Int32s>();
             break;
@@ -165,7 +164,7 @@ void Column::pushFrom(const Column& other, std::size_t record) {
     if (at < 0)
         return;
     const auto s = std::size_t(at);
-    switch (m_storage) {
+    switch (storage()) {
         case Storage::Int32:
             pushInt32(other.values<Int32s>()[s]);
             break;

@@ -33,7 +33,7 @@ public:
     Column& operator=(Column&&) noexcept = default;
 
     const FieldDef& def() const { return m_def; }
-    Storage storage() const { return m_storage; }
+    Storage storage() const { return Storage(m_values.index()); }
     // The kind of every non-null value (Integer for an unsigned 64-bit field).
     Value::Kind valueKind() const { return m_kind; }
 
@@ -63,7 +63,7 @@ public:
     Value valueAtSlot(std::size_t slot) const;
 
     qint64 integerAt(std::size_t slot) const {
-        return m_storage == Storage::Int32 ? values<Int32s>()[slot] : values<Int64s>()[slot];
+        return storage() == Storage::Int32 ? values<Int32s>()[slot] : values<Int64s>()[slot];
     }
     double floatAt(std::size_t slot) const { return values<Floats>()[slot]; }
     bool booleanAt(std::size_t slot) const { return values<Booleans>()[slot] != 0; }
@@ -101,7 +101,6 @@ private:
     void listValuesSoFar();
 
     FieldDef m_def;
-    Storage m_storage;
     Value::Kind m_kind;
 
     std::size_t m_recordCount = 0;
@@ -128,8 +127,10 @@ private:
     using Booleans = PodBuffer<quint8>;
     using Texts = Arena<char16_t, QStringView>;
     using Blobs = Arena<char, QByteArrayView>;
-    // The buffers of the column's storage alone, in the order of Storage.
+    // The buffers of the column's storage alone, in the order of Storage:
+    // the alternative held is the storage.
     std::variant<Int32s, Int64s, Floats, Booleans, Texts, Blobs> m_values;
+    static_assert(std::variant_size_v<decltype(m_values)> == std::size_t(Storage::Bytes) + 1);
     template <typename T>
     T& values() {
         return *std::get_if<T>(&m_values);

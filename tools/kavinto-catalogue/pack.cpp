@@ -49,12 +49,13 @@ QString requireText(const CsvTable& t, const CsvTable::Row& row, int column, con
     const QString text = cell(row, column);
     if (text.isEmpty() && !mayBeEmpty)
         refuse(t, row.line, name, QStringLiteral("the name is empty"));
-    QStringEncoder encoder("windows-1250", QStringEncoder::Flag::Stateless);
+    static const QByteArray codePage = packetLocale(kCatalogueLocaleId).codePage.toLatin1();
+    QStringEncoder encoder(codePage.constData(), QStringEncoder::Flag::Stateless);
     const QByteArray bytes = encoder.encode(text);
-    if (encoder.hasError() || QStringDecoder("windows-1250").decode(bytes) != text)
-        refuse(
-            t, row.line, name,
-            QStringLiteral("%1 holds a character that windows-1250 cannot hold").arg(quoted(text)));
+    if (encoder.hasError() || QStringDecoder(codePage.constData()).decode(bytes) != text)
+        refuse(t, row.line, name,
+               QStringLiteral("%1 holds a character that %2 cannot hold")
+                   .arg(quoted(text), QString::fromLatin1(codePage)));
     // A catalogue reader ends a text at a NUL, and a text field holds at most 65,535 bytes.
     if (text.contains(QChar(0)))
         refuse(t, row.line, name,
