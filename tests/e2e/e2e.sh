@@ -64,15 +64,26 @@ start() {
         sleep 0.05
     done
     [ -n "$window" ] || return 1
-    locate
-    sleep 0.5  # the first activation loads the catalogue
+    settle  # a window manager may still be placing it; the first activation loads the catalogue
 }
 # Where the client area stands: xwininfo, not xdotool, which counts a window manager's frame twice.
 locate() {
     local info; info=$(xwininfo -id "$window")
     X=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info"); Y=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$info")
 }
-click() { xdotool mousemove $((X + $1)) $((Y + $2)) click 1; sleep 0.3; }
+# Waits, at least 0.5 s and at most 3 s, until a window manager's frame is
+# known and the client area then stood still for 0.5 s.
+settle() {
+    local last="" steady=0
+    for _ in $(seq 30); do
+        if [ -n "$wm" ] && ! xprop -id "$window" _NET_FRAME_EXTENTS | grep -q =; then sleep 0.1; continue; fi
+        locate
+        if [ "$X,$Y" = "$last" ]; then steady=$((steady + 1)); else steady=0 last="$X,$Y"; fi
+        [ "$steady" -ge 5 ] && break
+        sleep 0.1
+    done
+}
+click() { locate; xdotool mousemove $((X + $1)) $((Y + $2)) click 1; sleep 0.3; }
 keys() { xdotool key --delay 60 "$@"; sleep 0.3; }
 shot() { import -window root "$1"; }
 # Strongly red pixels in a rectangle of the window's client area.
