@@ -9,18 +9,6 @@
 #include <QPainter>
 
 namespace kavinto {
-namespace {
-
-// A left-button release over the control fires its click event; a control
-// without one passes the release on to its parent.
-void releaseClick(const QWidget* w, QMouseEvent* e, const Event& onClick) {
-    if (onClick && e->button() == Qt::LeftButton && w->rect().contains(e->position().toPoint()))
-        runHandler(onClick);
-    else
-        e->ignore();
-}
-
-}  // namespace
 
 // The items of a drop-down list: texts appended one by one, and runs of
 // texts made when asked for.
@@ -144,7 +132,7 @@ void PushButton::keyPressEvent(QKeyEvent* event) {
 
 TextLabel::TextLabel(const QString& caption, const QFont& font, const QColor& color,
                      QWidget* parent)
-    : QWidget(parent), m_caption(caption), m_color(color) {
+    : Clickable(parent), m_caption(caption), m_color(color) {
     setFont(font);
     fitToText();
 }
@@ -159,7 +147,7 @@ void TextLabel::setCaption(const QString& caption) {
 }
 
 void TextLabel::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
+    Clickable::showEvent(event);
     if (m_notice == Notice::OnAppearing)
         announceAlert(this);
 }
@@ -209,7 +197,7 @@ void TextLabel::fitToText() {
 void TextLabel::changeEvent(QEvent* event) {
     if (event->type() == QEvent::FontChange)
         fitToText();
-    QWidget::changeEvent(event);
+    Clickable::changeEvent(event);
 }
 
 void TextLabel::paintEvent(QPaintEvent*) {
@@ -227,12 +215,8 @@ void TextLabel::paintEvent(QPaintEvent*) {
     }
 }
 
-void TextLabel::mouseReleaseEvent(QMouseEvent* event) {
-    releaseClick(this, event, OnClick);
-}
-
 Panel::Panel(const QColor& background, Border border, const QColor& borderColor, QWidget* parent)
-    : QFrame(parent), m_border(border), m_borderColor(borderColor) {
+    : Clickable(parent), m_border(border), m_borderColor(borderColor) {
     QPalette pal = palette();
     pal.setColor(QPalette::Window, background);
     setPalette(pal);
@@ -244,7 +228,7 @@ Panel::Panel(const QColor& background, Border border, const QColor& borderColor,
 }
 
 void Panel::paintEvent(QPaintEvent* event) {
-    QFrame::paintEvent(event);
+    Clickable::paintEvent(event);
     if (m_border == Border::Line) {
         // Filled, not stroked: a cosmetic pen is one device pixel wide and,
         // on a denser screen, would stand inside the right and bottom edges.
@@ -256,19 +240,19 @@ void Panel::paintEvent(QPaintEvent* event) {
     }
 }
 
-void Panel::mouseReleaseEvent(QMouseEvent* event) {
-    releaseClick(this, event, OnClick);
-}
-
-Picture::Picture(const QPixmap& picture, QWidget* parent) : QWidget(parent), m_picture(picture) {}
+Picture::Picture(const QPixmap& picture, QWidget* parent) : Clickable(parent), m_picture(picture) {}
 
 void Picture::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.drawPixmap(0, 0, m_picture);
 }
 
-void Picture::mouseReleaseEvent(QMouseEvent* event) {
-    releaseClick(this, event, OnClick);
+void Clickable::mouseReleaseEvent(QMouseEvent* event) {
+    if (OnClick && event->button() == Qt::LeftButton &&
+        rect().contains(event->position().toPoint()))
+        runHandler(OnClick);
+    else
+        event->ignore();
 }
 
 }  // namespace kavinto

@@ -62,10 +62,22 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 };
 
+// A control clicked on its own surface: OnClick fires on a left-button
+// release over it; without a handler, the release goes on to its parent.
+class Clickable : public QFrame {
+    Q_OBJECT
+public:
+    using QFrame::QFrame;
+    Event OnClick;
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
 // A one-line, left-aligned label sized to its text, its left and top edges
 // kept. A "&" is not shown and underlines the character after it ("&&" shows
 // one "&").
-class TextLabel : public QWidget {
+class TextLabel : public Clickable {
     Q_OBJECT
 public:
     TextLabel(const QString& caption, const QFont& font, const QColor& color,
@@ -73,7 +85,6 @@ public:
     const QString& Caption() const { return m_caption; }
     void setCaption(const QString& caption);
     QString displayedText() const;  // the caption without its mnemonic marks
-    Event OnClick;
 
     // For assistive technology: the control this label names (another
     // label, whose name it then prefixes), and whether the label is a
@@ -88,7 +99,6 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
@@ -100,9 +110,9 @@ private:
     Notice m_notice = Notice::None;
 };
 
-// A panel: background, border, children. OnClick fires on a click on its own
-// surface; a child with a click event of its own takes its clicks.
-class Panel : public QFrame {
+// A panel: background, border, children. A child with a click event of its
+// own takes its clicks.
+class Panel : public Clickable {
     Q_OBJECT
 public:
     enum class Border { None, Line, RaisedBevel };
@@ -112,11 +122,9 @@ public:
     int Top() const { return y(); }
     void setLeft(int left) { move(left, y()); }
     void setTop(int top) { move(x(), top); }
-    Event OnClick;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     Border m_border;
@@ -124,16 +132,14 @@ private:
 };
 
 // A picture drawn at its top-left corner at its own size.
-class Picture : public QWidget {
+class Picture : public Clickable {
     Q_OBJECT
 public:
     explicit Picture(const QPixmap& picture, QWidget* parent = nullptr);
     const QPixmap& picture() const { return m_picture; }
-    Event OnClick;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     QPixmap m_picture;

@@ -68,56 +68,45 @@ TEST(BinaryPacket, DecodesFieldsRecordsAndNulls) {
 
 TEST(BinaryPacket, EachStructuralFaultIsNamed) {
     const QByteArray good = validPacket();
-    struct Case {
-        const char* defect;
-        QByteArray bytes;
-        const char* message;
-    };
     auto patched = [&](qsizetype at, const QByteArray& with) {
         QByteArray b = good;
         b.replace(at, with.size(), with);
         return b;
     };
-    const std::vector<Case> cases = {
-        {"bad signature", patched(0, QByteArray("\x96\x19\xE0\xBE", 4)),
-         "Invalid data packet: the binary signature is missing"},
-        {"header cut short", good.left(20),
-         "Invalid data packet: header field at offset 18 needs 4 bytes, but the packet ends after "
-         "20 bytes"},
-        {"negative record count", patched(14, le32(0xFFFFFFFF)),
-         "Invalid data packet: the record count -1 is negative"},
-        {"more records than bytes", patched(14, le32(3)),
-         "Invalid data packet: record status at offset 81 needs 1 bytes, but the packet ends after "
-         "81 bytes"},
-        {"field count smaller than declared", patched(12, le16(1)),
-         "Invalid data packet: property name at offset 38 needs 97 bytes, but the packet ends "
-         "after 81 bytes"},
-        {"header size too small", patched(22, le16(30)),
-         "Invalid data packet: the header size 30 does not match the header, which ends at offset "
-         "63"},
-        {"header size past the end", patched(22, le16(500)),
-         "Invalid data packet: the header size 500 does not match the header, which ends at offset "
-         "63"},
-        {"string length past the end", patched(69, QByteArray("\x50", 1)),
-         "Invalid data packet: field 'name' of record 1 at offset 70 declares 80 bytes, more than "
-         "the packet holds"},
-        {"bytes after the last record", good + QByteArray("xx"),
-         "Invalid data packet: 2 bytes follow the last record at offset 81"},
-        {"integer of size 3", patched(27, le16(3)),
-         "Invalid data packet: field 1 ('id') has the size 3, which its type does not allow"},
-        {"nested table", patched(29, le16(14)),
-         "Invalid data packet: field 1 ('id') is a nested table, which is not supported"},
-        {"ADT", patched(29, le16(12)),
-         "Invalid data packet: field 1 ('id') is an ADT field, which is not supported"},
-        {"array flag", patched(29, le16(0x81)),
-         "Invalid data packet: field 1 ('id') is an array field, which is not supported"},
-        {"reference", patched(29, le16(15)),
-         "Invalid data packet: field 1 ('id') is a reference field, which is not supported"},
-        {"field status 3", patched(64, QByteArray("\x03", 1)),
-         "Invalid data packet: field 'id' of record 1 has the invalid field status 3"},
+    // Each defect and the message after "Invalid data packet: ".
+    const std::vector<std::pair<QByteArray, const char*>> cases = {
+        {patched(0, QByteArray("\x96\x19\xE0\xBE", 4)), "the binary signature is missing"},
+        {good.left(20),
+         "header field at offset 18 needs 4 bytes, but the packet ends after 20 bytes"},
+        {patched(14, le32(0xFFFFFFFF)), "the record count -1 is negative"},
+        {patched(14, le32(3)),
+         "record status at offset 81 needs 1 bytes, but the packet ends after 81 bytes"},
+        {patched(12, le16(1)),  // fewer fields than declared
+         "property name at offset 38 needs 97 bytes, but the packet ends after 81 bytes"},
+        {patched(22, le16(30)),
+         "the header size 30 does not match the header, which ends at offset 63"},
+        {patched(22, le16(500)),
+         "the header size 500 does not match the header, which ends at offset 63"},
+        {patched(69, QByteArray("\x50", 1)),
+         "field 'name' of record 1 at offset 70 declares 80 bytes, more than the packet holds"},
+        {good + QByteArray("xx"), "2 bytes follow the last record at offset 81"},
+        {patched(27, le16(3)), "field 1 ('id') has the size 3, which its type does not allow"},
+        {patched(64, QByteArray("\x03", 1)),
+         "field 'id' of record 1 has the invalid field status 3"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(decodeError(c.bytes), QString::fromLatin1(c.message)) << c.defect;
+    for (const auto& [bytes, message] : cases)
+        EXPECT_EQ(decodeError(bytes),
+                  QStringLiteral("Invalid data packet: ") + QLatin1String(message));
+
+    const std::vector<std::pair<quint16, const char*>> unsupported = {{14, "a nested table"},
+                                                                      {12, "an ADT field"},
+                                                                      {0x81, "an array field"},
+                                                                      {15, "a reference field"}};
+    for (const auto& [type, what] : unsupported)
+        EXPECT_EQ(
+            decodeError(patched(29, le16(type))),
+            QStringLiteral("Invalid data packet: field 1 ('id') is %1, which is not supported")
+                .arg(QLatin1String(what)));
 }
 
 TEST(BinaryPacket, TruncationAtEveryOffsetIsRejected) {

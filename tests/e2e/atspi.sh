@@ -5,6 +5,7 @@
 # says, taken from its own debug log.
 # Usage: atspi.sh [--orca] KAVINTO KAVINTO_CATALOGUE CATALOGUE_DIR
 set -u
+. "$(dirname "$0")/../support/window.sh"
 if [ -z "${KAVINTO_ATSPI_SESSION:-}" ]; then
     exec env KAVINTO_ATSPI_SESSION=1 dbus-run-session -- bash "$0" "$@"
 fi
@@ -37,12 +38,7 @@ mkdir -p "$scratch/work/pdf"
 "$tool" pack --methods "$csv/methods.csv" --functions "$csv/functions.csv" --out "$scratch/work" >/dev/null
 (cd "$scratch/work" && exec "$kavinto") >"$scratch/app.log" 2>&1 &
 app=$!
-for _ in $(seq 200); do
-    xdotool search --onlyvisible --name '^VELOR! Tarmeni$' >/dev/null 2>&1 && break
-    sleep 0.05
-done
-window=$(xdotool search --onlyvisible --name '^VELOR! Tarmeni$' | head -1)
-[ -n "$window" ] || { echo "atspi: the window did not appear"; cat "$scratch/app.log"; exit 1; }
+window=$(find_window 10 "$app") || { echo "atspi: the window did not appear"; cat "$scratch/app.log"; exit 1; }
 xdotool windowfocus --sync "$window" 2>/dev/null
 [ $orca = no ] && exec timeout 120 /usr/bin/python3 "$here/atspi_check.py"
 

@@ -6,6 +6,7 @@
 # through XTest bring this XWayland down.)
 # Usage: wayland.sh KAVINTO KAVINTO_CATALOGUE CATALOGUE_DIR
 set -u
+. "$(dirname "$0")/../support/window.sh"
 kavinto=$(realpath "$1") tool=$(realpath "$2") csv=$(realpath "$3")
 scratch=$(mktemp -d)
 export XDG_RUNTIME_DIR="$scratch/runtime" ASAN_OPTIONS=detect_leaks=0
@@ -26,12 +27,7 @@ mkdir -p "$scratch/work"
 
 (cd "$scratch/work" && exec "$kavinto") >"$scratch/app.log" 2>&1 &
 app=$!
-window=""
-for _ in $(seq 200); do
-    window=$(xdotool search --onlyvisible --name '^VELOR! Tarmeni$' 2>/dev/null | head -1)
-    [ -n "$window" ] && break
-    sleep 0.05
-done
+window=$(find_window 10 "$app")
 fail() { echo "wayland: $1"; sed 's/^/    app: /' "$scratch/app.log" | head -5; exit 1; }
 [ -n "$window" ] || fail "no window appeared through XWayland"
 size=$(xwininfo -id "$window" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')

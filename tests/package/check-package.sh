@@ -4,6 +4,7 @@
 # dependencies, and that the program it installs starts in the desktop
 # entry's folder. Usage: check-package.sh KAVINTO.deb
 set -u
+. "$(dirname "$0")/../support/window.sh"
 deb=$(realpath "$1")
 scratch=$(mktemp -d)
 passed=0 failed=0 app="" xvfb=""
@@ -62,8 +63,7 @@ starts_in_its_folder() {
     export DISPLAY=":$(head -1 "$scratch/display")"
     (cd "$sample" && QT_QPA_PLATFORM=xcb exec "$scratch/root/usr/bin/kavinto") &
     app=$!
-    for _ in $(seq 200); do xdotool search --onlyvisible --name '^VELOR! Tarmeni$' >/dev/null 2>&1 && break; sleep 0.05; done
-    xdotool search --onlyvisible --name '^VELOR! Tarmeni$' >/dev/null && sleep 0.5 && kill -0 "$app"
+    find_window 10 "$app" >/dev/null && sleep 0.5 && kill -0 "$app"
 }
 
 check "package fields" test "$(dpkg-deb -f "$deb" Package)" = kavinto

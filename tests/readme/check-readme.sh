@@ -3,6 +3,7 @@
 # kavinto-catalogue line of it on the sample catalogue, and scripts/run,
 # whose window must come up under Xvfb. Usage: check-readme.sh BUILD_DIR
 set -u
+. "$(dirname "$0")/../support/window.sh"
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 tool=$(realpath "$1")/tools/kavinto-catalogue/kavinto-catalogue
 scratch=$(mktemp -d)
@@ -37,15 +38,10 @@ runs_the_sample() {
     export DISPLAY=":$(head -1 "$scratch/display")"
     setsid "$root/scripts/run" >"$scratch/run.log" 2>&1 &
     run=$!
-    for _ in $(seq 6000); do  # the build may take minutes
-        xdotool search --onlyvisible --name '^VELOR! Tarmeni$' >/dev/null 2>&1 && break
-        kill -0 "$run" 2>/dev/null || { tail -20 "$scratch/run.log"; return 1; }
-        sleep 0.1
-    done
+    # the build may take minutes
+    find_window 600 "$run" >/dev/null || { tail -20 "$scratch/run.log"; return 1; }
     sleep 1
-    local items
-    items=$(xdotool search --onlyvisible --name '^VELOR! Tarmeni$' | head -1)
-    [ -n "$items" ]
+    find_window 0 >/dev/null  # and it stays
 }
 check "README: scripts/run" runs_the_sample
 echo "readme: $passed passed, $failed failed"

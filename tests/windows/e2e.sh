@@ -8,6 +8,7 @@
 # Usage: e2e.sh BUILD_WINDOWS_DIR LINUX_KAVINTO_CATALOGUE SAMPLE_CSV_DIR
 # (the sample catalogue: its rows are named below)
 set -u
+. "$(dirname "$0")/../support/window.sh"
 build=$(realpath "$1") linux_tool=$(realpath "$2") csv=$(realpath "$3")
 : "${WINEPREFIX:?a Wine prefix}" "${DISPLAY:?an X display}"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
@@ -55,13 +56,7 @@ start_program() {
         (cd "$installed/sample" && exec wine "$installed/kavinto.exe") >"$scratch/app.log" 2>&1 &
         app=$!
     fi
-    window=""
-    for _ in $(seq 300); do
-        window=$(xdotool search --onlyvisible --name '^VELOR! Tarmeni$' 2>/dev/null | head -1)
-        [ -n "$window" ] && break
-        sleep 0.1
-    done
-    [ -n "$window" ] || { echo "    no main window"; return 1; }
+    window=$(find_window 30) || { echo "    no main window"; return 1; }
     eval "$(xdotool getwindowgeometry --shell "$window")"
     xdotool windowactivate --sync "$window" >/dev/null 2>&1 || true
     sleep 1  # the first activation loads the catalogue

@@ -54,19 +54,24 @@ void drawBanner(QPainter& p, int width) {
     titleText(p, QRect(240, 33, 380, 40), QStringLiteral("Tarmeni"), 34);
 }
 
-// An image of the designed size times `scale`, its painter drawing in designed pixels.
-QImage canvas(int width, int height, int scale, QImage::Format format) {
-    return QImage(width * scale, height * scale, format);
-}
-
-QImage banner(int scale) {
-    QImage img = canvas(640, 73, scale, QImage::Format_RGB32);
+// A picture of the designed size times `scale` on `background`, smoothed; `paint`
+// draws in designed pixels.
+template <typename Paint>
+QImage picture(int width, int height, int scale, QImage::Format format, const QColor& background,
+               Paint paint) {
+    QImage img(width * scale, height * scale, format);
+    img.fill(background);
     QPainter p(&img);
     p.scale(scale, scale);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
-    drawBanner(p, 640);
+    paint(p);
     return img;
+}
+
+QImage banner(int scale) {
+    return picture(640, 73, scale, QImage::Format_RGB32, Qt::white,
+                   [](QPainter& p) { drawBanner(p, 640); });
 }
 
 void figure(QPainter& p, QPointF feet, const QColor& shirt, qreal lean, bool armsUp) {
@@ -113,13 +118,7 @@ void block(QPainter& p, const QRectF& r, const QColor& c, const QString& label, 
     p.restore();
 }
 
-QImage splash(int scale) {
-    QImage img = canvas(600, 400, scale, QImage::Format_RGB32);
-    img.fill(Qt::white);
-    QPainter p(&img);
-    p.scale(scale, scale);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setRenderHint(QPainter::TextAntialiasing);
+void paintSplash(QPainter& p) {
     // The banner across the top, narrowed to the picture.
     p.save();
     p.scale(600.0 / 640.0, 1.0);
@@ -161,43 +160,33 @@ QImage splash(int scale) {
     figure(p, QPointF(330, 206), QColor(90, 170, 90), 6, false);
     figure(p, QPointF(28, 370), QColor(160, 80, 200), 0, false);
     figure(p, QPointF(100, 316), QColor(230, 120, 40), -20, false);
-    return img;
+}
+
+QImage splash(int scale) {
+    return picture(600, 400, scale, QImage::Format_RGB32, Qt::white, paintSplash);
 }
 
 QImage exitPicture(int scale) {
-    QImage img = canvas(20, 20, scale, QImage::Format_ARGB32);
-    img.fill(Qt::white);
-    QPainter p(&img);
-    p.scale(scale, scale);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(30, 80, 200), 2.4, Qt::SolidLine, Qt::RoundCap));
-    p.drawArc(QRectF(3.5, 3.5, 13, 13), 120 * 16, 300 * 16);
-    p.drawLine(QPointF(10, 2.5), QPointF(10, 9.5));
-    return img;
+    return picture(20, 20, scale, QImage::Format_ARGB32, Qt::white, [](QPainter& p) {
+        p.setPen(QPen(QColor(30, 80, 200), 2.4, Qt::SolidLine, Qt::RoundCap));
+        p.drawArc(QRectF(3.5, 3.5, 13, 13), 120 * 16, 300 * 16);
+        p.drawLine(QPointF(10, 2.5), QPointF(10, 9.5));
+    });
 }
 
 QImage newSearchPicture(int scale) {
-    QImage img = canvas(20, 20, scale, QImage::Format_ARGB32);
-    img.fill(Qt::white);
-    QPainter p(&img);
-    p.scale(scale, scale);
-    if (scale > 1)
-        p.setRenderHint(QPainter::Antialiasing);
-    QPolygon page({QPoint(4, 1), QPoint(12, 1), QPoint(16, 5), QPoint(16, 18), QPoint(4, 18)});
-    p.setBrush(Qt::white);
-    p.setPen(QColor(90, 90, 90));
-    p.drawPolygon(page);
-    p.setBrush(QColor(220, 220, 220));
-    p.drawPolygon(QPolygon({QPoint(12, 1), QPoint(12, 5), QPoint(16, 5)}));
-    return img;
+    return picture(20, 20, scale, QImage::Format_ARGB32, Qt::white, [scale](QPainter& p) {
+        p.setRenderHint(QPainter::Antialiasing, scale > 1);  // crisp at the designed size
+        QPolygon page({QPoint(4, 1), QPoint(12, 1), QPoint(16, 5), QPoint(16, 18), QPoint(4, 18)});
+        p.setBrush(Qt::white);
+        p.setPen(QColor(90, 90, 90));
+        p.drawPolygon(page);
+        p.setBrush(QColor(220, 220, 220));
+        p.drawPolygon(QPolygon({QPoint(12, 1), QPoint(12, 5), QPoint(16, 5)}));
+    });
 }
 
-QImage documentIcon(int scale) {
-    QImage img = canvas(32, 32, scale, QImage::Format_RGB32);
-    img.fill(QColor(238, 238, 238));
-    QPainter p(&img);
-    p.scale(scale, scale);
-    p.setRenderHint(QPainter::Antialiasing);
+void paintDocumentIcon(QPainter& p) {
     p.setBrush(Qt::white);
     p.setPen(QColor(110, 110, 110));
     p.drawPolygon(QPolygonF({QPointF(6.5, 1.5), QPointF(20.5, 1.5), QPointF(26.5, 7.5),
@@ -223,7 +212,10 @@ QImage documentIcon(int scale) {
     p.setFont(font);
     p.setPen(Qt::white);
     p.drawText(QRectF(2, 20, 21, 9), Qt::AlignCenter, QStringLiteral("PDF"));
-    return img;
+}
+
+QImage documentIcon(int scale) {
+    return picture(32, 32, scale, QImage::Format_RGB32, QColor(238, 238, 238), paintDocumentIcon);
 }
 
 // Qt's writer makes 24-bit bitmaps only: a 32-bit BI_RGB bitmap, bottom-up, BGRA.
