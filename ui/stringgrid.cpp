@@ -23,20 +23,57 @@ quint64 cellKey(int col, int row) {
 
 }  // namespace
 
-QStringList linesAtSpaces(const QString& text, const QFontMetrics& metrics, int width) {
-    QStringList lines;
-    QString line;
-    for (const QString& word : text.split(QLatin1Char(' '))) {
-        const QString longer = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
-        if (line.isEmpty() || metrics.horizontalAdvance(longer) <= width) {
-            line = longer;
-        } else {
-            lines << line;
-            line = word;
+CellText::CellText(const QString& text, const QFont& font, int width, int maxLines,
+                   QPaintDevice* device)
+    : m_layout(text, font, device) {
+    // Shaped once, on one unbroken line; a candidate line's width is the
+    // distance between its ends on it.
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    m_layout.setTextOption(option);
+    m_layout.beginLayout();
+    m_unbroken = m_layout.createLine();
+    m_layout.endLayout();
+    const auto widthOf = [&](int from, int to) {
+        return qRound(m_unbroken.cursorToX(to) - m_unbroken.cursorToX(from));
+    };
+    const int size = int(text.size());
+    int start = 0, end = int(text.indexOf(QLatin1Char(' ')));  // the line so far: [start, end)
+    if (end < 0)
+        end = size;
+    while (end < size) {
+        int next = int(text.indexOf(QLatin1Char(' '), end + 1));  // the next word ends there
+        if (next < 0)
+            next = size;
+        if (widthOf(start, next) > width) {
+            m_lines.push_back({start, end - start});
+            if (int(m_lines.size()) == maxLines)
+                return;
+            start = end + 1;
         }
+        end = next;
     }
-    lines << line;
+    m_lines.push_back({start, size - start});
+}
+
+QStringList CellText::lines() const {
+    QStringList lines;
+    for (const auto& [start, length] : m_lines) lines << m_layout.text().mid(start, length);
     return lines;
+}
+
+void CellText::draw(QPainter& p, QPoint topLeft, int lineSpacing) const {
+    if (m_lines.size() == 1 && m_lines[0].second == m_layout.text().size()) {
+        m_unbroken.draw(&p, topLeft);  // the common case: the whole text on one line
+        return;
+    }
+    qreal top = topLeft.y();
+    for (const auto& [start, length] : m_lines) {
+        const QPointF origin(topLeft.x() - m_unbroken.cursorToX(start), top);
+        for (const QGlyphRun& run : m_unbroken.glyphRuns(start, length))
+            p.drawGlyphRun(origin, run);
+        top += lineSpacing;
+    }
 }
 
 StringGrid::StringGrid(int colCount, int rowCount, QWidget* parent)
@@ -216,15 +253,11 @@ void StringGrid::paintEvent(QPaintEvent*) {
                 p.save();
                 p.setClipRect(cell.adjusted(0, 0, -1, -1));
                 const QRect text = cell.adjusted(2, 2, -2, 0);
-                const QFontMetrics metrics = p.fontMetrics();
-                int top = text.top();
-                for (const QString& line : linesAtSpaces(texts[c], metrics, text.width())) {
-                    if (top >= cell.bottom())
-                        break;
-                    p.drawText(QRect(text.left(), top, text.width(), metrics.height()),
-                               Qt::AlignLeft | Qt::AlignTop, line);
-                    top += metrics.lineSpacing();
-                }
+                const int spacing = p.fontMetrics().lineSpacing();
+                const int shown = (cell.bottom() - text.top() + spacing - 1) /
+                                  spacing;  // lines starting above the bottom
+                CellText(texts[c], p.font(), text.width(), std::max(shown, 1), p.device())
+                    .draw(p, text.topLeft(), spacing);
                 p.restore();
                 p.setPen(pal.mid().color());
                 p.drawLine(x + w - 1, y, x + w - 1, y + h - 1);

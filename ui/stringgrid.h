@@ -8,7 +8,9 @@
 #include <QHash>
 #include <QScrollBar>
 #include <QStringList>
+#include <QTextLayout>
 
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -28,8 +30,21 @@ public:
 
 // The lines in which a cell shows a text: broken at spaces only, as many
 // words on a line as fit the width; a word wider than the width stays whole
-// on its line, to be cut at the cell's edge.
-QStringList linesAtSpaces(const QString& text, const QFontMetrics& metrics, int width);
+// on its line, to be cut at the cell's edge. At most `maxLines` lines: the
+// rest of the text is not measured. The text is shaped once.
+class CellText {
+public:
+    CellText(const QString& text, const QFont& font, int width,
+             int maxLines = std::numeric_limits<int>::max(), QPaintDevice* device = nullptr);
+    QStringList lines() const;
+    // Draws the lines `lineSpacing` apart, the first line's box at `topLeft`.
+    void draw(QPainter& p, QPoint topLeft, int lineSpacing) const;
+
+private:
+    QTextLayout m_layout;
+    QTextLine m_unbroken;
+    std::vector<std::pair<int, int>> m_lines;  // start and length in the text
+};
 
 // A grid of text cells with one fixed header row and whole-row selection.
 //

@@ -301,14 +301,16 @@ private slots:
     }
 
     void cellTextBreaksAtSpacesOnly() {
-        const QFontMetrics m(QFont(QStringLiteral("Liberation Sans"), 9));
+        const QFont font(QStringLiteral("Liberation Sans"), 9);
+        const QFontMetrics m(font);
         for (const char* word : {"Kerekasztal-beszélgetés-sorozat", "Vita/érvelés/cáfolat"})
-            QCOMPARE(linesAtSpaces(QString::fromUtf8(word), m, 40),
+            QCOMPARE(CellText(QString::fromUtf8(word), font, 40).lines(),
                      QStringList(QString::fromUtf8(word)));
-        QCOMPARE(linesAtSpaces(QStringLiteral("Vita és érvelés"), m,
-                               m.horizontalAdvance(QStringLiteral("Vita és")) + 1),
+        QCOMPARE(CellText(QStringLiteral("Vita és érvelés"), font,
+                          m.horizontalAdvance(QStringLiteral("Vita és")) + 1)
+                     .lines(),
                  QStringList({"Vita és", "érvelés"}));
-        QCOMPARE(linesAtSpaces(QStringLiteral("Ráhangolódás; Motiváció; "), m, 1000),
+        QCOMPARE(CellText(QStringLiteral("Ráhangolódás; Motiváció; "), font, 1000).lines(),
                  QStringList("Ráhangolódás; Motiváció; "));
     }
 
