@@ -56,6 +56,12 @@ void TClientDataSet::setIndexFieldNames(const QString& names) {
     m_indexFieldNames = names;
 }
 
+void TClientDataSet::prepareIndex(const QString& fieldName) {
+    requireOpen();
+    if (const int field = m_loaded->table().fieldIndex(fieldName); field >= 0)
+        m_loaded->prepareOrder(field);  // a missing field fails where the order is used
+}
+
 void TClientDataSet::LoadPacket(QIODevice& stream) {
     LoadPacket(stream.readAll());
 }

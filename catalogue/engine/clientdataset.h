@@ -59,6 +59,10 @@ public:
     // closed one; the current value again changes nothing.
     const QString& IndexFieldNames() const { return m_indexFieldNames; }
     void setIndexFieldNames(const QString& names);
+    // Starts computing the order by one named field in the background, so
+    // that a later IndexFieldNames of it finds it ready or waits for it; no
+    // effect for a field the table lacks.
+    void prepareIndex(const QString& fieldName);
 
     // The table reads and writes no file of its own; the name is only kept.
     const QString& FileName() const { return m_fileName; }

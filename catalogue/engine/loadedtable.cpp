@@ -4,6 +4,8 @@
 #include "packetlocale.h"
 #include "tableorder.h"
 
+#include <system_error>
+
 namespace kavinto {
 
 quint32 RecordOrder::positionOf(quint32 record) const {
@@ -19,6 +21,24 @@ quint32 RecordOrder::positionOf(quint32 record) const {
 LoadedTable::LoadedTable(Table table)
     : m_table(std::move(table)), m_locale(packetLocale(m_table.lcid).locale) {}
 
+LoadedTable::~LoadedTable() {
+    for (auto& [field, records] : m_preparing) records.wait();
+}
+
+void LoadedTable::prepareOrder(int field) const {
+    if (m_orders.count({field}) || m_preparing.count(field))
+        return;
+    // The worker reads only the column, which never changes, and a locale of its own.
+    const Column& column = m_table.column(field);
+    try {
+        m_preparing.emplace(field, std::async(std::launch::async, [&column, locale = m_locale] {
+                                return fieldOrder(column, locale);
+                            }));
+    } catch (const std::system_error&) {
+        // No thread to be had: the order is computed when first needed.
+    }
+}
+
 std::shared_ptr<const RecordOrder> LoadedTable::order(const std::vector<int>& fields) const {
     auto it = m_orders.find(fields);
     if (it != m_orders.end())
@@ -26,6 +46,12 @@ std::shared_ptr<const RecordOrder> LoadedTable::order(const std::vector<int>& fi
     std::shared_ptr<const RecordOrder> made;
     if (fields.empty()) {
         made = std::make_shared<RecordOrder>(m_table.recordCount());
+    } else if (const auto preparing =
+                   fields.size() == 1 ? m_preparing.find(fields[0]) : m_preparing.end();
+               preparing != m_preparing.end()) {
+        std::future<std::vector<quint32>> records = std::move(preparing->second);
+        m_preparing.erase(preparing);
+        made = std::make_shared<RecordOrder>(records.get());
     } else if (fields.size() == 1) {
         made = std::make_shared<RecordOrder>(fieldOrder(m_table.column(fields[0]), m_locale));
     } else {

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QLocale>
 
+#include <future>
 #include <map>
 #include <memory>
 #include <vector>
@@ -38,15 +39,23 @@ private:
 // A table as loaded, never changed again, with what has been computed for
 // it so far: its orders, the FindValue index of a field, which records of an
 // order hold a value. Each is computed on first use and kept, so it serves
-// every later order change. Shared by whatever reads the table.
+// every later order change. Shared by whatever reads the table, on the
+// thread that made it; an order may be computed on a worker meanwhile.
 class LoadedTable {
 public:
     explicit LoadedTable(Table table);
+    ~LoadedTable();  // waits for an order being computed
+    LoadedTable(const LoadedTable&) = delete;
+    LoadedTable& operator=(const LoadedTable&) = delete;
 
     const Table& table() const { return m_table; }
 
     // The order by the fields; no fields: the packet's order.
     std::shared_ptr<const RecordOrder> order(const std::vector<int>& fields) const;
+    // Starts computing the order by one field on a worker thread, so that it
+    // may be ready when first needed; order() then waits for it, and takes
+    // its error, if any, as its own.
+    void prepareOrder(int field) const;
     const EqualityIndex& equalityIndex(int field) const;
     // Of the records, the one that comes first in the order by the fields;
     // computes the order only where it must.
@@ -61,6 +70,7 @@ private:
     QLocale m_locale;
     // What has been computed so far; the table itself never changes.
     mutable std::map<std::vector<int>, std::shared_ptr<const RecordOrder>> m_orders;
+    mutable std::map<int, std::future<std::vector<quint32>>> m_preparing;
     mutable std::map<int, std::unique_ptr<EqualityIndex>> m_equality;
     using MaskKey = std::pair<Value::Kind, QString>;
     mutable std::map<std::pair<std::vector<int>, int>, std::map<MaskKey, BitVector>> m_masks;

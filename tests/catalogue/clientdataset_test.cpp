@@ -200,3 +200,20 @@ TEST(ClientDataSet, PendingChangesLoadButCannotBeApplied) {
     EXPECT_EQ(errorOf([&] { t.ApplyPending(0); }),
               QStringLiteral("MClientData: Missing data provider or data packet"));
 }
+
+TEST(ClientDataSet, AnOrderPreparedInTheBackgroundIsTheSameOrder) {
+    Packet p = table({"mod_id:i4", "mod_nev"}, {});
+    for (int i = 0; i < 20000; ++i)
+        p.records.push_back(
+            {Value::integer(i), Value::text(QStringLiteral("Név %1 cs").arg((i * 7919) % 20000))});
+    TClientDataSet plain = loaded(p), prepared = loaded(p);
+    prepared.prepareIndex(QStringLiteral("mod_nev"));
+    prepared.prepareIndex(QStringLiteral("nincs"));  // a missing field fails only when used
+    const QStringList packetOrder = column(prepared, QStringLiteral("mod_nev"));  // meanwhile
+    prepared.setIndexFieldNames(QStringLiteral("mod_nev"));
+    plain.setIndexFieldNames(QStringLiteral("mod_nev"));
+    EXPECT_EQ(column(prepared, QStringLiteral("mod_id")), column(plain, QStringLiteral("mod_id")));
+    EXPECT_EQ(packetOrder.size(), 20000);
+    prepared.prepareIndex(QStringLiteral("mod_id"));
+    prepared.CloseTable();  // while it is computed
+}
