@@ -20,7 +20,6 @@ void openMethodsTable(TClientDataSet& methods, const QString& path) {
     LoadDataset(methods, path);
     methods.ApplyPending(0);
     methods.OpenTable();
-    methods.prepareIndex(kMethodNameField);  // what a function search lists by
 }
 
 void openFunctionsTable(TClientDataSet& functions, const QString& path) {

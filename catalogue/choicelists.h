@@ -18,8 +18,7 @@ struct ChoiceList {
 // Whether the path names an existing file; a folder does not count.
 bool isExistingFile(const QString& path);
 
-// Loads the methods table afresh from the file; it stays in packet order,
-// while its order by name is computed in the background.
+// Loads the methods table afresh from the file; it stays in packet order.
 void openMethodsTable(TClientDataSet& methods, const QString& path);
 // Loads the functions table afresh from the file, ordered by name, on its first record.
 void openFunctionsTable(TClientDataSet& functions, const QString& path);

@@ -58,6 +58,10 @@ bool narrow(TClientDataSet& methods, std::vector<const BitVector*>& serving, con
 
 }  // namespace
 
+void prepareFunctionSearch(TClientDataSet& methods) {
+    methods.prepareIndex(kMethodNameField);
+}
+
 int functionSearch(TClientDataSet& methods, TClientDataSet& functions, WorkingRecords& records) {
     records.func1_id = records.func2_id = records.func3_id = kNothingChosen;
     records.func1_id = functionId(functions, records.selection.func1);

@@ -17,4 +17,8 @@ namespace kavinto {
 // mod_nev is null.
 int functionSearch(TClientDataSet& methods, TClientDataSet& functions, WorkingRecords& records);
 
+// Starts computing, in the background, the order a function search lists
+// the freshly loaded methods in, so that the first search may find it ready.
+void prepareFunctionSearch(TClientDataSet& methods);
+
 }  // namespace kavinto

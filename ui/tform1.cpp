@@ -235,6 +235,7 @@ void TForm1::FormActivate(QObject*) {
     TClientDataSet& methods = Data->MClientData;
     TClientDataSet& functions = Data->FClientData;
     openMethodsTable(methods, kMethodsFile);
+    prepareFunctionSearch(methods);
     addMethodNames(methods, choiceList(list_modszer));
     openFunctionsTable(functions, kFunctionsFile);
     addFunctionNames(functions, choiceList(list_func1), choiceList(list_func2),
