@@ -1,6 +1,8 @@
 #include "sqliteanchor.h"
 
+#include "packetlocale.h"
 #include "schema.h"
+#include "tableorder.h"
 
 #include <QByteArray>
 #include <QString>
@@ -31,18 +33,27 @@ SqliteAnchor::SqliteAnchor(const Table& methods) {
                   (f.type == FieldType::String ? " TEXT" : " INTEGER");
         insert += first ? "?" : ", ?";
     }
-    exec(create + ")");
+    exec(create + ", ord INTEGER, mask INTEGER)");
     exec("BEGIN");
     sqlite3_stmt* statement = nullptr;
-    sqlite3_prepare_v2(m_db, insert + ")", -1, &statement, nullptr);
-    for (std::size_t r = 0; r < methods.recordCount(); ++r) {
+    sqlite3_prepare_v2(m_db, insert + ", ?, ?)", -1, &statement, nullptr);
+    const std::vector<quint32> byName = fieldOrder(
+        methods.column(methods.fieldIndex(kMethodNameField)), packetLocale(methods.lcid).locale);
+    for (std::size_t rank = 0; rank < byName.size(); ++rank) {
+        const std::size_t r = byName[rank];
         sqlite3_bind_int64(statement, 1, methods.value(r, 0).toInteger());
         const QByteArray name = methods.value(r, 1).toText().toUtf8();
         const QByteArray file = methods.value(r, 2).toText().toUtf8();
         sqlite3_bind_text(statement, 2, name.constData(), int(name.size()), SQLITE_TRANSIENT);
         sqlite3_bind_text(statement, 3, file.constData(), int(file.size()), SQLITE_TRANSIENT);
-        for (int k = 1; k <= kFunctionCount; ++k)
-            sqlite3_bind_int64(statement, 3 + k, methods.value(r, 2 + k).toInteger());
+        qint64 mask = 0;
+        for (int k = 1; k <= kFunctionCount; ++k) {
+            const qint64 flag = methods.value(r, 2 + k).toInteger();
+            sqlite3_bind_int64(statement, 3 + k, flag);
+            mask |= flag == 1 ? qint64(1) << (k - 1) : 0;
+        }
+        sqlite3_bind_int64(statement, 4 + kFunctionCount, qint64(rank));
+        sqlite3_bind_int64(statement, 5 + kFunctionCount, mask);
         sqlite3_step(statement);
         sqlite3_reset(statement);
     }
@@ -55,19 +66,42 @@ SqliteAnchor::~SqliteAnchor() {
 }
 
 void SqliteAnchor::useIndexes(Indexes indexes) {
+    m_indexes = indexes;
     exec("DROP INDEX IF EXISTS by_name");
-    for (int k = 1; k <= kFunctionCount; ++k)
+    for (int k = 1; k <= kFunctionCount; ++k) {
         exec("DROP INDEX IF EXISTS by_fun_" + QByteArray::number(k));
+        exec("DROP INDEX IF EXISTS ranked_" + QByteArray::number(k));
+    }
     if (indexes == Indexes::Name)
         exec("CREATE INDEX by_name ON methods (" + kMethodNameField.toLatin1() + ")");
     if (indexes == Indexes::PerFlag)
         for (int k = 1; k <= kFunctionCount; ++k)
             exec("CREATE INDEX by_fun_" + QByteArray::number(k) + " ON methods (" +
                  methodFlagField(k).toLatin1() + ")");
+    if (indexes == Indexes::Ranked)
+        for (int k = 1; k <= kFunctionCount; ++k)
+            exec("CREATE INDEX ranked_" + QByteArray::number(k) + " ON methods (" +
+                 methodFlagField(k).toLatin1() + ", ord, mask, " + kMethodIdField.toLatin1() + ")");
     exec("ANALYZE");
 }
 
 std::vector<qint64> SqliteAnchor::query(const std::vector<int>& functions) const {
+    if (m_indexes == Indexes::Ranked) {
+        qint64 others = 0;
+        for (std::size_t i = 1; i < functions.size(); ++i)
+            others |= qint64(1) << (functions[i] - 1);
+        const QByteArray sql = "SELECT " + kMethodIdField.toLatin1() + " FROM methods WHERE " +
+                               methodFlagField(functions[0]).toLatin1() + "=1 AND mask & " +
+                               QByteArray::number(others) + " = " + QByteArray::number(others) +
+                               " ORDER BY ord";
+        sqlite3_stmt* statement = nullptr;
+        sqlite3_prepare_v2(m_db, sql.constData(), -1, &statement, nullptr);
+        std::vector<qint64> ids;
+        while (sqlite3_step(statement) == SQLITE_ROW)
+            ids.push_back(sqlite3_column_int64(statement, 0));
+        sqlite3_finalize(statement);
+        return ids;
+    }
     const QByteArray name = kMethodNameField.toLatin1();
     QByteArray sql = "SELECT " + kMethodIdField.toLatin1() + ", " + name + " FROM methods WHERE ";
     for (std::size_t i = 0; i < functions.size(); ++i)

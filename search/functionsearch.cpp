@@ -90,14 +90,16 @@ int functionSearch(TClientDataSet& methods, TClientDataSet& functions, WorkingRe
     if (serving.empty())
         return 0;
 
-    std::vector<quint32>& hits = records.hits.records;
+    std::vector<quint32> hits;
     std::size_t fewest = serving.front()->size();
     for (const BitVector* s : serving) fewest = std::min(fewest, s->count());
     hits.reserve(fewest);
     BitVector::forEachSetInAll(serving, [&](std::size_t p) { hits.push_back(order->recordAt(p)); });
-    if (!hits.empty())
-        records.hits.table = methods.content();
-    return int(hits.size());
+    const int count = int(hits.size());
+    if (count > 0)
+        records.hits = {methods.content(),
+                        std::make_shared<const std::vector<quint32>>(std::move(hits))};
+    return count;
 }
 
 }  // namespace kavinto

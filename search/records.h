@@ -34,10 +34,12 @@ struct t_result {
 };
 
 // The hits of a function search: methods table records, in the order of
-// mod_nev, held as record numbers rather than copied texts.
+// mod_nev, held as record numbers rather than copied texts, and shared with
+// the result rows made of them rather than copied again.
 struct FunctionHits {
     std::shared_ptr<const LoadedTable> table;
-    std::vector<quint32> records;
+    std::shared_ptr<const std::vector<quint32>> records =
+        std::make_shared<const std::vector<quint32>>();
 };
 
 // The search's working records, alive for the whole run and overwritten by

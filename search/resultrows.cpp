@@ -23,17 +23,20 @@ struct Failure {
 
 }  // namespace
 
-ResultRows::ResultRows(std::shared_ptr<const LoadedTable> table, std::vector<quint32> records,
-                       int firstRow, Fields fields, FunctionNames names)
+ResultRows::ResultRows(std::shared_ptr<const LoadedTable> table,
+                       std::shared_ptr<const std::vector<quint32>> records, std::size_t offset,
+                       int count, int firstRow, Fields fields, FunctionNames names)
     : m_table(std::move(table)),
       m_records(std::move(records)),
+      m_offset(offset),
+      m_count(count),
       m_firstRow(firstRow),
       m_fields(fields),
       m_names(std::move(names)) {}
 
 ResultRow ResultRows::row(int r) const {
     const Table& t = m_table->table();
-    const std::size_t record = m_records[std::size_t(r - m_firstRow)];
+    const std::size_t record = (*m_records)[m_offset + std::size_t(r - m_firstRow)];
     ResultRow cells;
     cells[0] = t.value(record, m_fields.id).toText();
     cells[1] = QString::number(r) + QLatin1Char('.');
@@ -48,9 +51,9 @@ ResultRow ResultRows::row(int r) const {
 }
 
 std::shared_ptr<const ResultRows> ResultRows::slice(int first, int last) const {
-    std::vector<quint32> records(m_records.begin() + (first - m_firstRow),
-                                 m_records.begin() + (last - m_firstRow + 1));
-    return std::make_shared<ResultRows>(m_table, std::move(records), first, m_fields, m_names);
+    return std::make_shared<ResultRows>(m_table, m_records,
+                                        m_offset + std::size_t(first - m_firstRow),
+                                        last - first + 1, first, m_fields, m_names);
 }
 
 FilledRows fillResultRows(TClientDataSet& methods, TClientDataSet& functions,
@@ -58,8 +61,8 @@ FilledRows fillResultRows(TClientDataSet& methods, TClientDataSet& functions,
     methods.setIndexFieldNames(kMethodIdField);
     if (hitCount < 1)
         return {};
-    const FunctionHits& hits = records.hits;
-    const Table& table = hits.table->table();
+    const Table& table = records.hits.table->table();
+    const std::vector<quint32>& hits = *records.hits.records;
     Failure failure;
 
     // Row 1 reads every field first: the first one missing fails there.
@@ -80,7 +83,7 @@ FilledRows fillResultRows(TClientDataSet& methods, TClientDataSet& functions,
         if (!column.hasNulls())
             continue;
         for (int r = 1; r <= hitCount && failure.before(r, step); ++r)
-            if (column.isNull(hits.records[std::size_t(r - 1)])) {
+            if (column.isNull(hits[std::size_t(r - 1)])) {
                 failure = {r, step, Error::nullAsText()};
                 break;
             }
@@ -92,7 +95,7 @@ FilledRows fillResultRows(TClientDataSet& methods, TClientDataSet& functions,
             continue;
         const EqualsTest serves(table.column(fields.flags[std::size_t(k - 1)]), kServes);
         for (int r = 1; r <= hitCount && failure.before(r, 2 + k); ++r)
-            if (serves(hits.records[std::size_t(r - 1)])) {
+            if (serves(hits[std::size_t(r - 1)])) {
                 firstUse.emplace_back(r, k);
                 break;
             }
@@ -112,9 +115,8 @@ FilledRows fillResultRows(TClientDataSet& methods, TClientDataSet& functions,
     const int written = failure.error ? failure.row - 1 : hitCount;
     FilledRows out;
     if (written > 0)
-        out.rows = std::make_shared<ResultRows>(
-            hits.table, std::vector<quint32>(hits.records.begin(), hits.records.begin() + written),
-            1, fields, names);
+        out.rows = std::make_shared<ResultRows>(records.hits.table, records.hits.records, 0,
+                                                written, 1, fields, names);
     out.failure = failure.error;
     return out;
 }

@@ -19,8 +19,8 @@ using ResultRow = std::array<QString, 5>;
 
 // Rows of the result grid for the hits of a function search, made from the
 // methods table when asked for: nothing is stored per row but the hit's
-// record. Keeps the table alive. Every row it holds can be made without
-// failing.
+// record, and the hits' records are shared, not copied. Keeps the table
+// alive. Every row it holds can be made without failing.
 class ResultRows {
 public:
     struct Fields {
@@ -36,19 +36,23 @@ public:
     };
     using FunctionNames = std::array<std::optional<QString>, kFunctionCount>;
 
-    ResultRows(std::shared_ptr<const LoadedTable> table, std::vector<quint32> records, int firstRow,
-               Fields fields, FunctionNames names);
+    // Rows firstRow.. for the `count` records from `records[offset]` on.
+    ResultRows(std::shared_ptr<const LoadedTable> table,
+               std::shared_ptr<const std::vector<quint32>> records, std::size_t offset, int count,
+               int firstRow, Fields fields, FunctionNames names);
 
     int firstRow() const { return m_firstRow; }
-    int lastRow() const { return m_firstRow + int(m_records.size()) - 1; }
+    int lastRow() const { return m_firstRow + m_count - 1; }
     // Row r, firstRow() <= r <= lastRow().
     ResultRow row(int r) const;
-    // The rows first..last of these, holding no more than they need.
+    // The rows first..last of these.
     std::shared_ptr<const ResultRows> slice(int first, int last) const;
 
 private:
     std::shared_ptr<const LoadedTable> m_table;
-    std::vector<quint32> m_records;
+    std::shared_ptr<const std::vector<quint32>> m_records;
+    std::size_t m_offset;
+    int m_count;
     int m_firstRow;
     Fields m_fields;
     FunctionNames m_names;

@@ -170,10 +170,10 @@ TEST(WorkingRecords, ArrayclearEmptiesBothArraysOnly) {
     r.func1_id = QStringLiteral("3");
     r.hit(100).nev = QStringLiteral("x");
     r.name_list[99].fun_list = QStringLiteral("y");
-    r.hits.records = {4, 2};
+    r.hits.records = std::make_shared<const std::vector<quint32>>(std::vector<quint32>{4, 2});
     r.arrayclear();
     EXPECT_EQ(r.hit_list.size(), 100u);
-    EXPECT_TRUE(r.hits.records.empty());
+    EXPECT_TRUE(r.hits.records->empty());
     for (const auto* list : {&r.hit_list, &r.name_list})
         for (const t_result& e : *list) {
             EXPECT_TRUE(e.nev.isEmpty() && e.fajl.isEmpty() && e.azon.isEmpty() &&
