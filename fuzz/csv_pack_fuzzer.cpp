@@ -10,20 +10,14 @@
 
 namespace {
 
-void roundTrip(const kavinto::Packet& accepted) {
-    const kavinto::Table written = kavinto::Table::fromPacket(accepted);
-    kavinto::Table read;
+// What pack accepted loads, and is written again byte for byte from what loaded.
+void roundTrip(const QByteArray& accepted) {
     try {
-        read = kavinto::decodePacket(kavinto::encodeBinaryPacket(written));
+        if (kavinto::encodeBinaryPacket(kavinto::decodePacket(accepted)) != accepted)
+            __builtin_trap();
     } catch (const kavinto::Error&) {
         __builtin_trap();  // accepted, but not written so that it loads
     }
-    if (read.recordCount() != written.recordCount() || read.fieldCount() != written.fieldCount())
-        __builtin_trap();
-    for (std::size_t r = 0; r < read.recordCount(); ++r)
-        for (int f = 0; f < read.fieldCount(); ++f)
-            if (read.value(r, f) != written.value(r, f))
-                __builtin_trap();
 }
 
 }  // namespace
@@ -32,14 +26,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     const qsizetype split = bytes.indexOf('\f');
     try {
-        roundTrip(kavinto::methodsPacket(kavinto::parseCsv(
-            bytes.left(split < 0 ? bytes.size() : split), QStringLiteral("methods.csv"))));
+        kavinto::CsvReader methods(bytes.left(split < 0 ? bytes.size() : split),
+                                   QStringLiteral("methods.csv"));
+        roundTrip(kavinto::methodsPacket(methods));
     } catch (const kavinto::Error&) {
     }
     if (split >= 0) {
         try {
-            roundTrip(kavinto::functionsPacket(
-                kavinto::parseCsv(bytes.mid(split + 1), QStringLiteral("functions.csv"))));
+            kavinto::CsvReader functions(bytes.mid(split + 1), QStringLiteral("functions.csv"));
+            roundTrip(kavinto::functionsPacket(functions));
         } catch (const kavinto::Error&) {
         }
     }

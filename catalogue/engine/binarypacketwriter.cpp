@@ -11,6 +11,7 @@
 #include <QtEndian>
 
 #include <cstring>
+#include <stdexcept>
 
 namespace kavinto {
 namespace {
@@ -142,65 +143,11 @@ QString place(const Column& c, std::size_t record) {
 }
 
 // The bytes of a text or blob value as they are stored.
-QByteArray varyingBytes(const Column& c, std::size_t record, const TextEncoder& encoder) {
-    const FieldDef& f = c.def();
+QByteArray varyingBytes(const BinaryPacketWriter& w, const Column& c, int field,
+                        std::size_t record) {
     if (c.storage() == Column::Storage::Bytes)
         return c.bytesOf(record)->toByteArray();
-    const QStringView text = *c.textOf(record);
-    const bool wide = f.type == FieldType::WideString || f.subtype == QLatin1String("WideText");
-    // The reader ends a string at its first NUL, so a NUL inside one would cut it short.
-    if (f.type != FieldType::Blob && text.contains(QChar(0)))
-        throw Error::unwritable(
-            place(c, record) +
-            QStringLiteral(" holds a NUL character, which a string field cannot hold"));
-    QByteArray bytes = wide ? utf16(text) : encoder.encode(text, place(c, record));
-    if (f.type != FieldType::Blob && bytes.size() > kMaxStringBytes)
-        throw Error::unwritable(
-            QStringLiteral("%1 is %2 bytes long, more than the %3 a string field can hold")
-                .arg(place(c, record))
-                .arg(bytes.size())
-                .arg(kMaxStringBytes));
-    return bytes;
-}
-
-void writeFixed(ByteWriter& w, const Column& c, std::size_t record) {
-    auto bitsOf = [](auto x) {
-        quint64 bits = 0;
-        std::memcpy(&bits, &x, sizeof x);
-        return bits;
-    };
-    switch (c.def().type) {
-        case FieldType::Int8:
-        case FieldType::UInt8:
-            w.le(quint64(*c.integerOf(record)), 1);
-            break;
-        case FieldType::Int16:
-        case FieldType::UInt16:
-            w.le(quint64(*c.integerOf(record)), 2);
-            break;
-        case FieldType::Int32:
-        case FieldType::UInt32:
-        case FieldType::Date:
-        case FieldType::Time:
-            w.le(quint64(*c.integerOf(record)), 4);
-            break;
-        case FieldType::Int64:
-        case FieldType::UInt64:
-            w.le(quint64(*c.integerOf(record)), 8);
-            break;
-        case FieldType::Boolean:
-            w.le(*c.booleanOf(record) ? 1 : 0, 2);
-            break;
-        case FieldType::Float32:
-            w.le(bitsOf(float(*c.floatOf(record))), 4);
-            break;
-        case FieldType::Float64:
-        case FieldType::Timestamp:
-            w.le(bitsOf(*c.floatOf(record)), 8);
-            break;
-        default:
-            break;
-    }
+    return w.storedText(field, *c.textOf(record), place(c, record));
 }
 
 void writeProperty(ByteWriter& w, const char* name, int size, quint16 type,
@@ -213,105 +160,200 @@ void writeProperty(ByteWriter& w, const char* name, int size, quint16 type,
 
 }  // namespace
 
-QByteArray encodeBinaryPacket(const Packet& packet) {
-    return encodeBinaryPacket(Table::fromPacket(packet));
+struct BinaryPacketWriter::State {
+    std::vector<FieldDef> fields;
+    qint32 lcid;
+    QString codePage;
+    TextEncoder encoder;
+    std::vector<qsizetype> longest;
+    std::vector<Layout> layouts;
+    ByteWriter out;
+    QByteArray status;
+    std::size_t announced = 0;
+    std::size_t written = 0;
+};
+
+BinaryPacketWriter::BinaryPacketWriter(std::vector<FieldDef> fields, std::optional<qint32> lcid) {
+    if (fields.size() > 0xFFFF)
+        throw Error::unwritable(QStringLiteral("a packet holds at most 65,535 fields"));
+    for (const FieldDef& f : fields)
+        if (f.type == FieldType::Decimal)
+            layoutOf(FieldType::Decimal, 0);
+    const qint32 id = lcid.value_or(kDefaultLcid);
+    const QString codePage = packetLocale(id).codePage;
+    d.reset(
+        new State{std::move(fields), id, codePage, TextEncoder(codePage), {}, {}, {}, {}, 0, 0});
+    d->longest.assign(d->fields.size(), 0);
 }
 
-QByteArray encodeBinaryPacket(const Table& table) {
-    const qint32 lcid = table.lcid.value_or(kDefaultLcid);
-    const QString codePage = packetLocale(lcid).codePage;
-    const TextEncoder encoder(codePage);
-    const int fieldCount = table.fieldCount();
-    const std::size_t recordCount = table.recordCount();
-    if (fieldCount > 0xFFFF)
-        throw Error::unwritable(QStringLiteral("a packet holds at most 65,535 fields"));
+BinaryPacketWriter::~BinaryPacketWriter() = default;
 
-    // The layout of a varying field depends on its longest value.
-    std::vector<qsizetype> longest(std::size_t(fieldCount), 0);
-    for (int i = 0; i < fieldCount; ++i) {
-        const Column& c = table.column(i);
-        if (c.def().type == FieldType::Decimal)
-            layoutOf(FieldType::Decimal, 0);
-        if (c.storage() != Column::Storage::Text && c.storage() != Column::Storage::Bytes)
-            continue;
-        for (std::size_t r = 0; r < recordCount; ++r)
-            if (!c.isNull(r))
-                longest[std::size_t(i)] =
-                    std::max(longest[std::size_t(i)], varyingBytes(c, r, encoder).size());
-    }
+QByteArray BinaryPacketWriter::storedText(int field, QStringView text, const QString& place) const {
+    const FieldDef& f = d->fields[std::size_t(field)];
+    const bool wide = f.type == FieldType::WideString || f.subtype == QLatin1String("WideText");
+    // The reader ends a string at its first NUL, so a NUL inside one would cut it short.
+    if (f.type != FieldType::Blob && text.contains(QChar(0)))
+        throw Error::unwritable(
+            place + QStringLiteral(" holds a NUL character, which a string field cannot hold"));
+    QByteArray bytes = wide ? utf16(text) : d->encoder.encode(text, place);
+    if (f.type != FieldType::Blob && bytes.size() > kMaxStringBytes)
+        throw Error::unwritable(
+            QStringLiteral("%1 is %2 bytes long, more than the %3 a string field can hold")
+                .arg(place)
+                .arg(bytes.size())
+                .arg(kMaxStringBytes));
+    return bytes;
+}
 
-    ByteWriter body;
-    std::vector<Layout> layouts;
-    for (int i = 0; i < fieldCount; ++i) {
-        const FieldDef& f = table.field(i);
-        const Layout l = layoutOf(f.type, longest[std::size_t(i)]);
-        layouts.push_back(l);
-        body.name(encoder.encode(f.name, QStringLiteral("the field name %1").arg(quoted(f.name))));
-        body.le(quint64(l.size), 2);
-        body.le(quint16(l.kind | (l.varying ? kVaryingBit : 0)), 2);
-        body.le(f.attributes, 2);
+void BinaryPacketWriter::measure(int field, qsizetype storedBytes) {
+    qsizetype& longest = d->longest[std::size_t(field)];
+    longest = std::max(longest, storedBytes);
+}
+
+void BinaryPacketWriter::start(std::size_t recordCount) {
+    if (recordCount > 0x7FFFFFFF)
+        throw Error::unwritable(QStringLiteral("a packet holds at most 2,147,483,647 records"));
+    ByteWriter fields;
+    for (std::size_t i = 0; i < d->fields.size(); ++i) {
+        const FieldDef& f = d->fields[i];
+        const Layout l = layoutOf(f.type, d->longest[i]);
+        d->layouts.push_back(l);
+        fields.name(
+            d->encoder.encode(f.name, QStringLiteral("the field name %1").arg(quoted(f.name))));
+        fields.le(quint64(l.size), 2);
+        fields.le(quint16(l.kind | (l.varying ? kVaryingBit : 0)), 2);
+        fields.le(f.attributes, 2);
         const bool hasSubtype = !f.subtype.isEmpty();
         const bool hasWidth = f.type == FieldType::String || f.type == FieldType::WideString;
-        body.le(quint64(int(hasSubtype) + int(hasWidth)), 2);
+        fields.le(quint64(int(hasSubtype) + int(hasWidth)), 2);
         if (hasSubtype) {
             QByteArray text = f.subtype.toLatin1();
             text.append('\0');
             ByteWriter v;
             v.le(quint64(text.size()), 2);
             v.bytes(text);
-            writeProperty(body, kSubtypeProperty, 2, kAnsiString | kVaryingBit, v.data());
+            writeProperty(fields, kSubtypeProperty, 2, kAnsiString | kVaryingBit, v.data());
         }
         if (hasWidth) {
             const int unit = f.type == FieldType::WideString ? 2 : 1;
-            const int width = std::max<int>({f.width, int(longest[std::size_t(i)] / unit), 1});
+            const int width = std::max<int>({f.width, int(d->longest[i] / unit), 1});
             ByteWriter v;
             v.le(quint64(width), 2);
-            writeProperty(body, kWidthProperty, 2, kUnsignedInt, v.data());
+            writeProperty(fields, kWidthProperty, 2, kUnsignedInt, v.data());
         }
     }
-    body.le(1, 2);
+    fields.le(1, 2);
     ByteWriter lcidValue;
-    lcidValue.le(quint32(lcid), 4);
-    writeProperty(body, kLcidProperty, 4, kSignedInt, lcidValue.data());
-    const qsizetype headerSize = kFixedHeaderSize + body.data().size();
+    lcidValue.le(quint32(d->lcid), 4);
+    writeProperty(fields, kLcidProperty, 4, kSignedInt, lcidValue.data());
+    const qsizetype headerSize = kFixedHeaderSize + fields.data().size();
     if (headerSize > 0xFFFF)
         throw Error::unwritable(QStringLiteral("the packet header is longer than 65,535 bytes"));
 
-    const qsizetype statusBytes = (2 * qsizetype(fieldCount) + 7) / 8;
-    QByteArray status(statusBytes, '\0');
+    ByteWriter& out = d->out;
+    out.bytes(kSignature);
+    out.le(kVersion, 4);
+    out.le(kFixedHeaderSize, 4);
+    out.le(quint64(d->fields.size()), 2);
+    out.le(recordCount, 4);
+    out.le(kHeaderFlags, 4);
+    out.le(quint64(headerSize), 2);
+    out.bytes(fields.data());
+    d->announced = recordCount;
+    d->status = QByteArray((2 * qsizetype(d->fields.size()) + 7) / 8, '\0');
+}
+
+void BinaryPacketWriter::beginRecord(const std::vector<bool>& nulls) {
+    if (d->written++ == d->announced)
+        throw std::logic_error("more records than announced");
+    d->out.u8(0);
+    d->status.fill('\0');
+    for (std::size_t i = 0; i < nulls.size(); ++i)
+        if (nulls[i])
+            d->status[qsizetype(i / 4)] = char(d->status[qsizetype(i / 4)] | (1 << (2 * (i % 4))));
+    d->out.bytes(d->status);
+}
+
+void BinaryPacketWriter::integer(int field, qint64 value) {
+    d->out.le(quint64(value), d->layouts[std::size_t(field)].size);
+}
+
+void BinaryPacketWriter::real(int field, double value) {
+    auto bitsOf = [](auto x) {
+        quint64 bits = 0;
+        std::memcpy(&bits, &x, sizeof x);
+        return bits;
+    };
+    if (d->fields[std::size_t(field)].type == FieldType::Float32)
+        d->out.le(bitsOf(float(value)), 4);
+    else
+        d->out.le(bitsOf(value), 8);
+}
+
+void BinaryPacketWriter::boolean(int, bool value) {
+    d->out.le(value ? 1 : 0, 2);
+}
+
+void BinaryPacketWriter::varying(int field, QByteArrayView stored) {
+    d->out.le(quint64(stored.size()), d->layouts[std::size_t(field)].size);
+    d->out.bytes(stored);
+}
+
+QByteArray BinaryPacketWriter::finish() {
+    if (d->written != d->announced)
+        throw std::logic_error("fewer records than announced");
+    return std::move(d->out.data());
+}
+
+QByteArray encodeBinaryPacket(const Packet& packet) {
+    return encodeBinaryPacket(Table::fromPacket(packet));
+}
+
+QByteArray encodeBinaryPacket(const Table& table) {
+    const int fieldCount = table.fieldCount();
+    std::vector<FieldDef> fields;
+    for (int i = 0; i < fieldCount; ++i) fields.push_back(table.field(i));
+    BinaryPacketWriter w(std::move(fields), table.lcid);
+    const std::size_t recordCount = table.recordCount();
+    // The layout of a varying field depends on its longest value.
+    for (int i = 0; i < fieldCount; ++i) {
+        const Column& c = table.column(i);
+        if (c.storage() != Column::Storage::Text && c.storage() != Column::Storage::Bytes)
+            continue;
+        for (std::size_t r = 0; r < recordCount; ++r)
+            if (!c.isNull(r))
+                w.measure(i, varyingBytes(w, c, i, r).size());
+    }
+    w.start(recordCount);
+    std::vector<bool> nulls(static_cast<std::size_t>(fieldCount));
     for (std::size_t r = 0; r < recordCount; ++r) {
-        body.u8(0);
-        status.fill('\0');
-        for (int i = 0; i < fieldCount; ++i)
-            if (table.column(i).isNull(r))
-                status[qsizetype(i / 4)] = char(status[qsizetype(i / 4)] | (1 << (2 * (i % 4))));
-        body.bytes(status);
+        for (int i = 0; i < fieldCount; ++i) nulls[std::size_t(i)] = table.column(i).isNull(r);
+        w.beginRecord(nulls);
         for (int i = 0; i < fieldCount; ++i) {
             const Column& c = table.column(i);
             if (c.isNull(r))
                 continue;
-            if (!layouts[std::size_t(i)].varying) {
-                writeFixed(body, c, r);
-                continue;
+            switch (c.def().type) {
+                case FieldType::String:
+                case FieldType::WideString:
+                case FieldType::Blob:
+                    w.varying(i, varyingBytes(w, c, i, r));
+                    break;
+                case FieldType::Boolean:
+                    w.boolean(i, *c.booleanOf(r));
+                    break;
+                case FieldType::Float32:
+                case FieldType::Float64:
+                case FieldType::Timestamp:
+                    w.real(i, *c.floatOf(r));
+                    break;
+                default:
+                    w.integer(i, *c.integerOf(r));
+                    break;
             }
-            const QByteArray bytes = varyingBytes(c, r, encoder);
-            body.le(quint64(bytes.size()), layouts[std::size_t(i)].size);
-            body.bytes(bytes);
         }
     }
-    if (recordCount > 0x7FFFFFFF)
-        throw Error::unwritable(QStringLiteral("a packet holds at most 2,147,483,647 records"));
-
-    ByteWriter out;
-    out.bytes(kSignature);
-    out.le(kVersion, 4);
-    out.le(kFixedHeaderSize, 4);
-    out.le(quint64(fieldCount), 2);
-    out.le(recordCount, 4);
-    out.le(kHeaderFlags, 4);
-    out.le(quint64(headerSize), 2);
-    out.bytes(body.data());
-    return out.data();
+    return w.finish();
 }
 
 }  // namespace kavinto

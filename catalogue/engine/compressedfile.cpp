@@ -141,16 +141,36 @@ void LoadDataset(TClientDataSet& table, const QString& path) {
 }
 
 QByteArray compressCatalogueFile(const QByteArray& packet) {
-    QByteArray content(4, Qt::Uninitialized);
-    qToLittleEndian(quint32(packet.size()), content.data());
-    content.append(packet);
-    uLongf size = compressBound(uLong(content.size()));
-    QByteArray out(qsizetype(size), '\0');
-    if (compress2(reinterpret_cast<Bytef*>(out.data()), &size,
-                  reinterpret_cast<const Bytef*>(content.constData()), uLong(content.size()),
-                  Z_BEST_COMPRESSION) != Z_OK)
+    // Deflated straight from the packet, into pieces as they come: no copy
+    // of the packet and no output buffer of its size.
+    z_stream z{};
+    if (deflateInit(&z, Z_DEFAULT_COMPRESSION) != Z_OK)
         throw Error::cannotCompress();
-    out.resize(qsizetype(size));
+    const std::unique_ptr<z_stream, int (*)(z_stream*)> ending(&z, deflateEnd);
+    QByteArray out;
+    const auto deflateAll = [&](const char* data, qsizetype size, int flush) {
+        constexpr qsizetype kPiece = qsizetype(1) << 18;
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
+        z.avail_in = uInt(size);
+        int status = Z_OK;
+        do {
+            const qsizetype used = out.size();
+            out.resize(used + kPiece);
+            z.next_out = reinterpret_cast<Bytef*>(out.data() + used);
+            z.avail_out = uInt(kPiece);
+            status = deflate(&z, flush);
+            out.resize(used + kPiece - qsizetype(z.avail_out));
+            if (status == Z_STREAM_ERROR)
+                throw Error::cannotCompress();
+        } while (z.avail_in > 0 || (flush == Z_FINISH && status != Z_STREAM_END));
+    };
+    char length[4];
+    qToLittleEndian(quint32(packet.size()), length);
+    deflateAll(length, 4, Z_NO_FLUSH);
+    constexpr qsizetype kSlice = qsizetype(1) << 30;  // what zlib's counters hold
+    for (qsizetype at = 0; at < packet.size(); at += kSlice)
+        deflateAll(packet.constData() + at, std::min(kSlice, packet.size() - at), Z_NO_FLUSH);
+    deflateAll(nullptr, 0, Z_FINISH);
     return out;
 }
 

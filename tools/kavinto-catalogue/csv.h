@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringDecoder>
 #include <QStringList>
 
 #include <vector>
@@ -24,6 +25,39 @@ struct CsvTable {
     int column(const QString& name) const;
     // The width the header of a column declares, or 0.
     int declaredWidth(int column) const;
+};
+
+// The same file read one row at a time, each cell decoded alone, so that a
+// large file is never held as rows or as one decoded text. The encoding and
+// the separator are decided, and the header read, at construction.
+class CsvReader {
+public:
+    CsvReader(QByteArray bytes, QString fileName);
+    static CsvReader open(const QString& path);
+
+    const QString& fileName() const { return m_fileName; }
+    const QStringList& header() const { return m_header; }
+    int column(const QString& name) const;
+    int declaredWidth(int column) const;
+
+    // The next row that is not blank; false at the end.
+    bool next(CsvTable::Row& row);
+    // Back to the first row after the header.
+    void rewind();
+
+private:
+    bool readRow(CsvTable::Row& row);
+
+    QByteArray m_bytes;
+    QString m_fileName;
+    bool m_utf8 = true;
+    QStringDecoder m_ansi{"windows-1250", QStringDecoder::Flag::Stateless};
+    char m_separator = ',';
+    QStringList m_header;
+    qsizetype m_pos = 0;
+    int m_line = 1;
+    qsizetype m_bodyPos = 0;
+    int m_bodyLine = 1;
 };
 
 // Throws an Error "FILE: line N: ..." for an unreadable file, text that is

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QStringEncoder>
 
+#include <functional>
 #include <unordered_set>
 
 namespace kavinto {
@@ -17,15 +18,15 @@ namespace {
 
 constexpr qsizetype kMaxTextBytes = 0xFFFF;
 
-[[noreturn]] void refuse(const CsvTable& t, int line, const QString& column, const QString& what) {
+[[noreturn]] void refuse(const CsvReader& t, int line, const QString& column, const QString& what) {
     throw Error(
-        QStringLiteral("%1: line %2, column %3: %4").arg(t.fileName).arg(line).arg(column, what));
+        QStringLiteral("%1: line %2, column %3: %4").arg(t.fileName()).arg(line).arg(column, what));
 }
 
-int requireColumn(const CsvTable& t, const QString& name) {
+int requireColumn(const CsvReader& t, const QString& name) {
     const int c = t.column(name);
     if (c < 0)
-        throw Error(QStringLiteral("%1: line 1: the column %2 is missing").arg(t.fileName, name));
+        throw Error(QStringLiteral("%1: line 1: the column %2 is missing").arg(t.fileName(), name));
     return c;
 }
 
@@ -33,7 +34,7 @@ QString cell(const CsvTable::Row& row, int column) {
     return column < row.cells.size() ? row.cells[column].trimmed() : QString();
 }
 
-qint32 requireId(const CsvTable& t, const CsvTable::Row& row, int column, const QString& name) {
+qint32 requireId(const CsvReader& t, const CsvTable::Row& row, int column, const QString& name) {
     const QString text = cell(row, column);
     if (text.isEmpty())
         refuse(t, row.line, name, QStringLiteral("the id is missing"));
@@ -44,7 +45,7 @@ qint32 requireId(const CsvTable& t, const CsvTable::Row& row, int column, const 
     return id;
 }
 
-QString requireText(const CsvTable& t, const CsvTable::Row& row, int column, const QString& name,
+QString requireText(const CsvReader& t, const CsvTable::Row& row, int column, const QString& name,
                     bool mayBeEmpty) {
     const QString text = cell(row, column);
     if (text.isEmpty() && !mayBeEmpty)
@@ -71,28 +72,58 @@ QString requireText(const CsvTable& t, const CsvTable::Row& row, int column, con
 }
 
 // The columns of the fields, in the fields' order.
-std::vector<int> requireColumns(const CsvTable& t, const std::vector<SchemaField>& fields) {
+std::vector<int> requireColumns(const CsvReader& t, const std::vector<SchemaField>& fields) {
     std::vector<int> columns;
     for (const SchemaField& f : fields) columns.push_back(requireColumn(t, f.name));
     return columns;
 }
 
-// The packet's fields: a text field as wide as declared, or as its longest text.
-std::vector<FieldDef> fieldDefs(const CsvTable& t, const std::vector<SchemaField>& fields,
-                                const std::vector<int>& columns,
-                                const std::vector<Record>& records) {
-    std::vector<FieldDef> defs;
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        int width = 0;
-        if (fields[i].type == FieldType::String) {
-            int longest = 0;
-            for (const Record& r : records)
-                longest = std::max<int>(longest, int(r[i].textValue().size()));
-            width = textWidth(t.declaredWidth(columns[i]), longest);
-        }
-        defs.push_back(FieldDef{fields[i].name, fields[i].type, width, {}, 0});
+// A row's values in the fields' order, checked when `check` (a row read
+// again is not).
+using ReadRow = std::function<Record(const CsvTable::Row& row, bool check)>;
+
+// The packet of the CSV file's rows: every row is read and checked first,
+// its texts measured, then read again and written. Neither the rows nor a
+// table of them is held, only the file and the packet.
+QByteArray packetOf(CsvReader& csv, const std::vector<SchemaField>& schema,
+                    const std::vector<int>& columns, const ReadRow& read) {
+    std::vector<FieldDef> fields;
+    for (std::size_t i = 0; i < schema.size(); ++i)
+        // The writer widens a text field to its longest text.
+        fields.push_back(FieldDef{
+            schema[i].name,
+            schema[i].type,
+            schema[i].type == FieldType::String ? textWidth(csv.declaredWidth(columns[i]), 0) : 0,
+            {},
+            0});
+    BinaryPacketWriter writer(fields, kCatalogueLocaleId);
+    const auto place = [](const CsvTable::Row& row) {
+        return QStringLiteral("line %1").arg(row.line);
+    };
+    std::size_t count = 0;
+    CsvTable::Row row;
+    while (csv.next(row)) {
+        const Record values = read(row, true);
+        for (std::size_t i = 0; i < values.size(); ++i)
+            if (schema[i].type == FieldType::String)
+                writer.measure(int(i),
+                               writer.storedText(int(i), values[i].textValue(), place(row)).size());
+        ++count;
     }
-    return defs;
+    csv.rewind();
+    writer.start(count);
+    while (csv.next(row)) {
+        const Record values = read(row, false);
+        writer.beginRecord();
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            if (schema[i].type == FieldType::String)
+                writer.varying(int(i),
+                               writer.storedText(int(i), values[i].textValue(), place(row)));
+            else
+                writer.integer(int(i), values[i].toInteger());
+        }
+    }
+    return writer.finish();
 }
 
 }  // namespace
@@ -101,58 +132,59 @@ int textWidth(int declared, int longest) {
     return std::max(declared > 0 ? declared : kDeclaredTextWidth, longest);
 }
 
-Packet methodsPacket(const CsvTable& t) {
+QByteArray methodsPacket(CsvReader& csv) {
     const std::vector<SchemaField> fields = methodFields();
-    const std::vector<int> columns = requireColumns(t, fields);
-    const int idCol = columns[0], nameCol = columns[1], fileCol = columns[2];
-
-    Packet p;
-    p.lcid = kCatalogueLocaleId;
+    const std::vector<int> columns = requireColumns(csv, fields);
     std::unordered_set<qint32> ids;
-    for (const CsvTable::Row& row : t.rows) {
-        const qint32 id = requireId(t, row, idCol, kMethodIdField);
-        if (ids.count(id))
-            refuse(t, row.line, kMethodIdField, QStringLiteral("the id %1 occurs twice").arg(id));
-        ids.insert(id);
+    const auto read = [&](const CsvTable::Row& row, bool check) {
         Record r;
+        if (!check) {
+            for (std::size_t i = 0; i < fields.size(); ++i) {
+                const QString text = cell(row, columns[i]);
+                r.push_back(fields[i].type == FieldType::String ? Value::text(text)
+                                                                : Value::integer(text.toInt()));
+            }
+            return r;
+        }
+        const qint32 id = requireId(csv, row, columns[0], kMethodIdField);
+        if (!ids.insert(id).second)
+            refuse(csv, row.line, kMethodIdField, QStringLiteral("the id %1 occurs twice").arg(id));
         r.push_back(Value::integer(id));
-        r.push_back(Value::text(requireText(t, row, nameCol, kMethodNameField, false)));
-        r.push_back(Value::text(requireText(t, row, fileCol, kMethodFileField, true)));
+        r.push_back(Value::text(requireText(csv, row, columns[1], kMethodNameField, false)));
+        r.push_back(Value::text(requireText(csv, row, columns[2], kMethodFileField, true)));
         for (int k = 1; k <= kFunctionCount; ++k) {
             const QString flag = cell(row, columns[std::size_t(2 + k)]);
             if (!flag.isEmpty() && flag != QLatin1String("0") && flag != QLatin1String("1"))
-                refuse(t, row.line, methodFlagField(k),
+                refuse(csv, row.line, methodFlagField(k),
                        QStringLiteral("the flag %1 is not 0, 1 or empty").arg(quoted(flag)));
             r.push_back(Value::integer(flag == QLatin1String("1") ? 1 : 0));
         }
-        p.records.push_back(std::move(r));
-    }
-    p.fields = fieldDefs(t, fields, columns, p.records);
-    return p;
+        return r;
+    };
+    return packetOf(csv, fields, columns, read);
 }
 
-Packet functionsPacket(const CsvTable& t) {
+QByteArray functionsPacket(CsvReader& csv) {
     const std::vector<SchemaField> fields = functionFields();
-    const std::vector<int> columns = requireColumns(t, fields);
-    const int idCol = columns[0], nameCol = columns[1];
-    Packet p;
-    p.lcid = kCatalogueLocaleId;
+    const std::vector<int> columns = requireColumns(csv, fields);
     std::unordered_set<qint32> ids;
-    for (const CsvTable::Row& row : t.rows) {
-        const qint32 id = requireId(t, row, idCol, kFunctionIdField);
+    const auto read = [&](const CsvTable::Row& row, bool check) {
+        if (!check)
+            return Record{Value::integer(cell(row, columns[0]).toInt()),
+                          Value::text(cell(row, columns[1]))};
+        const qint32 id = requireId(csv, row, columns[0], kFunctionIdField);
         if (id < 1 || id > kFunctionCount)
-            refuse(t, row.line, kFunctionIdField,
+            refuse(csv, row.line, kFunctionIdField,
                    QStringLiteral("the function number %1 is outside 1-%2")
                        .arg(id)
                        .arg(kFunctionCount));
-        if (ids.count(id))
-            refuse(t, row.line, kFunctionIdField, QStringLiteral("the id %1 occurs twice").arg(id));
-        ids.insert(id);
-        p.records.push_back({Value::integer(id),
-                             Value::text(requireText(t, row, nameCol, kFunctionNameField, false))});
-    }
-    p.fields = fieldDefs(t, fields, columns, p.records);
-    return p;
+        if (!ids.insert(id).second)
+            refuse(csv, row.line, kFunctionIdField,
+                   QStringLiteral("the id %1 occurs twice").arg(id));
+        return Record{Value::integer(id),
+                      Value::text(requireText(csv, row, columns[1], kFunctionNameField, false))};
+    };
+    return packetOf(csv, fields, columns, read);
 }
 
 void packCatalogue(const QString& methodsCsv, const QString& functionsCsv, const QString& outDir,
@@ -168,10 +200,14 @@ void packCatalogue(const QString& methodsCsv, const QString& functionsCsv, const
                             .arg(packetLimit));
         return compressCatalogueFile(packet);
     };
-    const QByteArray methods =
-        compressLoadable(encodeBinaryPacket(methodsPacket(readCsvFile(methodsCsv))), kMethodsFile);
-    const QByteArray functions = compressLoadable(
-        encodeBinaryPacket(functionsPacket(readCsvFile(functionsCsv))), kFunctionsFile);
+    // One file at a time: its text and its packet go before the next is read.
+    const auto pack = [&](const QString& csvPath, QByteArray (*packetOf)(CsvReader&),
+                          const QString& file) {
+        CsvReader csv = CsvReader::open(csvPath);
+        return compressLoadable(packetOf(csv), file);
+    };
+    const QByteArray methods = pack(methodsCsv, methodsPacket, kMethodsFile);
+    const QByteArray functions = pack(functionsCsv, functionsPacket, kFunctionsFile);
 
     if (!dir.mkpath(QStringLiteral("data")))
         throw Error(QStringLiteral("%1: the folder cannot be created")

@@ -8,13 +8,13 @@
 
 namespace kavinto {
 
-// Builds the two catalogue tables from the maintainers' CSV files. Throws an
-// Error naming file, line and column for the first thing refused: a missing
-// column, a missing, non-integer or duplicate id, a flag other than 0, 1 or
-// empty, a function number outside 1-17, an empty name, a text that
-// windows-1250 cannot hold.
-Packet methodsPacket(const CsvTable& methods);
-Packet functionsPacket(const CsvTable& functions);
+// The packets of the two catalogue tables from the maintainers' CSV files,
+// read twice: checked, then written. Throws an Error naming file, line and
+// column for the first thing refused: a missing column, a missing,
+// non-integer or duplicate id, a flag other than 0, 1 or empty, a function
+// number outside 1-17, an empty name, a text that windows-1250 cannot hold.
+QByteArray methodsPacket(CsvReader& methods);
+QByteArray functionsPacket(CsvReader& functions);
 
 // The width a text field is declared with: the one its column's header
 // declares ("mod_nev[300]"), else 100, or the longest text where that is longer.

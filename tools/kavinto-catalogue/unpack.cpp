@@ -122,16 +122,17 @@ QStringList unpackCatalogue(const QString& dir, const QString& outDir, bool over
         tableCsv(loaded(in.filePath(kFunctionsFile), QStringLiteral("FClientData")),
                  QStringLiteral("functions.csv"), functionFields(), notes);
     // What pack would refuse in these files, said now rather than at packing.
-    try {
-        methodsPacket(parseCsv(methods, QStringLiteral("methods.csv")));
-    } catch (const Error& e) {
-        notes << QStringLiteral("pack will refuse %1").arg(e.message());
-    }
-    try {
-        functionsPacket(parseCsv(functions, QStringLiteral("functions.csv")));
-    } catch (const Error& e) {
-        notes << QStringLiteral("pack will refuse %1").arg(e.message());
-    }
+    const auto checkPackable = [&](const QByteArray& csv, const QString& name,
+                                   QByteArray (*packetOf)(CsvReader&)) {
+        try {
+            CsvReader reader(csv, name);
+            packetOf(reader);
+        } catch (const Error& e) {
+            notes << QStringLiteral("pack will refuse %1").arg(e.message());
+        }
+    };
+    checkPackable(methods, QStringLiteral("methods.csv"), methodsPacket);
+    checkPackable(functions, QStringLiteral("functions.csv"), functionsPacket);
 
     if (!out.mkpath(QStringLiteral(".")))
         throw Error(QStringLiteral("%1: the folder cannot be created").arg(outDir));
