@@ -13,6 +13,7 @@
 #include "handler.h"
 #include "loadedtable.h"
 #include "methodlookup.h"
+#include "pack.h"
 #include "packetlocale.h"
 #include "records.h"
 #include "resultrows.h"
@@ -20,6 +21,7 @@
 #include "syntheticcatalogue.h"
 #include "tableorder.h"
 #include "tform1.h"
+#include "unpack.h"
 
 #include <QApplication>
 #include <QDir>
@@ -89,6 +91,16 @@ int measureLoadMemory(const QString& path) {
     const qint64 after = statusKb("VmRSS:");
     std::printf("%lld %lld %lld\n", before, peak, after);
     benchmark::DoNotOptimize(table.recordCount());
+    return 0;
+}
+
+// The maintainer's pack of CSV files into a catalogue, in a process of its
+// own: prints the resident kilobytes before, the peak, and the milliseconds.
+int measurePack(const QString& methodsCsv, const QString& functionsCsv, const QString& out) {
+    const qint64 before = statusKb("VmRSS:");
+    const auto t0 = Clock::now();
+    packCatalogue(methodsCsv, functionsCsv, out);
+    std::printf("%lld %lld %f\n", before, statusKb("VmHWM:"), msSince(t0));
     return 0;
 }
 
@@ -283,6 +295,34 @@ void benchSize(Report& report, const QString& dir, std::size_t n, int runs, Name
                 QStringLiteral("%1 (%2×)")
                     .arg(median(retained), 0, 'f', 1)
                     .arg(median(retained) / packetMiB, 0, 'f', 2));
+
+    // The maintainer's pack of the same methods from CSV, against the load.
+    {
+        const QString csv = QDir(dir).filePath(QStringLiteral("csv"));
+        unpackCatalogue(dir, csv, true);
+        std::vector<double> ms, peak;
+        for (int i = 0; i < 3; ++i) {
+            QProcess child;
+            child.start(
+                QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--pack"), QDir(csv).filePath(QStringLiteral("methods.csv")),
+                 QDir(csv).filePath(QStringLiteral("functions.csv")),
+                 QDir(dir).filePath(QStringLiteral("packed"))});
+            child.waitForFinished(-1);
+            const QList<QByteArray> out = child.readAllStandardOutput().trimmed().split(' ');
+            if (out.size() != 3)
+                qFatal("the pack probe failed");
+            peak.push_back(double(out[1].toLongLong() - out[0].toLongLong()) / 1024);
+            ms.push_back(out[2].toDouble());
+        }
+        report.time(QStringLiteral("pack of the methods and functions CSV files, ms"), n,
+                    median(ms));
+        report.text(QStringLiteral("pack: peak memory, MiB (× packet)"), n,
+                    QStringLiteral("%1 (%2×)")
+                        .arg(median(peak), 0, 'f', 1)
+                        .arg(median(peak) / packetMiB, 0, 'f', 2));
+        report.text(QStringLiteral("pack / load"), n, QString::number(median(ms) / loadMs, 'f', 1));
+    }
 
     // The same methods as an XML packet, against the binary packet's load.
     const QString xmlFile = writeXmlMethodsFile(dir, n, names);
@@ -516,6 +556,11 @@ void benchWindow(Report& report, const QString& dir, std::size_t n, int runs) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 5 && QByteArray(argv[1]) == "--pack") {
+        QCoreApplication app(argc, argv);
+        return measurePack(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+                           QString::fromLocal8Bit(argv[4]));
+    }
     if (argc == 3 && QByteArray(argv[1]) == "--load-memory") {
         QCoreApplication app(argc, argv);
         return measureLoadMemory(QString::fromLocal8Bit(argv[2]));

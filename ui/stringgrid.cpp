@@ -38,6 +38,10 @@ CellText::CellText(const QString& text, const QFont& font, int width, int maxLin
         return qRound(m_unbroken.cursorToX(to) - m_unbroken.cursorToX(from));
     };
     const int size = int(text.size());
+    if (widthOf(0, size) <= width) {  // the common case: all of it on one line
+        m_lines.push_back({0, size});
+        return;
+    }
     int start = 0, end = int(text.indexOf(QLatin1Char(' ')));  // the line so far: [start, end)
     if (end < 0)
         end = size;
