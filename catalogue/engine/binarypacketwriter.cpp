@@ -92,47 +92,14 @@ Layout layoutOf(FieldType type, qsizetype longest) {
     throw Error::unwritable(QStringLiteral("decimal fields cannot be written"));
 }
 
-// Texts in the packet's code page; a character the code page lacks is refused.
-class TextEncoder {
-public:
-    explicit TextEncoder(const QString& codePage) : m_codePage(codePage) {
-        if (const std::shared_ptr<const ByteTable> table = byteTableOf(codePage)) {
-            m_byte.assign(0x10000, -1);
-            for (int b = 255; b >= 0; --b)
-                if (table->valid[std::size_t(b)])
-                    m_byte[table->character[std::size_t(b)]] = qint16(b);
-        }
-    }
-
-    QByteArray encode(QStringView text, const QString& where) const {
-        if (!m_byte.empty()) {
-            QByteArray out(text.size(), Qt::Uninitialized);
-            for (qsizetype i = 0; i < text.size(); ++i) {
-                const qint16 b = m_byte[text[i].unicode()];
-                if (b < 0)
-                    throw lacks(where);
-                out[i] = char(b);
-            }
-            return out;
-        }
-        QStringEncoder encoder(m_codePage.toLatin1().constData(), QStringEncoder::Flag::Stateless);
-        QByteArray bytes = encoder.encode(text);
-        // Round-trip: a character the code page lacks comes back changed.
-        if (encoder.hasError() ||
-            QString(QStringDecoder(m_codePage.toLatin1().constData()).decode(bytes)) != text)
-            throw lacks(where);
-        return bytes;
-    }
-
-private:
-    Error lacks(const QString& where) const {
-        return Error::unwritable(
-            QStringLiteral("%1 holds a character that %2 cannot hold").arg(where, m_codePage));
-    }
-
-    QString m_codePage;
-    std::vector<qint16> m_byte;  // character -> byte, -1 where the code page lacks it
-};
+// A text in the packet's code page; a character the code page lacks is refused.
+QByteArray inCodePage(const TextEncoder& encoder, QStringView text, const QString& where) {
+    std::optional<QByteArray> bytes = encoder.encode(text);
+    if (!bytes)
+        throw Error::unwritable(QStringLiteral("%1 holds a character that %2 cannot hold")
+                                    .arg(where, encoder.codePage()));
+    return *std::move(bytes);
+}
 
 QByteArray utf16(QStringView text) {
     return QStringEncoder(QStringEncoder::Utf16LE).encode(text);
@@ -195,7 +162,7 @@ QByteArray BinaryPacketWriter::storedText(int field, QStringView text, const QSt
     if (f.type != FieldType::Blob && text.contains(QChar(0)))
         throw Error::unwritable(
             place + QStringLiteral(" holds a NUL character, which a string field cannot hold"));
-    QByteArray bytes = wide ? utf16(text) : d->encoder.encode(text, place);
+    QByteArray bytes = wide ? utf16(text) : inCodePage(d->encoder, text, place);
     if (f.type != FieldType::Blob && bytes.size() > kMaxStringBytes)
         throw Error::unwritable(
             QStringLiteral("%1 is %2 bytes long, more than the %3 a string field can hold")
@@ -218,8 +185,8 @@ void BinaryPacketWriter::start(std::size_t recordCount) {
         const FieldDef& f = d->fields[i];
         const Layout l = layoutOf(f.type, d->longest[i]);
         d->layouts.push_back(l);
-        fields.name(
-            d->encoder.encode(f.name, QStringLiteral("the field name %1").arg(quoted(f.name))));
+        fields.name(inCodePage(d->encoder, f.name,
+                               QStringLiteral("the field name %1").arg(quoted(f.name))));
         fields.le(quint64(l.size), 2);
         fields.le(quint16(l.kind | (l.varying ? kVaryingBit : 0)), 2);
         fields.le(f.attributes, 2);

@@ -3,6 +3,7 @@
 #include "error.h"
 
 #include <QHash>
+#include <QStringEncoder>
 
 #include <unicode/ucnv.h>
 
@@ -102,6 +103,35 @@ QString decodeText(const QByteArray& bytes, const QString& encoding, const QStri
     if (!text)
         throw invalidTextError(where, encoding);
     return *text;
+}
+
+TextEncoder::TextEncoder(const QString& codePage) : m_codePage(codePage) {
+    if (const std::shared_ptr<const ByteTable> table = byteTableOf(codePage)) {
+        m_byte.assign(0x10000, -1);
+        for (int b = 255; b >= 0; --b)
+            if (table->valid[std::size_t(b)])
+                m_byte[table->character[std::size_t(b)]] = qint16(b);
+    }
+}
+
+std::optional<QByteArray> TextEncoder::encode(QStringView text) const {
+    if (!m_byte.empty()) {
+        QByteArray out(text.size(), Qt::Uninitialized);
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const qint16 b = m_byte[text[i].unicode()];
+            if (b < 0)
+                return std::nullopt;
+            out[i] = char(b);
+        }
+        return out;
+    }
+    const QByteArray name = m_codePage.toLatin1();
+    QStringEncoder encoder(name.constData(), QStringEncoder::Flag::Stateless);
+    QByteArray bytes = encoder.encode(text);
+    // Round-trip: a character the code page lacks comes back changed.
+    if (encoder.hasError() || QString(QStringDecoder(name.constData()).decode(bytes)) != text)
+        return std::nullopt;
+    return bytes;
 }
 
 }  // namespace kavinto

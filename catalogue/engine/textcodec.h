@@ -7,6 +7,7 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace kavinto {
 
@@ -34,6 +35,20 @@ private:
     QString m_encoding;
     std::shared_ptr<const ByteTable> m_table;  // null for multi-byte encodings
     QStringDecoder m_decoder;
+};
+
+// Encodes texts in one code page: a single-byte one through the inverse of
+// its table, any other with QStringEncoder, checked by decoding back.
+class TextEncoder {
+public:
+    explicit TextEncoder(const QString& codePage);
+    const QString& codePage() const { return m_codePage; }
+    // The bytes, or nothing when the code page lacks a character of the text.
+    std::optional<QByteArray> encode(QStringView text) const;
+
+private:
+    QString m_codePage;
+    std::vector<qint16> m_byte;  // character -> byte, -1 where the code page lacks it
 };
 
 class Error;

@@ -6,9 +6,9 @@
 #include "error.h"
 #include "quoted.h"
 #include "schema.h"
+#include "textcodec.h"
 
 #include <QDir>
-#include <QStringEncoder>
 
 #include <functional>
 #include <unordered_set>
@@ -50,13 +50,14 @@ QString requireText(const CsvReader& t, const CsvTable::Row& row, int column, co
     const QString text = cell(row, column);
     if (text.isEmpty() && !mayBeEmpty)
         refuse(t, row.line, name, QStringLiteral("the name is empty"));
-    static const QByteArray codePage = packetLocale(kCatalogueLocaleId).codePage.toLatin1();
-    QStringEncoder encoder(codePage.constData(), QStringEncoder::Flag::Stateless);
-    const QByteArray bytes = encoder.encode(text);
-    if (encoder.hasError() || QStringDecoder(codePage.constData()).decode(bytes) != text)
+    // The packet writer's own encoder: what it accepts here, the writer writes.
+    static const TextEncoder encoder(packetLocale(kCatalogueLocaleId).codePage);
+    const std::optional<QByteArray> encoded = encoder.encode(text);
+    if (!encoded)
         refuse(t, row.line, name,
                QStringLiteral("%1 holds a character that %2 cannot hold")
-                   .arg(quoted(text), QString::fromLatin1(codePage)));
+                   .arg(quoted(text), encoder.codePage()));
+    const QByteArray& bytes = *encoded;
     // A catalogue reader ends a text at a NUL, and a text field holds at most 65,535 bytes.
     if (text.contains(QChar(0)))
         refuse(t, row.line, name,
@@ -97,28 +98,30 @@ QByteArray packetOf(CsvReader& csv, const std::vector<SchemaField>& schema,
             {},
             0});
     BinaryPacketWriter writer(fields, kCatalogueLocaleId);
-    const auto place = [](const CsvTable::Row& row) {
-        return QStringLiteral("line %1").arg(row.line);
+    // Where a text stands, for the writer's errors, which the checks have ruled out.
+    const auto place = [&](const CsvTable::Row& row) {
+        return QStringLiteral("%1: line %2").arg(csv.fileName()).arg(row.line);
     };
     std::size_t count = 0;
     CsvTable::Row row;
     while (csv.next(row)) {
         const Record values = read(row, true);
+        const QString where = place(row);
         for (std::size_t i = 0; i < values.size(); ++i)
             if (schema[i].type == FieldType::String)
                 writer.measure(int(i),
-                               writer.storedText(int(i), values[i].textValue(), place(row)).size());
+                               writer.storedText(int(i), values[i].textValue(), where).size());
         ++count;
     }
     csv.rewind();
     writer.start(count);
     while (csv.next(row)) {
         const Record values = read(row, false);
+        const QString where = place(row);
         writer.beginRecord();
         for (std::size_t i = 0; i < values.size(); ++i) {
             if (schema[i].type == FieldType::String)
-                writer.varying(int(i),
-                               writer.storedText(int(i), values[i].textValue(), place(row)));
+                writer.varying(int(i), writer.storedText(int(i), values[i].textValue(), where));
             else
                 writer.integer(int(i), values[i].toInteger());
         }
