@@ -377,7 +377,10 @@ void benchSize(Report& report, const QString& dir, std::size_t n, int runs, Name
                     n, first);
         report.time(QStringLiteral("search by %1, repeated, grid filled, ms").arg(what), n, repeat);
         const Column& ids = methods.content()->table().column(methods.fieldNumber(kMethodIdField));
-        for (quint32 r : *records.hits.records) ourHits[q.size()].insert(*ids.integerOf(r));
+        records.hits.records->forEachWhile([&](std::size_t, quint32 r) {
+            ourHits[q.size()].insert(*ids.integerOf(r));
+            return true;
+        });
     }
 
     // The method lookup: a name from the middle of the catalogue.

@@ -90,15 +90,10 @@ int functionSearch(TClientDataSet& methods, TClientDataSet& functions, WorkingRe
     if (serving.empty())
         return 0;
 
-    std::vector<quint32> hits;
-    std::size_t fewest = serving.front()->size();
-    for (const BitVector* s : serving) fewest = std::min(fewest, s->count());
-    hits.reserve(fewest);
-    BitVector::forEachSetInAll(serving, [&](std::size_t p) { hits.push_back(order->recordAt(p)); });
-    const int count = int(hits.size());
+    auto hits = std::make_shared<const HitRecords>(order, BitVector::allOf(serving));
+    const int count = int(hits->size());
     if (count > 0)
-        records.hits = {methods.content(),
-                        std::make_shared<const std::vector<quint32>>(std::move(hits))};
+        records.hits = {methods.content(), std::move(hits)};
     return count;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "hitrecords.h"
 #include "loadedtable.h"
 #include "schema.h"
 
@@ -34,12 +35,11 @@ struct t_result {
 };
 
 // The hits of a function search: methods table records, in the order of
-// mod_nev, held as record numbers rather than copied texts, and shared with
-// the result rows made of them rather than copied again.
+// mod_nev, held as records rather than copied texts, and shared with the
+// result rows made of them rather than copied again.
 struct FunctionHits {
     std::shared_ptr<const LoadedTable> table;
-    std::shared_ptr<const std::vector<quint32>> records =
-        std::make_shared<const std::vector<quint32>>();
+    std::shared_ptr<const HitRecords> records = std::make_shared<const HitRecords>();
 };
 
 // The search's working records, alive for the whole run and overwritten by

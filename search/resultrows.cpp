@@ -24,8 +24,8 @@ struct Failure {
 }  // namespace
 
 ResultRows::ResultRows(std::shared_ptr<const LoadedTable> table,
-                       std::shared_ptr<const std::vector<quint32>> records, std::size_t offset,
-                       int count, int firstRow, Fields fields, FunctionNames names)
+                       std::shared_ptr<const HitRecords> records, std::size_t offset, int count,
+                       int firstRow, Fields fields, FunctionNames names)
     : m_table(std::move(table)),
       m_records(std::move(records)),
       m_offset(offset),
@@ -62,7 +62,7 @@ FilledRows fillResultRows(TClientDataSet& methods, TClientDataSet& functions,
     if (hitCount < 1)
         return {};
     const Table& table = records.hits.table->table();
-    const std::vector<quint32>& hits = *records.hits.records;
+    const HitRecords& hits = *records.hits.records;
     Failure failure;
 
     // Row 1 reads every field first: the first one missing fails there.
@@ -82,11 +82,14 @@ FilledRows fillResultRows(TClientDataSet& methods, TClientDataSet& functions,
         const Column& column = table.column(*textFields[step]);
         if (!column.hasNulls())
             continue;
-        for (int r = 1; r <= hitCount && failure.before(r, step); ++r)
-            if (column.isNull(hits[std::size_t(r - 1)])) {
+        hits.forEachWhile([&](std::size_t i, quint32 record) {
+            const int r = int(i) + 1;
+            if (r > hitCount || !failure.before(r, step))
+                return false;
+            if (column.isNull(record))
                 failure = {r, step, Error::nullAsText()};
-                break;
-            }
+            return !column.isNull(record);
+        });
     }
     // A function's name is looked up at the first row that serves it.
     std::vector<std::pair<int, int>> firstUse;  // (row, k)
@@ -94,11 +97,14 @@ FilledRows fillResultRows(TClientDataSet& methods, TClientDataSet& functions,
         if (fields.flags[std::size_t(k - 1)] < 0)
             continue;
         const EqualsTest serves(table.column(fields.flags[std::size_t(k - 1)]), kServes);
-        for (int r = 1; r <= hitCount && failure.before(r, 2 + k); ++r)
-            if (serves(hits[std::size_t(r - 1)])) {
+        hits.forEachWhile([&](std::size_t i, quint32 record) {
+            const int r = int(i) + 1;
+            if (r > hitCount || !failure.before(r, 2 + k))
+                return false;
+            if (serves(record))
                 firstUse.emplace_back(r, k);
-                break;
-            }
+            return !serves(record);
+        });
     }
     std::sort(firstUse.begin(), firstUse.end());
     ResultRows::FunctionNames names;

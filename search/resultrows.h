@@ -37,9 +37,8 @@ public:
     using FunctionNames = std::array<std::optional<QString>, kFunctionCount>;
 
     // Rows firstRow.. for the `count` records from `records[offset]` on.
-    ResultRows(std::shared_ptr<const LoadedTable> table,
-               std::shared_ptr<const std::vector<quint32>> records, std::size_t offset, int count,
-               int firstRow, Fields fields, FunctionNames names);
+    ResultRows(std::shared_ptr<const LoadedTable> table, std::shared_ptr<const HitRecords> records,
+               std::size_t offset, int count, int firstRow, Fields fields, FunctionNames names);
 
     int firstRow() const { return m_firstRow; }
     int lastRow() const { return m_firstRow + m_count - 1; }
@@ -50,7 +49,7 @@ public:
 
 private:
     std::shared_ptr<const LoadedTable> m_table;
-    std::shared_ptr<const std::vector<quint32>> m_records;
+    std::shared_ptr<const HitRecords> m_records;
     std::size_t m_offset;
     int m_count;
     int m_firstRow;

@@ -12,6 +12,8 @@ namespace kavinto {
 // The set bits of n words, by the processor's popcount instruction where it
 // has one.
 std::size_t countSetBits(const quint64* words, std::size_t n);
+// ranks[w] = the set bits of words 0..w-1, by the same instruction.
+void countSetBitsBefore(const quint64* words, std::size_t n, quint32* ranks);
 
 // A sequence of bits, least significant bit of each 64-bit word first, with
 // an optional rank directory for counting set bits before a position in
@@ -74,21 +76,24 @@ public:
         return false;
     }
 
+    // The bits set in all of `vectors`, at least one, of one size.
+    static BitVector allOf(const std::vector<const BitVector*>& vectors);
+
     // After buildRank(): the number of set bits before position i.
     void buildRank() {
         m_rank.clear();
-        m_rank.reserveMore(m_words.size());
-        quint32 n = 0;
-        for (std::size_t w = 0; w < m_words.size(); ++w) {
-            m_rank.push_back(n);
-            n += quint32(__builtin_popcountll(m_words[w]));
-        }
+        countSetBitsBefore(m_words.data(), m_words.size(), m_rank.reserveMore(m_words.size()));
+        m_rank.commit(m_words.size());
     }
     std::size_t rank(std::size_t i) const {
         const std::size_t w = i >> 6;
         const quint64 below = (i & 63) == 0 ? 0 : m_words[w] << (64 - (i & 63));
         return m_rank[w] + std::size_t(__builtin_popcountll(below));
     }
+
+    // After buildRank(): the position of set bit number n, counted from 0;
+    // n is less than count().
+    std::size_t select(std::size_t n) const;
 
     void shrinkToFit() {
         m_words.shrinkToFit();

@@ -170,7 +170,10 @@ TEST(WorkingRecords, ArrayclearEmptiesBothArraysOnly) {
     r.func1_id = QStringLiteral("3");
     r.hit(100).nev = QStringLiteral("x");
     r.name_list[99].fun_list = QStringLiteral("y");
-    r.hits.records = std::make_shared<const std::vector<quint32>>(std::vector<quint32>{4, 2});
+    BitVector hits(5);
+    hits.set(2);
+    hits.set(4);
+    r.hits.records = std::make_shared<const HitRecords>(std::make_shared<RecordOrder>(5), hits);
     r.arrayclear();
     EXPECT_EQ(r.hit_list.size(), 100u);
     EXPECT_TRUE(r.hits.records->empty());
@@ -182,4 +185,28 @@ TEST(WorkingRecords, ArrayclearEmptiesBothArraysOnly) {
         }
     EXPECT_EQ(r.selection.modszer, QStringLiteral("Vita"));
     EXPECT_EQ(r.func1_id, QStringLiteral("3"));
+}
+
+TEST(HitRecords, HitIFoundByRankIsTheIthInOrder) {
+    std::vector<quint32> reversed(1000);
+    for (quint32 p = 0; p < 1000; ++p) reversed[p] = 999 - p;
+    BitVector a(1000), b(1000);
+    for (std::size_t p = 0; p < 1000; ++p) {
+        if (p % 3 == 0 || p % 64 == 63)
+            a.set(p);
+        if (p % 7 != 0)
+            b.set(p);
+    }
+    const HitRecords hits(std::make_shared<RecordOrder>(reversed), BitVector::allOf({&a, &b}));
+    std::vector<quint32> walked;
+    hits.forEachWhile([&](std::size_t, quint32 record) {
+        walked.push_back(record);
+        return true;
+    });
+    ASSERT_EQ(walked.size(), hits.size());
+    EXPECT_EQ(walked.front(), 996u);  // position 3
+    for (std::size_t i = 0; i < hits.size(); ++i) {
+        EXPECT_EQ(hits[i], walked[i]);
+        EXPECT_TRUE(a.test(999 - walked[i]) && b.test(999 - walked[i]));
+    }
 }
