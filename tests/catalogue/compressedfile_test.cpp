@@ -178,3 +178,19 @@ TEST(CompressedFile, FailureLeavesTheTableAsItWas) {
             .isEmpty());
     EXPECT_FALSE(t.Active());
 }
+
+TEST(CompressedFile, PacketDeflatedInPiecesIsOneStream) {
+    // Three pieces and a part, of text that compresses as a packet's does.
+    QByteArray packet;
+    for (int i = 0; packet.size() < (13 << 20) + 77; ++i)
+        packet += QByteArray::number(i * 7919) + " Gyakorlás ";
+    QBuffer file;
+    file.setData(compressCatalogueFile(packet));
+    file.open(QIODevice::ReadOnly);
+    const StreamInspection s = inspectStream(file);
+    EXPECT_TRUE(s.ended && s.checkValueMatches);
+    EXPECT_EQ(s.bytesAfterStream, 0);
+    file.seek(0);
+    const PodBuffer<char> inflated = inflatePacket(file);
+    EXPECT_EQ(QByteArrayView(inflated.data(), qsizetype(inflated.size())), packet);
+}

@@ -21,6 +21,9 @@ TEST(Csv, SpreadsheetExports) {
 
     const CsvTable ansi = parseCsv(QByteArray("a,b\n1,\xD5sz\n"), QStringLiteral("w.csv"));
     EXPECT_EQ(ansi.rows[0].cells[1], QStringLiteral("Ősz"));
+    // Only the file's first U+FEFF is a byte order mark.
+    const CsvTable bom = parseCsv(QByteArray("a\n\xEF\xBB\xBFx\n"), QStringLiteral("b.csv"));
+    EXPECT_EQ(bom.rows[0].cells[0], QChar(0xFEFF) + QStringLiteral("x"));
 }
 
 TEST(Csv, RefusalsNameTheirLine) {

@@ -8,22 +8,18 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <cstring>
 
 namespace kavinto {
 namespace {
 
-// Whether the bytes decode without error, decoded in pieces so that no
-// whole decoded copy is made; a piece never ends inside a UTF-8 sequence.
+// Whether the bytes are all valid in a single-byte encoding, decoded in
+// pieces so that no whole decoded copy is made.
 bool decodesCleanly(QByteArrayView bytes, const char* encoding) {
     QStringDecoder decoder(encoding, QStringDecoder::Flag::Stateless);
     constexpr qsizetype kPiece = 1 << 16;
-    for (qsizetype at = 0, end = 0; at < bytes.size() && !decoder.hasError(); at = end) {
-        end = std::min(at + kPiece, bytes.size());
-        for (int back = 0; back < 3 && end < bytes.size() && (quint8(bytes[end]) & 0xC0) == 0x80;
-             ++back)
-            --end;
-        (void)QString(decoder.decode(bytes.sliced(at, end - at)));
-    }
+    for (qsizetype at = 0; at < bytes.size() && !decoder.hasError(); at += kPiece)
+        (void)QString(decoder.decode(bytes.sliced(at, std::min(kPiece, bytes.size() - at))));
     return !decoder.hasError();
 }
 
@@ -82,7 +78,7 @@ CsvReader::CsvReader(QByteArray bytes, QString fileName)
     : m_bytes(std::move(bytes)), m_fileName(std::move(fileName)) {
     if (m_bytes.startsWith("\xEF\xBB\xBF")) {
         m_pos = 3;
-    } else if (!decodesCleanly(m_bytes, "UTF-8")) {
+    } else if (!QByteArrayView(m_bytes).isValidUtf8()) {
         if (!decodesCleanly(m_bytes, "windows-1250"))
             throw Error(
                 QStringLiteral("%1: the text is neither UTF-8 nor windows-1250").arg(m_fileName));
@@ -124,75 +120,96 @@ bool CsvReader::next(CsvTable::Row& row) {
     return false;
 }
 
-// One row from the current place on, blank or not; false at the end.
+// One row from the current place on, blank or not; false at the end. A cell
+// is an optional quoted part, "" for a quote inside, then plain bytes up to
+// the separator or the line's end. Each cell is decoded into the row's
+// string of that place, so that reading rows allocates nothing once the
+// strings have grown.
 bool CsvReader::readRow(CsvTable::Row& row) {
     const qsizetype n = m_bytes.size();
     const char* const bytes = m_bytes.constData();
     if (m_pos >= n)
         return false;
     row.line = m_line;
-    row.cells.clear();
-    QByteArray cell;
-    bool quoted = false;
-    bool cellStarted = false;
-    int quoteLine = 0;
-    auto endCell = [&] {
-        row.cells.append(m_utf8 ? QString::fromUtf8(cell) : QString(m_ansi.decode(cell)));
-        cell.clear();
-        cellStarted = false;
-    };
-    for (; m_pos < n; ++m_pos) {
-        const char c = bytes[m_pos];
-        if (quoted) {
-            if (c == '"') {
-                if (m_pos + 1 < n && bytes[m_pos + 1] == '"') {
-                    cell.append(c);
-                    ++m_pos;
-                } else {
-                    quoted = false;
-                }
-            } else {
-                if (c == '\n')
-                    ++m_line;
-                cell.append(c);
+    // Moves m_pos to the end of the plain part of a cell.
+    const auto skipPlain = [&] {
+        for (; m_pos < n; ++m_pos) {
+            const char c = bytes[m_pos];
+            if (c == m_separator || c == '\n')
+                return;
+            if (c == '\r') {
+                // A CR before LF ends nothing of its own; alone it would end a
+                // line in some files and stand in a cell in others: refused.
+                if (m_pos + 1 < n && bytes[m_pos + 1] == '\n')
+                    return;
+                if (!m_bytes.contains('\n'))
+                    throw Error(QStringLiteral("%1: the lines end in a carriage return alone; "
+                                               "save the file with CR LF or LF line ends")
+                                    .arg(m_fileName));
+                throw Error(
+                    QStringLiteral("%1: line %2: a carriage return stands alone outside quotes")
+                        .arg(m_fileName)
+                        .arg(m_line));
             }
-        } else if (c == '"' && !cellStarted) {
-            quoted = true;
-            cellStarted = true;
-            quoteLine = m_line;
-        } else if (c == m_separator) {
-            endCell();
-        } else if (c == '\n') {
-            ++m_line;
-            ++m_pos;
-            endCell();
-            return true;
-        } else if (c == '\r') {
-            // A CR before LF ends nothing of its own; alone it would end a
-            // line in some files and stand in a cell in others: refused.
-            if (m_pos + 1 < n && bytes[m_pos + 1] == '\n')
-                continue;
-            if (!m_bytes.contains('\n'))
-                throw Error(QStringLiteral(
-                                "%1: the lines end in a carriage return alone; save the file with "
-                                "CR LF or LF line ends")
-                                .arg(m_fileName));
-            throw Error(QStringLiteral("%1: line %2: a carriage return stands alone outside quotes")
-                            .arg(m_fileName)
-                            .arg(m_line));
+        }
+    };
+    qsizetype cells = 0;
+    for (;;) {
+        QByteArrayView text;
+        if (bytes[m_pos] == '"') {
+            const int quoteLine = m_line;
+            m_cell.clear();
+            for (++m_pos;;) {
+                const char* quote = static_cast<const char*>(
+                    std::memchr(bytes + m_pos, '"', std::size_t(n - m_pos)));
+                if (!quote)
+                    throw Error(QStringLiteral("%1: line %2: a quoted field is not closed")
+                                    .arg(m_fileName)
+                                    .arg(quoteLine));
+                const QByteArrayView part(bytes + m_pos, quote - (bytes + m_pos));
+                m_line += int(part.count('\n'));
+                m_cell.append(part);
+                m_pos = quote - bytes + 1;
+                if (m_pos >= n || bytes[m_pos] != '"')
+                    break;
+                m_cell.append('"');
+                ++m_pos;
+            }
+            const qsizetype plain = m_pos;
+            skipPlain();
+            m_cell.append(bytes + plain, m_pos - plain);
+            text = m_cell;
         } else {
-            cell.append(c);
-            cellStarted = true;
+            const qsizetype plain = m_pos;
+            skipPlain();
+            text = QByteArrayView(bytes + plain, m_pos - plain);
+        }
+        if (cells == row.cells.size())
+            row.cells.append(QString());
+        QString& cell = row.cells[cells++];
+        QStringDecoder& decoder = m_utf8 ? m_utf8Decoder : m_ansi;
+        cell.resize(decoder.requiredSpace(text.size()));
+        cell.truncate(decoder.appendToBuffer(cell.data(), text) - cell.constData());
+        if (m_pos < n && bytes[m_pos] == '\r')
+            ++m_pos;  // before LF
+        if (m_pos >= n || bytes[m_pos] == '\n') {
+            if (m_pos < n) {
+                ++m_pos;
+                ++m_line;
+            }
+            row.cells.resize(cells);
+            return true;
+        }
+        ++m_pos;  // the separator
+        if (m_pos >= n) {
+            // A separator at the very end leaves an empty last cell.
+            if (cells == row.cells.size())
+                row.cells.append(QString());
+            row.cells[cells++].clear();
+            row.cells.resize(cells);
+            return true;
         }
     }
-    if (quoted)
-        throw Error(QStringLiteral("%1: line %2: a quoted field is not closed")
-                        .arg(m_fileName)
-                        .arg(quoteLine));
-    if (!cellStarted && row.cells.isEmpty() && cell.isEmpty())
-        return false;
-    endCell();
-    return true;
 }
 
 namespace {

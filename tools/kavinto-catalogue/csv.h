@@ -51,7 +51,11 @@ private:
     QByteArray m_bytes;
     QString m_fileName;
     bool m_utf8 = true;
+    // A cell's own leading U+FEFF is kept: only the file's was a byte order mark.
+    QStringDecoder m_utf8Decoder{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                           QStringDecoder::Flag::ConvertInitialBom};
     QStringDecoder m_ansi{"windows-1250", QStringDecoder::Flag::Stateless};
+    QByteArray m_cell;  // a quoted cell's bytes
     char m_separator = ',';
     QStringList m_header;
     qsizetype m_pos = 0;

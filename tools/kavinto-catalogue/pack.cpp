@@ -30,12 +30,12 @@ int requireColumn(const CsvReader& t, const QString& name) {
     return c;
 }
 
-QString cell(const CsvTable::Row& row, int column) {
-    return column < row.cells.size() ? row.cells[column].trimmed() : QString();
+QStringView cell(const CsvTable::Row& row, int column) {
+    return column < row.cells.size() ? QStringView(row.cells[column]).trimmed() : QStringView();
 }
 
 qint32 requireId(const CsvReader& t, const CsvTable::Row& row, int column, const QString& name) {
-    const QString text = cell(row, column);
+    const QStringView text = cell(row, column);
     if (text.isEmpty())
         refuse(t, row.line, name, QStringLiteral("the id is missing"));
     bool ok = false;
@@ -45,9 +45,9 @@ qint32 requireId(const CsvReader& t, const CsvTable::Row& row, int column, const
     return id;
 }
 
-QString requireText(const CsvReader& t, const CsvTable::Row& row, int column, const QString& name,
-                    bool mayBeEmpty) {
-    const QString text = cell(row, column);
+QStringView requireText(const CsvReader& t, const CsvTable::Row& row, int column,
+                        const QString& name, bool mayBeEmpty) {
+    const QStringView text = cell(row, column);
     if (text.isEmpty() && !mayBeEmpty)
         refuse(t, row.line, name, QStringLiteral("the name is empty"));
     // The packet writer's own encoder: what it accepts here, the writer writes.
@@ -79,9 +79,15 @@ std::vector<int> requireColumns(const CsvReader& t, const std::vector<SchemaFiel
     return columns;
 }
 
-// A row's values in the fields' order, checked when `check` (a row read
-// again is not).
-using ReadRow = std::function<Record(const CsvTable::Row& row, bool check)>;
+// A row's value of one field: an integer, or a text viewed in the row.
+struct FieldValue {
+    qint64 integer = 0;
+    QStringView text;
+};
+// Sets a row's values, in the fields' order, checked when `check` (a row
+// read again is not).
+using ReadRow =
+    std::function<void(const CsvTable::Row& row, bool check, std::vector<FieldValue>& values)>;
 
 // The packet of the CSV file's rows: every row is read and checked first,
 // its texts measured, then read again and written. Neither the rows nor a
@@ -98,32 +104,28 @@ QByteArray packetOf(CsvReader& csv, const std::vector<SchemaField>& schema,
             {},
             0});
     BinaryPacketWriter writer(fields, kCatalogueLocaleId);
-    // Where a text stands, for the writer's errors, which the checks have ruled out.
-    const auto place = [&](const CsvTable::Row& row) {
-        return QStringLiteral("%1: line %2").arg(csv.fileName()).arg(row.line);
-    };
+    // The writer's errors, which the checks have ruled out, name the file.
+    const QString& where = csv.fileName();
+    std::vector<FieldValue> values(schema.size());
     std::size_t count = 0;
     CsvTable::Row row;
     while (csv.next(row)) {
-        const Record values = read(row, true);
-        const QString where = place(row);
+        read(row, true, values);
         for (std::size_t i = 0; i < values.size(); ++i)
             if (schema[i].type == FieldType::String)
-                writer.measure(int(i),
-                               writer.storedText(int(i), values[i].textValue(), where).size());
+                writer.measure(int(i), writer.storedText(int(i), values[i].text, where).size());
         ++count;
     }
     csv.rewind();
     writer.start(count);
     while (csv.next(row)) {
-        const Record values = read(row, false);
-        const QString where = place(row);
+        read(row, false, values);
         writer.beginRecord();
         for (std::size_t i = 0; i < values.size(); ++i) {
             if (schema[i].type == FieldType::String)
-                writer.varying(int(i), writer.storedText(int(i), values[i].textValue(), where));
+                writer.varying(int(i), writer.storedText(int(i), values[i].text, where));
             else
-                writer.integer(int(i), values[i].toInteger());
+                writer.integer(int(i), values[i].integer);
         }
     }
     return writer.finish();
@@ -139,30 +141,31 @@ QByteArray methodsPacket(CsvReader& csv) {
     const std::vector<SchemaField> fields = methodFields();
     const std::vector<int> columns = requireColumns(csv, fields);
     std::unordered_set<qint32> ids;
-    const auto read = [&](const CsvTable::Row& row, bool check) {
-        Record r;
+    const auto read = [&](const CsvTable::Row& row, bool check, std::vector<FieldValue>& values) {
         if (!check) {
             for (std::size_t i = 0; i < fields.size(); ++i) {
-                const QString text = cell(row, columns[i]);
-                r.push_back(fields[i].type == FieldType::String ? Value::text(text)
-                                                                : Value::integer(text.toInt()));
+                const QStringView text = cell(row, columns[i]);
+                if (fields[i].type == FieldType::String)
+                    values[i].text = text;
+                else
+                    values[i].integer = text.toInt();
             }
-            return r;
+            return;
         }
         const qint32 id = requireId(csv, row, columns[0], kMethodIdField);
         if (!ids.insert(id).second)
             refuse(csv, row.line, kMethodIdField, QStringLiteral("the id %1 occurs twice").arg(id));
-        r.push_back(Value::integer(id));
-        r.push_back(Value::text(requireText(csv, row, columns[1], kMethodNameField, false)));
-        r.push_back(Value::text(requireText(csv, row, columns[2], kMethodFileField, true)));
+        values[0].integer = id;
+        values[1].text = requireText(csv, row, columns[1], kMethodNameField, false);
+        values[2].text = requireText(csv, row, columns[2], kMethodFileField, true);
         for (int k = 1; k <= kFunctionCount; ++k) {
-            const QString flag = cell(row, columns[std::size_t(2 + k)]);
-            if (!flag.isEmpty() && flag != QLatin1String("0") && flag != QLatin1String("1"))
+            const QStringView flag = cell(row, columns[std::size_t(2 + k)]);
+            const bool one = flag.size() == 1 && flag[0] == u'1';
+            if (!flag.isEmpty() && !one && !(flag.size() == 1 && flag[0] == u'0'))
                 refuse(csv, row.line, methodFlagField(k),
                        QStringLiteral("the flag %1 is not 0, 1 or empty").arg(quoted(flag)));
-            r.push_back(Value::integer(flag == QLatin1String("1") ? 1 : 0));
+            values[std::size_t(2 + k)].integer = one ? 1 : 0;
         }
-        return r;
     };
     return packetOf(csv, fields, columns, read);
 }
@@ -171,10 +174,12 @@ QByteArray functionsPacket(CsvReader& csv) {
     const std::vector<SchemaField> fields = functionFields();
     const std::vector<int> columns = requireColumns(csv, fields);
     std::unordered_set<qint32> ids;
-    const auto read = [&](const CsvTable::Row& row, bool check) {
-        if (!check)
-            return Record{Value::integer(cell(row, columns[0]).toInt()),
-                          Value::text(cell(row, columns[1]))};
+    const auto read = [&](const CsvTable::Row& row, bool check, std::vector<FieldValue>& values) {
+        if (!check) {
+            values[0].integer = cell(row, columns[0]).toInt();
+            values[1].text = cell(row, columns[1]);
+            return;
+        }
         const qint32 id = requireId(csv, row, columns[0], kFunctionIdField);
         if (id < 1 || id > kFunctionCount)
             refuse(csv, row.line, kFunctionIdField,
@@ -184,8 +189,8 @@ QByteArray functionsPacket(CsvReader& csv) {
         if (!ids.insert(id).second)
             refuse(csv, row.line, kFunctionIdField,
                    QStringLiteral("the id %1 occurs twice").arg(id));
-        return Record{Value::integer(id),
-                      Value::text(requireText(csv, row, columns[1], kFunctionNameField, false))};
+        values[0].integer = id;
+        values[1].text = requireText(csv, row, columns[1], kFunctionNameField, false);
     };
     return packetOf(csv, fields, columns, read);
 }
