@@ -1,18 +1,14 @@
 #include "deflatepieces.h"
 
 #include "error.h"
+#include "parallel.h"
 
 #include <QtEndian>
 
 #include <zlib.h>
 
 #include <algorithm>
-#include <atomic>
-#include <exception>
 #include <memory>
-#include <mutex>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 namespace kavinto {
@@ -66,36 +62,7 @@ QByteArray deflateInPieces(QByteArrayView head, QByteArrayView body, int level) 
     pieces.front().head = head;
     pieces.back().last = true;
 
-    // Every thread takes the next piece not yet taken; the first failure stops them all.
-    std::atomic<std::size_t> next{0};
-    std::exception_ptr failure;
-    std::mutex failureLock;
-    const auto work = [&] {
-        for (std::size_t i; (i = next++) < pieces.size();) {
-            try {
-                deflatePiece(pieces[i], level);
-            } catch (...) {
-                const std::lock_guard<std::mutex> lock(failureLock);
-                if (!failure)
-                    failure = std::current_exception();
-                next = pieces.size();
-            }
-        }
-    };
-    std::vector<std::thread> helpers;
-    const std::size_t threads =
-        std::min<std::size_t>(pieces.size(), std::max(1u, std::thread::hardware_concurrency()));
-    for (std::size_t t = 1; t < threads; ++t) {
-        try {
-            helpers.emplace_back(work);
-        } catch (const std::system_error&) {
-            break;  // fewer threads, the same stream
-        }
-    }
-    work();
-    for (std::thread& h : helpers) h.join();
-    if (failure)
-        std::rethrow_exception(failure);
+    forEachInParallel(pieces.size(), [&](std::size_t i) { deflatePiece(pieces[i], level); });
 
     // zlib's header for a 32 KiB window and the level, then the pieces, then
     // the Adler-32 of all that went in.

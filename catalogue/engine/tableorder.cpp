@@ -2,6 +2,7 @@
 
 #include "collation.h"
 #include "comparison.h"
+#include "parallel.h"
 #include "radixsort.h"
 
 #include <QHash>
@@ -61,13 +62,22 @@ std::vector<quint32> collatedSlots(const Column& column, const QLocale& locale) 
         }
     }
     const std::size_t distinct = firstSlot.size();
-    const Collation collation(locale);
-    PodBuffer<char> keys;
-    std::vector<std::size_t> offsets(distinct);
-    for (std::size_t d = 0; d < distinct; ++d) {
-        offsets[d] = keys.size();
-        collation.appendKey(column.textAt(firstSlot[d]), keys);
-    }
+    // The keys are made in parts, on every core, each part with a collator
+    // of its own (one is not to be shared between threads).
+    constexpr std::size_t kPart = 1024;
+    std::vector<PodBuffer<char>> partKeys((distinct + kPart - 1) / kPart);
+    std::vector<const char*> keyOf(distinct);
+    forEachInParallel(partKeys.size(), [&](std::size_t part) {
+        const Collation collation(locale);
+        PodBuffer<char>& keys = partKeys[part];
+        const std::size_t first = part * kPart, end = std::min(distinct, first + kPart);
+        std::size_t offsets[kPart];
+        for (std::size_t d = first; d < end; ++d) {
+            offsets[d - first] = keys.size();
+            collation.appendKey(column.textAt(firstSlot[d]), keys);
+        }
+        for (std::size_t d = first; d < end; ++d) keyOf[d] = keys.data() + offsets[d - first];
+    });
     // The first sixteen key bytes decide most comparisons without touching the keys.
     struct Entry {
         quint64 high;
@@ -76,7 +86,7 @@ std::vector<quint32> collatedSlots(const Column& column, const QLocale& locale) 
     };
     std::vector<Entry> entries(distinct);
     for (std::size_t d = 0; d < distinct; ++d) {
-        const char* key = keys.data() + offsets[d];
+        const char* key = keyOf[d];
         quint64 prefix[2] = {0, 0};
         bool ended = false;
         for (int i = 0; i < 16; ++i) {
@@ -86,13 +96,12 @@ std::vector<quint32> collatedSlots(const Column& column, const QLocale& locale) 
         }
         entries[d] = {prefix[0], prefix[1], quint32(d)};
     }
-    auto keyOf = [&](const Entry& e) { return keys.data() + offsets[e.distinct]; };
     auto compare = [&](const Entry& a, const Entry& b) {
         if (a.high != b.high)
             return a.high < b.high ? -1 : 1;
         if (a.low != b.low)
             return a.low < b.low ? -1 : 1;
-        return std::strcmp(keyOf(a), keyOf(b));
+        return std::strcmp(keyOf[a.distinct], keyOf[b.distinct]);
     };
     std::sort(entries.begin(), entries.end(),
               [&](const Entry& a, const Entry& b) { return compare(a, b) < 0; });
