@@ -187,9 +187,16 @@ bool CsvReader::readRow(CsvTable::Row& row) {
         if (cells == row.cells.size())
             row.cells.append(QString());
         QString& cell = row.cells[cells++];
-        QStringDecoder& decoder = m_utf8 ? m_utf8Decoder : m_ansi;
-        cell.resize(decoder.requiredSpace(text.size()));
-        cell.truncate(decoder.appendToBuffer(cell.data(), text) - cell.constData());
+        if (std::all_of(text.begin(), text.end(), [](char c) { return quint8(c) < 0x80; })) {
+            // ASCII, the same in both encodings, is widened without a decoder.
+            cell.resize(text.size());
+            std::transform(text.begin(), text.end(), reinterpret_cast<char16_t*>(cell.data()),
+                           [](char c) { return char16_t(c); });
+        } else {
+            QStringDecoder& decoder = m_utf8 ? m_utf8Decoder : m_ansi;
+            cell.resize(decoder.requiredSpace(text.size()));
+            cell.truncate(decoder.appendToBuffer(cell.data(), text) - cell.constData());
+        }
         if (m_pos < n && bytes[m_pos] == '\r')
             ++m_pos;  // before LF
         if (m_pos >= n || bytes[m_pos] == '\n') {
