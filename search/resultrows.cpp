@@ -86,9 +86,10 @@ FilledRows fillResultRows(TClientDataSet& methods, TClientDataSet& functions,
             const int r = int(i) + 1;
             if (r > hitCount || !failure.before(r, step))
                 return false;
-            if (column.isNull(record))
+            const bool null = column.isNull(record);
+            if (null)
                 failure = {r, step, Error::nullAsText()};
-            return !column.isNull(record);
+            return !null;
         });
     }
     // A function's name is looked up at the first row that serves it.
@@ -101,9 +102,10 @@ FilledRows fillResultRows(TClientDataSet& methods, TClientDataSet& functions,
             const int r = int(i) + 1;
             if (r > hitCount || !failure.before(r, 2 + k))
                 return false;
-            if (serves(record))
+            const bool used = serves(record);
+            if (used)
                 firstUse.emplace_back(r, k);
-            return !serves(record);
+            return !used;
         });
     }
     std::sort(firstUse.begin(), firstUse.end());
