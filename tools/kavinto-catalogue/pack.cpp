@@ -142,26 +142,25 @@ QByteArray methodsPacket(CsvReader& csv) {
     const std::vector<int> columns = requireColumns(csv, fields);
     std::unordered_set<qint32> ids;
     const auto read = [&](const CsvTable::Row& row, bool check, std::vector<FieldValue>& values) {
-        if (!check) {
-            for (std::size_t i = 0; i < fields.size(); ++i) {
-                const QStringView text = cell(row, columns[i]);
-                if (fields[i].type == FieldType::String)
-                    values[i].text = text;
-                else
-                    values[i].integer = text.toInt();
-            }
-            return;
+        if (check) {
+            const qint32 id = requireId(csv, row, columns[0], kMethodIdField);
+            if (!ids.insert(id).second)
+                refuse(csv, row.line, kMethodIdField,
+                       QStringLiteral("the id %1 occurs twice").arg(id));
+            values[0].integer = id;
+            values[1].text = requireText(csv, row, columns[1], kMethodNameField, false);
+            values[2].text = requireText(csv, row, columns[2], kMethodFileField, true);
+        } else {
+            values[0].integer = cell(row, columns[0]).toInt();
+            values[1].text = cell(row, columns[1]);
+            values[2].text = cell(row, columns[2]);
         }
-        const qint32 id = requireId(csv, row, columns[0], kMethodIdField);
-        if (!ids.insert(id).second)
-            refuse(csv, row.line, kMethodIdField, QStringLiteral("the id %1 occurs twice").arg(id));
-        values[0].integer = id;
-        values[1].text = requireText(csv, row, columns[1], kMethodNameField, false);
-        values[2].text = requireText(csv, row, columns[2], kMethodFileField, true);
+        // A flag is read as its one character: a number conversion for each
+        // would cost more than all the rest of the row.
         for (int k = 1; k <= kFunctionCount; ++k) {
             const QStringView flag = cell(row, columns[std::size_t(2 + k)]);
             const bool one = flag.size() == 1 && flag[0] == u'1';
-            if (!flag.isEmpty() && !one && !(flag.size() == 1 && flag[0] == u'0'))
+            if (check && !flag.isEmpty() && !one && !(flag.size() == 1 && flag[0] == u'0'))
                 refuse(csv, row.line, methodFlagField(k),
                        QStringLiteral("the flag %1 is not 0, 1 or empty").arg(quoted(flag)));
             values[std::size_t(2 + k)].integer = one ? 1 : 0;
