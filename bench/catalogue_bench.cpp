@@ -447,7 +447,7 @@ void benchSize(Report& report, const QString& dir, std::size_t n, int runs, Name
         const double ours =
             report.times[QStringLiteral("search by %1, repeated, grid filled, ms").arg(what)][n];
         report.text(QStringLiteral("SQLite / kavinto, search by %1 repeated").arg(what), n,
-                    QStringLiteral("%1×").arg(ms / ours, 0, 'f', 0));
+                    QStringLiteral("%1×").arg(ms / ours, 0, 'f', ms < 10 * ours ? 2 : 0));
         report.time(
             QStringLiteral("floor: bit sets ANDed and extracted, search by %1, ms").arg(what), n,
             floor.at(q.size()));
