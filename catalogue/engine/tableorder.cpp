@@ -103,8 +103,13 @@ std::vector<quint32> collatedSlots(const Column& column, const QLocale& locale) 
             return a.low < b.low ? -1 : 1;
         return std::strcmp(keyOf[a.distinct], keyOf[b.distinct]);
     };
-    std::sort(entries.begin(), entries.end(),
-              [&](const Entry& a, const Entry& b) { return compare(a, b) < 0; });
+    // Sorted in two halves, each on a core, then merged.
+    const auto less = [&](const Entry& a, const Entry& b) { return compare(a, b) < 0; };
+    const auto middle = entries.begin() + std::ptrdiff_t(distinct / 2);
+    forEachInParallel(2, [&](std::size_t half) {
+        std::sort(half == 0 ? entries.begin() : middle, half == 0 ? middle : entries.end(), less);
+    });
+    std::inplace_merge(entries.begin(), middle, entries.end(), less);
     // Texts whose keys are equal collate as equal: one rank.
     std::vector<quint32> rankOf(distinct);
     quint32 rank = 0;
