@@ -155,8 +155,7 @@ QByteArray methodsPacket(CsvReader& csv) {
             values[1].text = cell(row, columns[1]);
             values[2].text = cell(row, columns[2]);
         }
-        // A flag is read as its one character: a number conversion for each
-        // would cost more than all the rest of the row.
+        // A flag is its one character: the checks admit nothing else.
         for (int k = 1; k <= kFunctionCount; ++k) {
             const QStringView flag = cell(row, columns[std::size_t(2 + k)]);
             const bool one = flag.size() == 1 && flag[0] == u'1';
