@@ -183,7 +183,7 @@ TEST(CompressedFile, PacketDeflatedInPiecesIsOneStream) {
     // Three pieces and a part, of text that compresses as a packet's does.
     QByteArray packet;
     for (int i = 0; packet.size() < (13 << 20) + 77; ++i)
-        packet += QByteArray::number(i * 7919) + " Gyakorlás ";
+        packet += QByteArray::number(qint64(i) * 7919) + " Gyakorlás ";
     QBuffer file;
     file.setData(compressCatalogueFile(packet));
     file.open(QIODevice::ReadOnly);
