@@ -156,7 +156,7 @@ bool CsvReader::readRow(CsvTable::Row& row) {
     qsizetype cells = 0;
     for (;;) {
         QByteArrayView text;
-        if (bytes[m_pos] == '"') {
+        if (m_pos < n && bytes[m_pos] == '"') {
             const int quoteLine = m_line;
             m_cell.clear();
             for (++m_pos;;) {
@@ -207,15 +207,7 @@ bool CsvReader::readRow(CsvTable::Row& row) {
             row.cells.resize(cells);
             return true;
         }
-        ++m_pos;  // the separator
-        if (m_pos >= n) {
-            // A separator at the very end leaves an empty last cell.
-            if (cells == row.cells.size())
-                row.cells.append(QString());
-            row.cells[cells++].clear();
-            row.cells.resize(cells);
-            return true;
-        }
+        ++m_pos;  // the separator; at the very end it leaves an empty last cell
     }
 }
 
