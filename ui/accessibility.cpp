@@ -1,5 +1,6 @@
 #include "accessibility.h"
 
+#include "announcement.h"
 #include "controls.h"
 #include "formwindow.h"
 #include "handler.h"
@@ -52,10 +53,15 @@ TextLabel* labelOf(const QWidget* widget) {
     return nullptr;
 }
 
+// The widget's label, and that label's own label before it ("Találatok
+// száma:" naming "2 db" naming the grid): read together, each once.
 void addLabelRelation(const QWidget* widget, QAccessible::Relation match, Relations& relations) {
-    if (match & QAccessible::Label)
-        if (TextLabel* l = labelOf(widget))
-            relations.append({QAccessible::queryAccessibleInterface(l), QAccessible::Label});
+    if (!(match & QAccessible::Label))
+        return;
+    Relations chain;
+    for (TextLabel* l = labelOf(widget); l && chain.size() < 4; l = labelOf(l))
+        chain.prepend({QAccessible::queryAccessibleInterface(l), QAccessible::Label});
+    relations.append(chain);
 }
 
 class LabelAccessible : public QAccessibleWidget {
@@ -64,13 +70,8 @@ public:
         : QAccessibleWidget(label, label->notice() == TextLabel::Notice::None
                                        ? QAccessible::StaticText
                                        : QAccessible::Notification) {}
-    // A label that another names ("Találatok száma:" naming "2 db") says both.
     QString text(QAccessible::Text t) const override {
-        if (t != QAccessible::Name)
-            return QAccessibleWidget::text(t);
-        const TextLabel* naming = labelOf(label());
-        return naming ? naming->displayedText() + QLatin1Char(' ') + label()->displayedText()
-                      : label()->displayedText();
+        return t == QAccessible::Name ? label()->displayedText() : QAccessibleWidget::text(t);
     }
     Relations relations(QAccessible::Relation match) const override {
         Relations r = QAccessibleWidget::relations(match);
@@ -91,23 +92,25 @@ private:
 class ListAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
 public:
     explicit ListAccessible(DropDownList* list)
-        : QAccessibleWidget(list, QAccessible::ComboBox), m_shown(list->Text()) {}
+        : QAccessibleWidget(list, QAccessible::ComboBox), m_shown(value()) {}
 
-    // The item now, once it differs from the item last told.
+    // The value now, once it differs from the value last told.
     std::optional<QString> newItem() {
-        if (list()->Text() == m_shown)
+        if (value() == m_shown)
             return std::nullopt;
-        m_shown = list()->Text();
+        m_shown = value();
         return m_shown;
+    }
+    // The item's spoken text, or the letters narrowing the opened list.
+    QString value() const {
+        return list()->isNarrowed() ? list()->typed() : list()->spokenText(list()->Text());
     }
     void* interface_cast(QAccessible::InterfaceType t) override {
         return t == QAccessible::TextInterface ? static_cast<QAccessibleTextInterface*>(this)
                                                : QAccessibleWidget::interface_cast(t);
     }
-    QString text(int start, int end) const override {
-        return list()->Text().mid(start, end - start);
-    }
-    int characterCount() const override { return int(list()->Text().size()); }
+    QString text(int start, int end) const override { return value().mid(start, end - start); }
+    int characterCount() const override { return int(value().size()); }
     int selectionCount() const override { return characterCount() > 0 ? 1 : 0; }
     void selection(int index, int* start, int* end) const override {
         *start = 0;
@@ -132,7 +135,7 @@ public:
                 return l->displayedText();
         }
         if (t == QAccessible::Value)
-            return list()->Text();
+            return value();
         return QAccessibleWidget::text(t);
     }
     Relations relations(QAccessible::Relation match) const override {
@@ -171,6 +174,16 @@ std::vector<int> shownColumns(const StringGrid* grid) {
         if (grid->ColWidths(c) > 0)
             columns.push_back(c);
     return columns;
+}
+
+// The column of the cell that holds the grid's focus, or -1.
+int focusColumnOf(const StringGrid* grid) {
+    const std::vector<int> columns = shownColumns(grid);
+    if (columns.empty())
+        return -1;
+    const int wanted = grid->focusColumn();
+    return std::find(columns.begin(), columns.end(), wanted) != columns.end() ? wanted
+                                                                              : columns.front();
 }
 
 class GridAccessible;
@@ -306,9 +319,8 @@ public:
         return (c->rowIndex() + 1) * int(shownColumns(grid()).size()) + c->columnIndex();
     }
     QAccessibleInterface* focusChild() const override {
-        const std::vector<int> columns = shownColumns(grid());
-        return grid()->hasFocus() && !columns.empty() ? cell(grid()->Row(), columns.front())
-                                                      : nullptr;
+        const int column = focusColumnOf(grid());
+        return grid()->hasFocus() && column >= 0 ? cell(grid()->Row(), column) : nullptr;
     }
     void* interface_cast(QAccessible::InterfaceType t) override {
         return t == QAccessible::TableInterface ? static_cast<QAccessibleTableInterface*>(this)
@@ -384,6 +396,8 @@ QAccessibleInterface* factory(const QString& className, QObject* object) {
     if (is<Picture>(className))
         return new ClickableAccessible<Picture>(static_cast<Picture*>(object),
                                                 QAccessible::Graphic);
+    if (is<Announcement>(className))
+        return new QAccessibleWidget(static_cast<Announcement*>(object), QAccessible::Notification);
     if (is<TextLabel>(className))
         return new LabelAccessible(static_cast<TextLabel*>(object));
     if (is<DropDownList>(className))
@@ -400,8 +414,8 @@ void send(QWidget* widget, QAccessible::Event type) {
 
 QAccessibleInterface* currentCell(StringGrid* grid) {
     auto* table = dynamic_cast<GridAccessible*>(QAccessible::queryAccessibleInterface(grid));
-    const std::vector<int> columns = shownColumns(grid);
-    return table && !columns.empty() ? table->cell(grid->Row(), columns.front()) : nullptr;
+    const int column = focusColumnOf(grid);
+    return table && column >= 0 ? table->cell(grid->Row(), column) : nullptr;
 }
 
 void adjustEvent(QAccessibleEvent* event);
@@ -415,6 +429,18 @@ void forward(QAccessibleEvent* event) {
 
 bool announcing = false;  // an appearing sent by announceAlert
 
+// A closed list's hidden popup: its item events would move a screen
+// reader's focus to an item no one sees.
+bool isHiddenPopupView(QObject* object) {
+    auto* view = qobject_cast<QAbstractItemView*>(object);
+    if (!view || view->isVisible())
+        return false;
+    for (QObject* o = view->parent(); o; o = o->parent())
+        if (qobject_cast<DropDownList*>(o))
+            return true;
+    return false;
+}
+
 // Events as screen readers should have them, before the bridge sends them on.
 void adjustEvent(QAccessibleEvent* event) {
     // A notification's appearing is spoken at once: only when it is announced.
@@ -422,6 +448,10 @@ void adjustEvent(QAccessibleEvent* event) {
         if (auto* label = qobject_cast<TextLabel*>(event->object());
             label && label->notice() != TextLabel::Notice::None)
             return;
+    if ((event->type() == QAccessible::Focus || event->type() == QAccessible::Selection ||
+         event->type() == QAccessible::SelectionAdd) &&
+        isHiddenPopupView(event->object()))
+        return;
     // A list's new item is also told as new text.
     if (event->type() == QAccessible::ValueChanged)
         if (auto* list = dynamic_cast<ListAccessible*>(event->accessibleInterface()))
@@ -461,11 +491,31 @@ void announceNameChange(QWidget* widget) {
     send(widget, QAccessible::NameChanged);
 }
 
+void announceValueChange(QWidget* widget) {
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleValueChangeEvent event(widget, QVariant());
+    QAccessible::updateAccessibility(&event);
+}
+
 void announceAlert(QWidget* widget) {
     announcing = true;
     send(widget, QAccessible::ObjectShow);  // what screen readers act on
     announcing = false;
     send(widget, QAccessible::Alert);
+    if (QAccessibleInterface* a = QAccessible::queryAccessibleInterface(widget))
+        raisePlatformNotification(widget, a->text(QAccessible::Name));
+}
+
+void announce(QWidget* widget, const QString& text) {
+    QWidget* window = widget->window();
+    auto* notice = window->findChild<Announcement*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!notice) {
+        notice = new Announcement(window);
+        notice->show();
+    }
+    notice->setAccessibleName(text);
+    announceAlert(notice);
 }
 
 void announceRowsChanged(StringGrid* grid) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 class QWidget;
 
 namespace kavinto {
@@ -15,8 +17,12 @@ void installAccessibility();
 
 // Events for assistive technology.
 void announceNameChange(QWidget* widget);
+// A list's value (its item, or the letters typed into it) told anew.
+void announceValueChange(QWidget* widget);
 // The notification spoken now, as if it appeared anew.
 void announceAlert(QWidget* widget);
+// A text spoken now as a notification of the widget's window, which no label shows.
+void announce(QWidget* widget, const QString& text);
 void announceRowsChanged(StringGrid* grid);
 void announceCurrentRow(StringGrid* grid);
 

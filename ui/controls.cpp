@@ -7,22 +7,45 @@
 #include <QListView>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
+
+#include <algorithm>
 
 namespace kavinto {
 
 // The items of a drop-down list: texts appended one by one, and runs of
-// texts made when asked for.
+// texts made when asked for. While the opened list is narrowed, its rows
+// are the items shown, and only the popup looks at them.
 class ItemList : public QAbstractListModel {
 public:
-    using QAbstractListModel::QAbstractListModel;
+    explicit ItemList(DropDownList* list) : QAbstractListModel(list), m_list(list) {}
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override {
-        return parent.isValid() ? 0 : m_count;
+        return parent.isValid() ? 0 : m_shown ? int(m_shown->size()) : m_count;
     }
     QVariant data(const QModelIndex& index, int role) const override {
-        if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+        if (!index.isValid())
             return {};
-        return text(index.row());
+        const int item = m_shown ? (*m_shown)[std::size_t(index.row())] : index.row();
+        if (role == Qt::DisplayRole || role == Qt::EditRole)
+            return text(item);
+        if (role == Qt::AccessibleTextRole)
+            return m_list->spokenText(text(item));
+        return {};
+    }
+    int count() const { return m_count; }
+    QString text(int row) const {
+        const auto run = std::upper_bound(m_runs.begin(), m_runs.end(), row,
+                                          [](int r, const Run& x) { return r < x.first; }) -
+                         1;
+        return run->textAt ? run->textAt(row - run->first) : run->own[row - run->first];
+    }
+    // Shows only the items listed, or (null) every item again.
+    void show(const std::vector<int>* items) {
+        beginResetModel();
+        m_shown = items;
+        endResetModel();
     }
     Qt::ItemFlags flags(const QModelIndex& index) const override {
         return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren
@@ -48,21 +71,16 @@ public:
     }
 
 private:
-    QString text(int row) const {
-        const auto run = std::upper_bound(m_runs.begin(), m_runs.end(), row,
-                                          [](int r, const Run& x) { return r < x.first; }) -
-                         1;
-        return run->textAt ? run->textAt(row - run->first) : run->own[row - run->first];
-    }
-
     struct Run {
         int first;
         int count;
         std::function<QString(int)> textAt;  // null: the texts are in `own`
         QStringList own;
     };
+    DropDownList* m_list;
     std::vector<Run> m_runs;
     int m_count = 0;
+    const std::vector<int>* m_shown = nullptr;
 };
 
 DropDownList::DropDownList(QWidget* parent) : QComboBox(parent), m_items(new ItemList(this)) {
@@ -87,11 +105,180 @@ DropDownList::DropDownList(QWidget* parent) : QComboBox(parent), m_items(new Ite
 template <typename F>
 void DropDownList::keepingSelection(F append) {
     // Appending to an empty list would select it; the selection stays as it was.
+    endNarrowing();
     const int selected = currentIndex();
     m_programChange = true;
     append();
     setCurrentIndex(selected);
     m_programChange = false;
+    m_finder.clear();
+}
+
+int DropDownList::itemCount() const {
+    return m_items->count();
+}
+
+QString DropDownList::item(int index) const {
+    return index >= 0 && index < m_items->count() ? m_items->text(index) : QString();
+}
+
+QString DropDownList::Text() const {
+    return item(SelectedIndex());
+}
+
+void DropDownList::setSpokenName(const QString& item, const QString& name) {
+    m_spokenItem = item;
+    m_spokenName = name;
+}
+
+QString DropDownList::spokenText(const QString& item) const {
+    return !m_spokenName.isEmpty() && item == m_spokenItem ? m_spokenName : item;
+}
+
+void DropDownList::setIndexByProgram(int index) {
+    m_programChange = true;
+    setCurrentIndex(index);
+    m_programChange = false;
+}
+
+// A letter typed (or Backspace) taken for finding; false for any other key.
+bool DropDownList::typeLetter(const QKeyEvent* event, bool opened) {
+    if (!opened && (!m_lastKey.isValid() || m_lastKey.hasExpired(1000)))
+        m_typed.clear();
+    if (event->key() == Qt::Key_Backspace) {
+        if (m_typed.isEmpty())
+            return false;
+        m_typed.chop(1);
+    } else {
+        if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+            return false;
+        const QString text = event->text();
+        const auto control = [](char32_t c) { return QChar::category(c) == QChar::Other_Control; };
+        const QList<uint> characters = text.toUcs4();
+        if (text.isEmpty() || std::any_of(characters.cbegin(), characters.cend(), control))
+            return false;
+        if (text == QStringLiteral(" ") && m_typed.isEmpty())
+            return false;  // a Space as the first key opens the list
+        m_typed += text;
+    }
+    m_lastKey.start();
+    if (!m_finder.isBuilt())
+        m_finder.build(m_items->count(), [this](int i) { return m_items->text(i); });
+    if (opened)
+        narrowToTyped();
+    else
+        selectTyped();
+    return true;
+}
+
+void DropDownList::selectTyped() {
+    const int found = m_finder.find(TextFinder::fold(m_typed));
+    if (found >= 0 && found != currentIndex())
+        setCurrentIndex(found);  // the user's change
+}
+
+void DropDownList::narrowToTyped() {
+    if (m_typed.isEmpty()) {
+        const int kept = m_kept;
+        endNarrowing();
+        view()->setCurrentIndex(m_items->index(kept, 0));
+        return;
+    }
+    if (!m_narrowed) {
+        m_kept = currentIndex();
+        m_narrowed = true;
+    }
+    m_shown = m_finder.containing(TextFinder::fold(m_typed));
+    m_programChange = true;
+    m_items->show(&m_shown);
+    m_programChange = false;
+    if (!m_shown.empty())
+        view()->setCurrentIndex(m_items->index(0, 0));
+    update();
+    announceValueChange(this);
+}
+
+void DropDownList::endNarrowing() {
+    if (!m_narrowed)
+        return;
+    m_narrowed = false;
+    m_typed.clear();
+    m_programChange = true;
+    m_items->show(nullptr);
+    m_shown = {};
+    setCurrentIndex(m_kept);
+    m_programChange = false;
+    update();
+}
+
+void DropDownList::pickShown(int row) {
+    if (row < 0 || std::size_t(row) >= m_shown.size())
+        return;
+    const int picked = m_shown[std::size_t(row)];
+    hidePopup();
+    if (picked != currentIndex())
+        setCurrentIndex(picked);  // the user's change
+}
+
+void DropDownList::showPopup() {
+    QComboBox::showPopup();
+    // Ahead of the popup's own filters, which pick by the shown row: the
+    // filter installed last runs first.
+    for (QObject* watched :
+         {static_cast<QObject*>(view()), static_cast<QObject*>(view()->viewport())}) {
+        watched->removeEventFilter(this);
+        watched->installEventFilter(this);
+    }
+}
+
+void DropDownList::hidePopup() {
+    QComboBox::hidePopup();
+    endNarrowing();
+}
+
+void DropDownList::keyPressEvent(QKeyEvent* event) {
+    if (typeLetter(event, false))
+        return;
+    m_typed.clear();
+    QComboBox::keyPressEvent(event);
+}
+
+bool DropDownList::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == view() && event->type() == QEvent::KeyPress) {
+        if (typeLetter(static_cast<QKeyEvent*>(event), true))
+            return true;
+    } else if (watched == view() && event->type() == QEvent::ShortcutOverride && m_narrowed) {
+        // Where the popup picks by Return, before the key is pressed.
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            pickShown(view()->currentIndex().row());
+            return true;
+        }
+    } else if (watched == view()->viewport() && event->type() == QEvent::MouseButtonRelease &&
+               m_narrowed) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const QModelIndex at = view()->indexAt(mouse->position().toPoint());
+        if (mouse->button() == Qt::LeftButton && at.isValid())
+            pickShown(at.row());
+        return true;
+    } else if (watched == view() && event->type() == QEvent::Hide) {
+        endNarrowing();
+    }
+    return QComboBox::eventFilter(watched, event);
+}
+
+void DropDownList::paintEvent(QPaintEvent* event) {
+    if (!m_narrowed) {
+        QComboBox::paintEvent(event);
+        return;
+    }
+    QStylePainter p(this);
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    option.currentText = m_typed;
+    option.currentIcon = QIcon();
+    p.drawComplexControl(QStyle::CC_ComboBox, option);
+    p.drawControl(QStyle::CE_ComboBoxLabel, option);
 }
 
 void DropDownList::addItem(const QString& text) {
@@ -103,11 +290,10 @@ void DropDownList::addItems(int count, std::function<QString(int)> textAt) {
 }
 
 void DropDownList::setSelectedIndex(int index) {
+    endNarrowing();
     if (index == currentIndex())
         return;
-    m_programChange = true;
-    setCurrentIndex(index);
-    m_programChange = false;
+    setIndexByProgram(index);
 }
 
 PushButton::PushButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent) {
@@ -238,6 +424,12 @@ void Panel::paintEvent(QPaintEvent* event) {
              {QRect(0, 0, w, 1), QRect(0, h - 1, w, 1), QRect(0, 0, 1, h), QRect(w - 1, 0, 1, h)})
             p.fillRect(edge, m_borderColor);
     }
+}
+
+Announcement::Announcement(QWidget* window) : QWidget(window) {
+    setGeometry(0, 0, 0, 0);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
 }
 
 Picture::Picture(const QPixmap& picture, QWidget* parent) : Clickable(parent), m_picture(picture) {}

@@ -2,8 +2,11 @@
 
 #include "handler.h"
 
+#include "textfinder.h"
+
 #include <QColor>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QPixmap>
 #include <QPointer>
@@ -21,6 +24,12 @@ class ItemList;
 // program's own SelectedIndex assignments or for appended items. Items may
 // come as a run whose texts are made when shown, so that a list of a
 // million items holds no million objects.
+//
+// Typing finds an item by any part of its text, case and accents ignored:
+// in the closed list the letters typed until a pause of a second select the
+// first item that starts with them, else the first that contains them; in
+// the opened list they narrow the items shown to those that contain them,
+// and the box shows them in place of the selected text until the list closes.
 class DropDownList : public QComboBox {
     Q_OBJECT
 public:
@@ -29,22 +38,52 @@ public:
     // Both append; the selection stays.
     void addItem(const QString& text);
     void addItems(int count, std::function<QString(int)> textAt);
-    int itemCount() const { return count(); }
-    QString item(int index) const { return itemText(index); }
-    int SelectedIndex() const { return currentIndex(); }
+    int itemCount() const;
+    QString item(int index) const;
+    int SelectedIndex() const { return m_narrowed ? m_kept : currentIndex(); }
     void setSelectedIndex(int index);
-    QString Text() const { return currentText(); }
+    QString Text() const;
     int DropDownCount() const { return maxVisibleItems(); }
     void setDropDownCount(int count) { setMaxVisibleItems(count); }
 
+    // The name an item is given to assistive technology in place of its
+    // text (the item that means no choice), its text shown unchanged.
+    void setSpokenName(const QString& item, const QString& name);
+    QString spokenText(const QString& item) const;
+
+    // The letters typed into the opened list, while they narrow it.
+    bool isNarrowed() const { return m_narrowed; }
+    const QString& typed() const { return m_typed; }
+
+    void showPopup() override;
+    void hidePopup() override;
+
     Event OnChange;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     template <typename F>
     void keepingSelection(F append);
+    bool typeLetter(const QKeyEvent* event, bool opened);
+    void selectTyped();
+    void narrowToTyped();
+    void endNarrowing();
+    void pickShown(int row);
+    void setIndexByProgram(int index);
 
     ItemList* m_items;
+    TextFinder m_finder;
+    QString m_typed;
+    QElapsedTimer m_lastKey;
     bool m_programChange = false;
+    bool m_narrowed = false;
+    int m_kept = -1;           // the selection while the opened list is narrowed
+    std::vector<int> m_shown;  // the items the narrowed list shows
+    QString m_spokenItem, m_spokenName;
 };
 
 // A push button with an optional picture. OnClick fires once for each
@@ -129,6 +168,14 @@ protected:
 private:
     Border m_border;
     QColor m_borderColor;
+};
+
+// A window's notification that no label shows: a text told to assistive
+// technology (announce), drawn nowhere.
+class Announcement : public QWidget {
+    Q_OBJECT
+public:
+    explicit Announcement(QWidget* window);
 };
 
 // A picture drawn at its top-left corner at its own size.

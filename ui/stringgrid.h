@@ -92,6 +92,10 @@ public:
     // (read after the row's shown cells), or -1.
     int describingColumn() const { return m_describingColumn; }
     void setDescribingColumn(int col) { m_describingColumn = col; }
+    // The column whose cell of the current row holds the focus, where it is
+    // shown; else the first shown column.
+    int focusColumn() const { return m_focusColumn; }
+    void setFocusColumn(int col) { m_focusColumn = col; }
     void setHeaderFont(const QFont& font) { m_headerFont = font; }
 
     Event OnClick;
@@ -126,6 +130,7 @@ private:
     int m_colCount;
     int m_rowCount;
     int m_describingColumn = -1;
+    int m_focusColumn = -1;
     int m_row = 1;
     int m_rangeEnd = 1;
     bool m_dragging = false;

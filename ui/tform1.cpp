@@ -15,6 +15,7 @@
 #include "resultrows.h"
 
 #include <QCoreApplication>
+#include <QPointer>
 
 namespace kavinto {
 
@@ -133,6 +134,8 @@ void TForm1::buildSearchPage() {
     list_func1 = list(LMDSimplePanel1, 112, 56, 265, 14);
     list_func2 = list(LMDSimplePanel1, 112, 80, 265, 14);
     list_func3 = list(LMDSimplePanel1, 112, 104, 265, 14);
+    for (DropDownList* l : {list_modszer, list_func1, list_func2, list_func3})
+        l->setSpokenName(kNothingChosen, QStringLiteral("nincs kiválasztva"));
     LMDSimpleLabel2->setBuddy(list_modszer);
     LMDSimpleLabel3->setBuddy(list_func1);
     LMDSimpleLabel4->setBuddy(list_func2);
@@ -169,6 +172,7 @@ void TForm1::buildResultsPage() {
     LMDSimpleLabel9->setBuddy(countlabel);
     countlabel->setBuddy(Strgrid);
     Strgrid->setDescribingColumn(4);
+    Strgrid->setFocusColumn(2);  // where-am-I names the method
     pdf_panel = place(new Panel(kPanelGrey, Panel::Border::Line, kRed, Panel2), 8, 312, 617, 41);
     pdf_panel->setCursor(Qt::PointingHandCursor);
     pdf_image = place(new Picture(documentIcon(), pdf_panel), 8, 4, 33, 33);
@@ -245,6 +249,7 @@ void TForm1::FormActivate(QObject*) {
 }
 
 void TForm1::searchClick(QObject*) {
+    ++m_documentChoice;
     Strgrid->setVisible(true);
     pdf_panel->setVisible(false);
     pdf_image->setVisible(false);
@@ -255,6 +260,9 @@ void TForm1::searchClick(QObject*) {
     arrayclear(this);
     if (const std::optional<QString> refusal = refusalOf(selection)) {
         errorlabel->setCaption(*refusal);
+        // Shown anew, it is spoken as it appears; already shown, it is told again.
+        if (errorlabel->isVisible())
+            announceAlert(errorlabel);
         errorlabel->setVisible(true);
         return;
     }
@@ -301,6 +309,9 @@ void TForm1::searchByFunctions() {
     showResultsPage();
     if (hitCount > 0)
         StrgridDblClick(this);
+    else
+        announce(this,
+                 LMDSimpleLabel9->displayedText() + QLatin1Char(' ') + countlabel->displayedText());
 }
 
 void TForm1::writeRow(int row, const ResultRow& cells) {
@@ -339,6 +350,7 @@ void TForm1::arrayclear(QObject*) {
 }
 
 void TForm1::backClick(QObject*) {
+    ++m_documentChoice;
     Panel2->setVisible(false);
     Panel1->setVisible(true);
     focusFirstTabStopOf(
@@ -352,6 +364,7 @@ void TForm1::LMDButton1Click(QObject*) {
 void TForm1::LMDButton2Click(QObject*) {
     for (DropDownList* l : {list_modszer, list_func1, list_func2, list_func3})
         l->setSelectedIndex(0);
+    announce(this, QStringLiteral("Keresési feltételek törölve"));
 }
 
 void TForm1::list_modszerChange(QObject*) {
@@ -368,6 +381,7 @@ void TForm1::list_func3Change(QObject*) {
 }
 
 void TForm1::StrgridDblClick(QObject*) {
+    ++m_documentChoice;
     pdf_panel->setVisible(true);
     pdf_image->setVisible(true);
     pdf_label->setVisible(true);
@@ -380,13 +394,23 @@ void TForm1::StrgridClick(QObject* Sender) {
 
 void TForm1::pdf_panelClick(QObject*) {
     const QString name = Strgrid->Cells(4, Strgrid->Row());
-    if (isDocumentAvailable(name))
-        m_opener->open(documentPath(name), windowHandle());
-    else {
+    if (isDocumentAvailable(name)) {
+        m_opener->open(documentPath(name), windowHandle(),
+                       [form = QPointer<TForm1>(this), choice = m_documentChoice, name] {
+                           if (form && form->m_documentChoice == choice)
+                               form->showFailedHandOver(name);
+                       });
+    } else {
         pdf_label->setCaption(QStringLiteral("Hiányzik a pdf/") + name +
                               QStringLiteral(" nevű file!"));
         announceAlert(pdf_label);
     }
+}
+
+void TForm1::showFailedHandOver(const QString& name) {
+    pdf_label->setCaption(QStringLiteral("Nem sikerült megnyitni a pdf/") + name +
+                          QStringLiteral(" file-t!"));
+    announceAlert(pdf_label);
 }
 
 void TForm1::pdf_imageClick(QObject* Sender) {

@@ -88,8 +88,12 @@ private:
     void writeRow(int row, const ResultRow& cells);
     void showResultsPage();
     void focusFirstTabStopOf(const std::vector<QWidget*>& page);
+    void showFailedHandOver(const QString& name);
 
     std::unique_ptr<DocumentOpener> m_opener;
+    // Counts the changes of row, page and search: a hand-over's failure
+    // reported after one of them is no longer about what is shown.
+    quint64 m_documentChoice = 0;
     std::function<void()> m_terminate;
 };
 

@@ -4,6 +4,7 @@
 #include "pictures.h"
 #include "stringgrid.h"
 
+#include <QAbstractItemView>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -17,6 +18,14 @@ inline void doubleClick(QWidget* w, QPoint at) {
                        Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(w, &second);
     QTest::mouseRelease(w, Qt::LeftButton, {}, at);
+}
+
+// Letters typed, accented ones included (QTest::keyClicks takes ASCII only).
+inline void typeText(QWidget* w, const QString& text) {
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, w,
+                            c == QLatin1Char(' ') ? Qt::Key_Space : Qt::Key_unknown, QString(c),
+                            Qt::NoModifier);
 }
 
 class ControlsTest : public QObject {
@@ -211,6 +220,81 @@ private slots:
         QCOMPARE(l.itemCount(), 4);
         QCOMPARE(l.SelectedIndex(), 2);
         QCOMPARE(seen.size(), 2);
+    }
+
+    void typingFindsByAnyPartOfANameWithAccentsAndCaseIgnored() {
+        QCOMPARE(TextFinder::fold(QStringLiteral("Őszi SÉTA")), QByteArray("oszi seta"));
+        DropDownList l;
+        for (const char* item : {"-", "Szerepjáték", "Őszi séta", "Vita", "Ötletbörze"})
+            l.addItem(QString::fromUtf8(item));
+        l.setSelectedIndex(0);
+        QStringList seen;
+        l.OnChange = [&] { seen << l.Text(); };
+        l.show();
+        l.setFocus();
+        auto type = [&](const char* letters) { typeText(&l, QString::fromUtf8(letters)); };
+        auto pause = [] { QTest::qWait(1100); };
+        type("ősz");  // a start first, accents ignored
+        QCOMPARE(l.Text(), QStringLiteral("Őszi séta"));
+        pause();
+        type("SETA");  // else a part
+        QCOMPARE(l.Text(), QStringLiteral("Őszi séta"));
+        pause();
+        type("sz");
+        QCOMPARE(l.Text(), QStringLiteral("Szerepjáték"));
+        type("x");  // nothing has "szx": the selection stays
+        QCOMPARE(l.Text(), QStringLiteral("Szerepjáték"));
+        QTest::keyClick(&l, Qt::Key_Backspace);
+        QTest::keyClick(&l, Qt::Key_Backspace);
+        type("t");  // "st": once typing has begun, Space and letters gather
+        QCOMPARE(l.Text(), QStringLiteral("Szerepjáték"));
+        pause();
+        type("oszi ");
+        QCOMPARE(l.Text(), QStringLiteral("Őszi séta"));
+        // Each letter selects as it comes: "S", then "SE" (in "séta").
+        QCOMPARE(seen, QStringList(
+                           {"Őszi séta", "Szerepjáték", "Őszi séta", "Szerepjáték", "Őszi séta"}));
+        QVERIFY(!l.view()->isVisible());
+    }
+
+    void typingNarrowsTheOpenedList() {
+        DropDownList l;
+        for (const char* item : {"-", "Szerepjáték", "Őszi séta", "Vita", "Ötletbörze"})
+            l.addItem(QString::fromUtf8(item));
+        l.setSelectedIndex(0);
+        int changes = 0;
+        l.OnChange = [&] { ++changes; };
+        l.show();
+        l.setFocus();
+        QTest::keyClick(&l, Qt::Key_Space);  // a Space first opens the list
+        QTRY_VERIFY(l.view()->isVisible());
+        QTest::keyClicks(l.view(), QStringLiteral("TA"));
+        QVERIFY(l.isNarrowed());
+        QCOMPARE(l.typed(), QStringLiteral("TA"));
+        QCOMPARE(l.view()->model()->rowCount(), 2);  // Őszi séta, Vita
+        QCOMPARE(l.Text(), QStringLiteral("-"));     // nothing picked yet
+        QCOMPARE(l.itemCount(), 5);
+        QTest::keyClicks(l.view(), QStringLiteral("q"));
+        QCOMPARE(l.view()->model()->rowCount(), 0);
+        QTest::keyClick(l.view(), Qt::Key_Backspace);
+        QCOMPARE(l.view()->model()->rowCount(), 2);
+        QTest::keyClick(l.view(), Qt::Key_Down);
+        QTest::keyClick(l.view(), Qt::Key_Return);
+        QTRY_VERIFY(!l.view()->isVisible());
+        QCOMPARE(l.Text(), QStringLiteral("Vita"));
+        QCOMPARE(l.SelectedIndex(), 3);
+        QCOMPARE(changes, 1);
+        QCOMPARE(l.view()->model()->rowCount(), 5);
+        // Escape keeps the selection.
+        l.showPopup();
+        QTRY_VERIFY(l.view()->isVisible());
+        typeText(l.view(), QStringLiteral("ötlet"));
+        QCOMPARE(l.view()->model()->rowCount(), 1);
+        QTest::keyClick(l.view(), Qt::Key_Escape);
+        QTRY_VERIFY(!l.view()->isVisible());
+        QVERIFY(!l.isNarrowed());
+        QCOMPARE(l.Text(), QStringLiteral("Vita"));
+        QCOMPARE(changes, 1);
     }
 
     void disabledButtonIgnoresMouseAndKeys() {

@@ -2,6 +2,7 @@
 #include "programfixture.h"
 #include "records.h"
 
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QFile>
 
@@ -452,7 +453,12 @@ private slots:
         const auto labels = iface(f.list_func1)->relations(QAccessible::Label);
         QCOMPARE(labels.size(), 1);
         QCOMPARE(labels.front().first->object(), f.LMDSimpleLabel3);
-        QCOMPARE(iface(f.list_func1)->text(QAccessible::Value), QStringLiteral("-"));
+        // "-" is shown, and told as what it means.
+        QCOMPARE(f.list_func1->Text(), QStringLiteral("-"));
+        QCOMPARE(iface(f.list_func1)->text(QAccessible::Value),
+                 QStringLiteral("nincs kiválasztva"));
+        QCOMPARE(f.list_func1->view()->model()->index(0, 0).data(Qt::AccessibleTextRole).toString(),
+                 QStringLiteral("nincs kiválasztva"));
 
         p->writeDocument(QStringLiteral("allomasos.pdf"));
         searchFunctions(*p, "Csoportalakítás");
@@ -473,9 +479,55 @@ private slots:
         QTest::keyClick(f.Strgrid, Qt::Key_Down);
         QCOMPARE(table->selectedRows(), QList<int>{1});
         QVERIFY(iface(f.Strgrid)->focusChild()->tableCellInterface()->isSelected());
+        // The focus stands on the method's name; the count is said once, after its caption.
+        QCOMPARE(iface(f.Strgrid)->focusChild()->text(QAccessible::Name), f.Strgrid->Cells(2, 2));
+        QCOMPARE(iface(f.countlabel)->text(QAccessible::Name), f.countlabel->Caption());
+        QList<QObject*> gridLabels;
+        for (const auto& r : iface(f.Strgrid)->relations(QAccessible::Label))
+            gridLabels << r.first->object();
+        QCOMPARE(gridLabels, (QList<QObject*>{f.LMDSimpleLabel9, f.countlabel}));
         QTest::keyClick(f.Strgrid, Qt::Key_Up);
         iface(f.pdf_panel)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         QCOMPARE(p->opened, QStringList{QStringLiteral("pdf/allomasos.pdf")});
+    }
+
+    // What is said though no label shows it: no hits, and the lists reset.
+    void announcementsOfNoHitsAndOfTheReset() {
+        auto p = started();
+        auto told = [&] {
+            const auto* a = p->form->findChild<Announcement*>();
+            return a ? a->accessibleName() : QString();
+        };
+        searchFunctions(*p, "Ráhangolódás", "Csoportalakítás");
+        QCOMPARE(told(), QStringLiteral("Találatok száma: 0 db"));
+        p->click(p->form->back);
+        p->click(p->form->LMDButton2);
+        QCOMPARE(told(), QStringLiteral("Keresési feltételek törölve"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(p->form->findChild<Announcement*>())->role(),
+                 QAccessible::Notification);
+    }
+
+    // The system's word that it cannot open the document is shown while
+    // the document is still the one chosen, and dropped after a change.
+    void aFailedHandOverIsShownUntilTheChoiceChanges() {
+        auto p = started();
+        TForm1& f = *p->form;
+        for (const char* name : {"csoportmunka.pdf", "allomasos.pdf", "cikk_cakk.pdf"})
+            p->writeDocument(QString::fromUtf8(name));
+        searchFunctions(*p, "Csoportalakítás");
+        p->click(f.pdf_panel);
+        QVERIFY(p->failHandOver);
+        p->failHandOver();
+        QCOMPARE(f.pdf_label->Caption(),
+                 QStringLiteral("Nem sikerült megnyitni a pdf/allomasos.pdf file-t!"));
+        p->click(f.pdf_panel);
+        QTest::keyClick(f.Strgrid, Qt::Key_Down);  // another row before the word comes
+        p->failHandOver();
+        QCOMPARE(f.pdf_label->Caption(), f.Strgrid->Cells(4, 2));
+        p->click(f.pdf_panel);
+        p->click(f.back);
+        p->failHandOver();
+        QCOMPARE(f.pdf_label->Caption(), f.Strgrid->Cells(4, 2));
     }
 
     void documentNamesThatCannotBeOpened_data() {

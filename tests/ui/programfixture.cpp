@@ -58,7 +58,7 @@ Program::~Program() {
 bool Program::start() {
     QDir::setCurrent(dir.path(QStringLiteral(".")));
     Data = &data;
-    form = std::make_unique<TForm1>(std::make_unique<RecordingOpener>(opened),
+    form = std::make_unique<TForm1>(std::make_unique<RecordingOpener>(opened, failHandOver),
                                     [this] { ++terminations; });
     Form1 = form.get();
     form->show();

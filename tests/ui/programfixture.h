@@ -17,16 +17,20 @@ namespace kavinto::test {
 // second press as a double-click event, release.
 void doubleClick(QWidget* w, QPoint at);
 
-// Records the documents handed to the system.
+// Records the documents handed to the system, and how to report the last
+// hand-over's failure.
 class RecordingOpener : public DocumentOpener {
 public:
-    explicit RecordingOpener(QStringList& log) : m_log(log) {}
-    void open(const QString& path, QWindow* owner) override {
+    RecordingOpener(QStringList& log, Failed& lastFailure)
+        : m_log(log), m_lastFailure(lastFailure) {}
+    void open(const QString& path, QWindow* owner, Failed failed) override {
         m_log << path + (owner ? QString() : QStringLiteral(" (no owner)"));
+        m_lastFailure = std::move(failed);
     }
 
 private:
     QStringList& m_log;
+    Failed& m_lastFailure;
 };
 
 // Methods with ids, names, documents and the functions each serves.
@@ -51,7 +55,8 @@ public:
     TData data;
     std::unique_ptr<TForm1> form;
     QStringList opened;
-    QStringList errors;  // texts of the error boxes shown
+    DocumentOpener::Failed failHandOver;  // the last hand-over's failure, as the system reports it
+    QStringList errors;                   // texts of the error boxes shown
     int terminations = 0;
 
     void writeMethods(const Packet& p) {

@@ -1,0 +1,148 @@
+#include "textfinder.h"
+
+#include <QList>
+
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <string_view>
+
+namespace kavinto {
+namespace {
+
+constexpr char16_t kComplex = 0xFFFF;  // folds to more than one unit: the slow path
+
+void appendUtf8(QByteArray& out, char32_t c) {
+    if (c < 0x80) {
+        out.append(char(c));
+    } else if (c < 0x800) {
+        out.append(char(0xC0 | (c >> 6)));
+        out.append(char(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+        out.append(char(0xE0 | (c >> 12)));
+        out.append(char(0x80 | ((c >> 6) & 0x3F)));
+        out.append(char(0x80 | (c & 0x3F)));
+    } else {
+        out.append(char(0xF0 | (c >> 18)));
+        out.append(char(0x80 | ((c >> 12) & 0x3F)));
+        out.append(char(0x80 | ((c >> 6) & 0x3F)));
+        out.append(char(0x80 | (c & 0x3F)));
+    }
+}
+
+// The general rule, for one character (one or two UTF-16 units).
+void foldSlowly(QByteArray& out, QStringView character) {
+    const QString decomposed = character.toString().normalized(QString::NormalizationForm_D);
+    for (const char32_t c : decomposed.toUcs4()) {
+        if (QChar::isMark(c) || c == 0)
+            continue;
+        appendUtf8(out, QChar::toCaseFolded(c));
+    }
+}
+
+// The folding of every BMP unit that folds to one unit or none (0), made
+// once by the general rule; kComplex marks the others.
+const std::array<char16_t, 0x10000>& unitTable() {
+    static const std::unique_ptr<std::array<char16_t, 0x10000>> table = [] {
+        auto t = std::make_unique<std::array<char16_t, 0x10000>>();
+        for (char32_t u = 0; u < 0x10000; ++u) {
+            if (u >= 0xD800 && u < 0xE000) {
+                (*t)[u] = kComplex;
+                continue;
+            }
+            const char16_t unit = char16_t(u);
+            const QString decomposed =
+                QString(QChar(unit)).normalized(QString::NormalizationForm_D);
+            QString folded;
+            for (const char32_t c : decomposed.toUcs4())
+                if (!QChar::isMark(c) && c != 0)
+                    folded.append(QString::fromUcs4(&c, 1).toCaseFolded());
+            (*t)[u] = folded.isEmpty() ? 0 : folded.size() == 1 ? folded[0].unicode() : kComplex;
+        }
+        return t;
+    }();
+    return *table;
+}
+
+}  // namespace
+
+QByteArray TextFinder::fold(QStringView text) {
+    QByteArray out;
+    out.reserve(text.size());
+    const auto& table = unitTable();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i].unicode();
+        if (u < 0x80) {
+            if (u != 0)
+                out.append(char(u >= 'A' && u <= 'Z' ? u + ('a' - 'A') : u));
+            continue;
+        }
+        const char16_t f = table[u];
+        if (f != kComplex) {
+            if (f != 0)
+                appendUtf8(out, f);
+            continue;
+        }
+        const bool pair = QChar::isHighSurrogate(u) && i + 1 < text.size() &&
+                          QChar::isLowSurrogate(text[i + 1].unicode());
+        foldSlowly(out, text.mid(i, pair ? 2 : 1));
+        if (pair)
+            ++i;
+    }
+    return out;
+}
+
+void TextFinder::build(int count, const std::function<QString(int)>& textAt) {
+    clear();
+    m_starts.reserve(std::size_t(std::max(count, 0)));
+    for (int i = 0; i < count; ++i) {
+        m_text.append('\0');
+        m_starts.push_back(m_text.size());
+        m_text.append(fold(textAt(i)));
+    }
+    m_built = true;
+}
+
+void TextFinder::clear() {
+    m_text.clear();
+    m_starts.clear();
+    m_built = false;
+}
+
+int TextFinder::itemAt(qsizetype offset) const {
+    return int(std::upper_bound(m_starts.begin(), m_starts.end(), offset) - m_starts.begin()) - 1;
+}
+
+qsizetype TextFinder::search(const QByteArray& pattern, qsizetype from) const {
+    const std::string_view text(m_text.constData(), std::size_t(m_text.size()));
+    const std::size_t at = text.find(
+        std::string_view(pattern.constData(), std::size_t(pattern.size())), std::size_t(from));
+    return at == std::string_view::npos ? -1 : qsizetype(at);
+}
+
+int TextFinder::find(const QByteArray& folded) const {
+    if (folded.isEmpty())
+        return -1;
+    const qsizetype start = search('\0' + folded, 0);
+    if (start >= 0)
+        return itemAt(start + 1);
+    const qsizetype inside = search(folded, 0);
+    return inside >= 0 ? itemAt(inside) : -1;
+}
+
+std::vector<int> TextFinder::containing(const QByteArray& folded) const {
+    std::vector<int> items;
+    if (folded.isEmpty())
+        return items;
+    for (qsizetype at = search(folded, 0); at >= 0;) {
+        const int item = itemAt(at);
+        items.push_back(item);
+        const std::size_t next = std::size_t(item) + 1;
+        if (next >= m_starts.size())
+            break;
+        at = search(folded, m_starts[next]);
+    }
+    return items;
+}
+
+}  // namespace kavinto

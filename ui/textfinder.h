@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+
+#include <functional>
+#include <vector>
+
+namespace kavinto {
+
+// Finds items of a list by letters typed, with case and accents ignored:
+// texts are compared after decomposition (NFD) with the combining marks
+// dropped and case folded. The folded items are kept in one buffer, so a
+// search is a scan of that buffer; nothing is kept per item but its offset.
+class TextFinder {
+public:
+    // The folded text, as UTF-8.
+    static QByteArray fold(QStringView text);
+
+    // Folds the items; `textAt` is asked once for each.
+    void build(int count, const std::function<QString(int)>& textAt);
+    void clear();
+    bool isBuilt() const { return m_built; }
+
+    // The first item, in list order, that starts with the folded letters;
+    // where none does, the first that contains them; else -1.
+    int find(const QByteArray& folded) const;
+    // Every item that contains the folded letters, in list order.
+    std::vector<int> containing(const QByteArray& folded) const;
+
+private:
+    int itemAt(qsizetype offset) const;
+    qsizetype search(const QByteArray& pattern, qsizetype from) const;
+
+    // Each item preceded by a NUL, which no folded text holds.
+    QByteArray m_text;
+    std::vector<qsizetype> m_starts;  // where each item's text begins
+    bool m_built = false;
+};
+
+}  // namespace kavinto
