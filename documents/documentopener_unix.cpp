@@ -101,7 +101,7 @@ void SystemDocumentOpener::open(const QString& path, QWindow* owner, Failed fail
     Q_UNUSED(owner);
     const QString launcher = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
     // The working directory's own bytes, which need not be UTF-8 (a Latin-2
-    // folder name), reach the launcher unchanged.
+    // folder name), reach the launcher unchanged,
     char cwd[PATH_MAX];
     int fds[2];
     if (launcher.isEmpty() || !::getcwd(cwd, sizeof cwd) || ::pipe2(fds, O_CLOEXEC) != 0) {
@@ -109,8 +109,10 @@ void SystemDocumentOpener::open(const QString& path, QWindow* owner, Failed fail
         return;
     }
     QByteArray program = QFile::encodeName(launcher);
-    QByteArray file = QByteArray(cwd) + '/' + QFile::encodeName(path);
-    char* const argv[] = {program.data(), file.data(), nullptr};
+    // percent-encoded in a file URL.
+    QByteArray url =
+        "file://" + (QByteArray(cwd) + '/' + QFile::encodeName(path)).toPercentEncoding("/");
+    char* const argv[] = {program.data(), url.data(), nullptr};
     const bool started = launch(argv, fds[1]);
     ::close(fds[1]);
     if (!started) {

@@ -14,6 +14,19 @@
 
 namespace kavinto {
 
+void drawFocusRing(QWidget* widget, QPaintDevice* device, QRect rect) {
+    if (!widget->hasFocus())
+        return;
+    QPainter p(device ? device : widget);
+    const QRect r = rect.isNull() ? widget->rect() : rect;
+    const QColor ring = widget->palette().color(QPalette::Active, QPalette::Highlight);
+    for (const QRect& edge : {QRect(r.left(), r.top(), r.width(), 2),
+                              QRect(r.left(), r.bottom() - 1, r.width(), 2),
+                              QRect(r.left(), r.top(), 2, r.height()),
+                              QRect(r.right() - 1, r.top(), 2, r.height())})
+        p.fillRect(edge, ring);
+}
+
 // The items of a drop-down list: texts appended one by one, and runs of
 // texts made when asked for. While the opened list is narrowed, its rows
 // are the items shown, and only the popup looks at them.
@@ -270,15 +283,16 @@ bool DropDownList::eventFilter(QObject* watched, QEvent* event) {
 void DropDownList::paintEvent(QPaintEvent* event) {
     if (!m_narrowed) {
         QComboBox::paintEvent(event);
-        return;
+    } else {
+        QStylePainter p(this);
+        QStyleOptionComboBox option;
+        initStyleOption(&option);
+        option.currentText = m_typed;
+        option.currentIcon = QIcon();
+        p.drawComplexControl(QStyle::CC_ComboBox, option);
+        p.drawControl(QStyle::CE_ComboBoxLabel, option);
     }
-    QStylePainter p(this);
-    QStyleOptionComboBox option;
-    initStyleOption(&option);
-    option.currentText = m_typed;
-    option.currentIcon = QIcon();
-    p.drawComplexControl(QStyle::CC_ComboBox, option);
-    p.drawControl(QStyle::CE_ComboBoxLabel, option);
+    drawFocusRing(this);
 }
 
 void DropDownList::addItem(const QString& text) {
@@ -305,6 +319,11 @@ PushButton::PushButton(const QString& caption, QWidget* parent) : QPushButton(ca
 void PushButton::setEnabled(bool enabled) {
     QPushButton::setEnabled(enabled);
     setFocusPolicy(enabled ? Qt::StrongFocus : Qt::NoFocus);
+}
+
+void PushButton::paintEvent(QPaintEvent* event) {
+    QPushButton::paintEvent(event);
+    drawFocusRing(this);
 }
 
 void PushButton::keyPressEvent(QKeyEvent* event) {

@@ -2,6 +2,7 @@
 
 #include "accessibility.h"
 
+#include "controls.h"
 #include "error.h"
 
 #include <QKeyEvent>
@@ -249,10 +250,14 @@ void StringGrid::paintEvent(QPaintEvent*) {
             const int w = m_colWidths[std::size_t(c)];
             if (w > 0) {
                 const QRect cell(x, y, w, h);
-                p.fillRect(cell, fixed ? pal.button() : selected ? pal.highlight() : pal.base());
-                p.setPen(fixed      ? pal.buttonText().color()
-                         : selected ? pal.highlightedText().color()
-                                    : pal.text().color());
+                const bool strong = selected && hasFocus();
+                p.fillRect(cell, fixed    ? pal.button()
+                                 : strong ? pal.highlight()
+                                 : selected ? QBrush(kUnfocusedHighlight)
+                                            : pal.base());
+                p.setPen(fixed    ? pal.buttonText().color()
+                         : strong ? pal.highlightedText().color()
+                                  : pal.text().color());
                 // Wrapped at spaces and cut at the cell's edge: rows never grow.
                 p.save();
                 p.setClipRect(cell.adjusted(0, 0, -1, -1));
@@ -278,6 +283,8 @@ void StringGrid::paintEvent(QPaintEvent*) {
         p.setPen(QPen(pal.highlightedText().color(), 1, Qt::DotLine));
         p.drawRect(rowRect(m_row).adjusted(1, 1, -3, -3));
     }
+    p.end();
+    drawFocusRing(this, viewport(), viewport()->rect());
 }
 
 void StringGrid::focusInEvent(QFocusEvent* event) {

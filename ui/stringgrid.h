@@ -3,6 +3,7 @@
 #include "handler.h"
 
 #include <QAbstractScrollArea>
+#include <QColor>
 #include <QFont>
 #include <QFontMetrics>
 #include <QHash>
@@ -15,6 +16,10 @@
 #include <vector>
 
 namespace kavinto {
+
+// The highlighted rows while the grid lacks the focus: a light blue on which
+// the text keeps its colour (black on it is 13:1).
+inline const QColor kUnfocusedHighlight(190, 205, 232);
 
 // Rows that a grid shows without storing their texts: each row's cell
 // texts, in column order, are made when the grid asks for them.

@@ -34,11 +34,15 @@ xdpyinfo >/dev/null 2>&1 || { echo "e2e: Xvfb did not start"; cat "$scratch/xvfb
 xprop -root -spy >/dev/null 2>&1 &
 keeper=$!
 
-# The documents the program hands over land in $handed, one line each.
+# The documents the program hands over land in $handed, one line each;
+# while $scratch/fail exists, the launcher fails as xdg-open does when no
+# program can open the file (status 4).
 mkdir -p "$scratch/bin"
 cat >"$scratch/bin/xdg-open" <<EOS
 #!/bin/sh
 printf '%s\n' "\$*" >>"$scratch/handed"
+[ -f "$scratch/fail" ] && exit 4
+exit 0
 EOS
 chmod +x "$scratch/bin/xdg-open"
 export PATH="$scratch/bin:$PATH"
@@ -203,6 +207,21 @@ test_missing_document_message() {
     local after; after=$(red_pixels 50 396 560 20)
     [ "$after" -gt $((before * 2)) ] || { echo "    no message ($before -> $after red pixels)"; return 1; }
     expect_handed "nothing handed over" || return 1
+    stop
+}
+
+test_failed_hand_over_message() {
+    local dir; dir=$(workdir failing)
+    start "$dir" || return 1
+    touch "$scratch/fail"
+    keys Down Down Tab Tab Tab Tab space  # "Mozaik"
+    local before; before=$(red_pixels 50 396 560 20)
+    click $PANEL
+    sleep 1
+    local after; after=$(red_pixels 50 396 560 20)
+    rm -f "$scratch/fail"
+    expect_handed "document handed over" mozaik || return 1
+    [ "$after" -gt $((before * 2)) ] || { echo "    no message ($before -> $after red pixels)"; return 1; }
     stop
 }
 

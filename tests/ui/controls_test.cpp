@@ -297,6 +297,41 @@ private slots:
         QCOMPARE(changes, 1);
     }
 
+    // A 2-pixel ring on the focused control; the grid's rows lighter without the focus.
+    void focusCanBeSeen() {
+        QWidget w;
+        auto* l = new DropDownList(&w);
+        auto* b = new PushButton(QStringLiteral("keresés"), &w);
+        l->setGeometry(10, 10, 200, 21);
+        b->setGeometry(10, 40, 75, 17);
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        const QColor ring = w.palette().color(QPalette::Active, QPalette::Highlight);
+        auto ringed = [&](QWidget* c) {
+            const QImage image = c->grab().toImage();
+            const int y = image.height() / 2, r = image.width() - 1;
+            return image.pixelColor(0, y) == ring && image.pixelColor(1, y) == ring &&
+                   image.pixelColor(r, y) == ring && image.pixelColor(r - 1, y) == ring;
+        };
+        l->setFocus();
+        QTRY_VERIFY(l->hasFocus());
+        QVERIFY(ringed(l));
+        QVERIFY(!ringed(b));
+        b->setFocus();
+        QTRY_VERIFY(b->hasFocus());
+        QVERIFY(ringed(b));
+        QVERIFY(!ringed(l));
+
+        auto g = grid(5);
+        const QPoint inRow1 = rowPoint(*g, 1) + QPoint(0, 3);
+        g->setFocus();
+        QTRY_VERIFY(g->hasFocus());
+        QCOMPARE(g->viewport()->grab().toImage().pixelColor(inRow1), g->palette().color(QPalette::Highlight));
+        g->clearFocus();
+        QCOMPARE(g->viewport()->grab().toImage().pixelColor(inRow1), kUnfocusedHighlight);
+    }
+
     void disabledButtonIgnoresMouseAndKeys() {
         PushButton b(QStringLiteral("keresés"));
         int clicks = 0;
