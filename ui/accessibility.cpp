@@ -53,15 +53,10 @@ TextLabel* labelOf(const QWidget* widget) {
     return nullptr;
 }
 
-// The widget's label, and that label's own label before it ("Találatok
-// száma:" naming "2 db" naming the grid): read together, each once.
 void addLabelRelation(const QWidget* widget, QAccessible::Relation match, Relations& relations) {
-    if (!(match & QAccessible::Label))
-        return;
-    Relations chain;
-    for (TextLabel* l = labelOf(widget); l && chain.size() < 4; l = labelOf(l))
-        chain.prepend({QAccessible::queryAccessibleInterface(l), QAccessible::Label});
-    relations.append(chain);
+    if (match & QAccessible::Label)
+        if (TextLabel* l = labelOf(widget))
+            relations.append({QAccessible::queryAccessibleInterface(l), QAccessible::Label});
 }
 
 class LabelAccessible : public QAccessibleWidget {
@@ -70,8 +65,21 @@ public:
         : QAccessibleWidget(label, label->notice() == TextLabel::Notice::None
                                        ? QAccessible::StaticText
                                        : QAccessible::Notification) {}
+    // A label that another names ("Találatok száma:" naming "2 db") says both.
     QString text(QAccessible::Text t) const override {
-        return t == QAccessible::Name ? label()->displayedText() : QAccessibleWidget::text(t);
+        if (t != QAccessible::Name)
+            return QAccessibleWidget::text(t);
+        const TextLabel* naming = labelOf(label());
+        return naming ? naming->displayedText() + QLatin1Char(' ') + label()->displayedText()
+                      : label()->displayedText();
+    }
+    // The naming one is then left out of what a reader reviews on screen,
+    // where it would be read twice.
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        if (qobject_cast<TextLabel*>(label()->buddy()))
+            s.invisible = true;
+        return s;
     }
     Relations relations(QAccessible::Relation match) const override {
         Relations r = QAccessibleWidget::relations(match);
@@ -456,6 +464,9 @@ void adjustEvent(QAccessibleEvent* event) {
     if (event->type() == QAccessible::ValueChanged)
         if (auto* list = dynamic_cast<ListAccessible*>(event->accessibleInterface()))
             if (const std::optional<QString> item = list->newItem()) {
+                // Chosen in the opened list: the focus coming back says it.
+                if (static_cast<DropDownList*>(event->object())->isClosingPopup())
+                    return;
                 forward(event);
                 // Told as a removal and an insertion, the change would be read as
                 // a deleted selection first.

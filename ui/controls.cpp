@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -20,10 +21,9 @@ void drawFocusRing(QWidget* widget, QPaintDevice* device, QRect rect) {
     QPainter p(device ? device : widget);
     const QRect r = rect.isNull() ? widget->rect() : rect;
     const QColor ring = widget->palette().color(QPalette::Active, QPalette::Highlight);
-    for (const QRect& edge : {QRect(r.left(), r.top(), r.width(), 2),
-                              QRect(r.left(), r.bottom() - 1, r.width(), 2),
-                              QRect(r.left(), r.top(), 2, r.height()),
-                              QRect(r.right() - 1, r.top(), 2, r.height())})
+    for (const QRect& edge :
+         {QRect(r.left(), r.top(), r.width(), 2), QRect(r.left(), r.bottom() - 1, r.width(), 2),
+          QRect(r.left(), r.top(), 2, r.height()), QRect(r.right() - 1, r.top(), 2, r.height())})
         p.fillRect(edge, ring);
 }
 
@@ -245,6 +245,10 @@ void DropDownList::showPopup() {
 }
 
 void DropDownList::hidePopup() {
+    if (view()->isVisible()) {
+        m_closingPopup = true;
+        QTimer::singleShot(0, this, [this] { m_closingPopup = false; });
+    }
     QComboBox::hidePopup();
     endNarrowing();
 }

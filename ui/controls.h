@@ -59,6 +59,9 @@ public:
 
     // The letters typed into the opened list, while they narrow it.
     bool isNarrowed() const { return m_narrowed; }
+    // Whether the opened list has just closed: a choice made in it is told
+    // by the focus returning to the list, with its new value.
+    bool isClosingPopup() const { return m_closingPopup; }
     const QString& typed() const { return m_typed; }
 
     void showPopup() override;
@@ -87,6 +90,7 @@ private:
     QElapsedTimer m_lastKey;
     bool m_programChange = false;
     bool m_narrowed = false;
+    bool m_closingPopup = false;
     int m_kept = -1;           // the selection while the opened list is narrowed
     std::vector<int> m_shown;  // the items the narrowed list shows
     QString m_spokenItem, m_spokenName;

@@ -22,6 +22,10 @@ public:
     void build(int count, const std::function<QString(int)>& textAt);
     void clear();
     bool isBuilt() const { return m_built; }
+    // The bytes the folded items take.
+    std::size_t memoryUsed() const {
+        return std::size_t(m_text.capacity()) + m_starts.capacity() * sizeof(qsizetype);
+    }
 
     // The first item, in list order, that starts with the folded letters;
     // where none does, the first that contains them; else -1.

@@ -48,7 +48,11 @@ xdotool windowfocus --sync "$window" 2>/dev/null
 # utterance).
 sleep 2
 # Shift presses at the end change nothing; what Orca logs of them pushes out the rest.
+# After the first search: back, a name found by typing and the arrow after
+# it, the reset, a refusal twice, and a search with no hits.
 for keys in "Tab" "Tab Tab Tab" "space" "shift+Tab shift+Tab shift+Tab Down Tab Tab Tab space" "Down" "Return" \
+    "Tab space" "m" "Down" "Tab Tab Tab Tab Tab Tab space" "shift+Tab shift+Tab space" "space" \
+    "shift+Tab shift+Tab shift+Tab Down Tab r Tab Tab space" "Tab space" "space" "Down" "Return" \
     "shift shift shift shift shift shift"; do
     # shellcheck disable=SC2086
     xdotool key --delay 400 $keys
@@ -65,7 +69,7 @@ hear() {
 }
 hear "the window" -F "VELOR! Tarmeni frame"
 hear "the first list with its label" -F "Módszer neve: combo box"
-hear "and its item" -x "-"
+hear "and its item, '-' as what it means" -x "nincs kiválasztva."
 hear "tabbing to the next list" -F "1. funkció: combo box"
 hear "tabbing to the button" -F "keresés push button"
 hear "the refusal, as it appears" -F "notification Adjon meg legalább egy keresési feltételt!"
@@ -76,5 +80,17 @@ hear "and the first row" -x "1."
 hear "down in the grid reads the next row" -x "2."
 hear "and its document" -F ".pdf"
 hear "a missing document, as Return finds it" -F "notification Hiányzik a pdf/"
+hear "back on the search page" -F "Módszer neve: combo box"
+hear "a name found by a letter typed" -x "Mozaik"
+hear "and the arrow after it" -x "Ötletbörze"
+hear "the lists reset" -F "notification Keresési feltételek törölve"
+hear "a refusal" -F "notification Adjon meg legalább egy keresési feltételt!"
+hear "and the same refusal again" -F "notification Adjon meg legalább egy keresési feltételt!"
+hear "a search with no hits" -F "notification Találatok száma: 0 db"
+hear "an opened list" -F "List with 5 items"
+hear "a choice in it" -F "Módszer neve: combo box"
+chosen=$(tail -n +$((line + 1)) "$scratch/said" | grep -c '^Vita\.\?$')
+if [ "$chosen" = 1 ]; then echo "PASS the choice's value, once"
+else echo "FAIL the choice's value was said $chosen times"; failed=1; fi
 [ $failed = 0 ] || { echo "    Orca said:"; sed 's/^/      /' "$scratch/said"; }
 exit $failed
