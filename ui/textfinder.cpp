@@ -68,38 +68,66 @@ const std::array<char16_t, 0x10000>& unitTable() {
 
 QByteArray TextFinder::fold(QStringView text) {
     QByteArray out;
-    out.reserve(text.size());
+    foldInto(out, text);
+    return out;
+}
+
+void TextFinder::foldInto(QByteArray& out, QStringView text) {
+    // Written through a pointer into room for the longest result: a unit
+    // folds to at most 3 bytes on the fast path.
+    const qsizetype start = out.size();
+    out.resize(start + text.size() * 3);
+    char* p = out.data() + start;
     const auto& table = unitTable();
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t u = text[i].unicode();
         if (u < 0x80) {
             if (u != 0)
-                out.append(char(u >= 'A' && u <= 'Z' ? u + ('a' - 'A') : u));
+                *p++ = char(u >= 'A' && u <= 'Z' ? u + ('a' - 'A') : u);
             continue;
         }
         const char16_t f = table[u];
+        if (f == 0)
+            continue;
+        if (f < 0x80) {  // an accented Latin letter
+            *p++ = char(f);
+            continue;
+        }
         if (f != kComplex) {
-            if (f != 0)
-                appendUtf8(out, f);
+            if (f < 0x800) {
+                *p++ = char(0xC0 | (f >> 6));
+            } else {
+                *p++ = char(0xE0 | (f >> 12));
+                *p++ = char(0x80 | ((f >> 6) & 0x3F));
+            }
+            *p++ = char(0x80 | (f & 0x3F));
             continue;
         }
         const bool pair = QChar::isHighSurrogate(u) && i + 1 < text.size() &&
                           QChar::isLowSurrogate(text[i + 1].unicode());
-        foldSlowly(out, text.mid(i, pair ? 2 : 1));
+        QByteArray slow;
+        foldSlowly(slow, text.mid(i, pair ? 2 : 1));
+        const qsizetype at = p - out.data();
+        out.resize(at);
+        out.append(slow);
+        out.resize(out.size() + (text.size() - i) * 3);
+        p = out.data() + at + slow.size();
         if (pair)
             ++i;
     }
-    return out;
+    out.resize(p - out.data());
 }
 
 void TextFinder::build(int count, const std::function<QString(int)>& textAt) {
     clear();
+    // Offsets of 32 bits: a list's texts come from one packet, far below 4 GiB.
     m_starts.reserve(std::size_t(std::max(count, 0)));
     for (int i = 0; i < count; ++i) {
         m_text.append('\0');
-        m_starts.push_back(m_text.size());
-        m_text.append(fold(textAt(i)));
+        m_starts.push_back(quint32(m_text.size()));
+        foldInto(m_text, textAt(i));
     }
+    m_text.squeeze();
     m_built = true;
 }
 
@@ -110,7 +138,9 @@ void TextFinder::clear() {
 }
 
 int TextFinder::itemAt(qsizetype offset) const {
-    return int(std::upper_bound(m_starts.begin(), m_starts.end(), offset) - m_starts.begin()) - 1;
+    return int(std::upper_bound(m_starts.begin(), m_starts.end(), quint32(offset)) -
+               m_starts.begin()) -
+           1;
 }
 
 qsizetype TextFinder::search(const QByteArray& pattern, qsizetype from) const {
@@ -140,7 +170,7 @@ std::vector<int> TextFinder::containing(const QByteArray& folded) const {
         const std::size_t next = std::size_t(item) + 1;
         if (next >= m_starts.size())
             break;
-        at = search(folded, m_starts[next]);
+        at = search(folded, qsizetype(m_starts[next]));
     }
     return items;
 }

@@ -24,7 +24,7 @@ public:
     bool isBuilt() const { return m_built; }
     // The bytes the folded items take.
     std::size_t memoryUsed() const {
-        return std::size_t(m_text.capacity()) + m_starts.capacity() * sizeof(qsizetype);
+        return std::size_t(m_text.capacity()) + m_starts.capacity() * sizeof(quint32);
     }
 
     // The first item, in list order, that starts with the folded letters;
@@ -34,12 +34,13 @@ public:
     std::vector<int> containing(const QByteArray& folded) const;
 
 private:
+    static void foldInto(QByteArray& out, QStringView text);
     int itemAt(qsizetype offset) const;
     qsizetype search(const QByteArray& pattern, qsizetype from) const;
 
     // Each item preceded by a NUL, which no folded text holds.
     QByteArray m_text;
-    std::vector<qsizetype> m_starts;  // where each item's text begins
+    std::vector<quint32> m_starts;  // where each item's text begins
     bool m_built = false;
 };
 
