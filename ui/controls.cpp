@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <system_error>
 
 namespace kavinto {
 
@@ -48,11 +49,11 @@ public:
         return {};
     }
     int count() const { return m_count; }
-    QString text(int row) const {
-        const auto run = std::upper_bound(m_runs.begin(), m_runs.end(), row,
-                                          [](int r, const Run& x) { return r < x.first; }) -
-                         1;
-        return run->textAt ? run->textAt(row - run->first) : run->own[row - run->first];
+    QString text(int row) const { return textIn(m_runs, row); }
+    // The texts as they are now, to be read on another thread: the runs
+    // share their texts, which never change, and the copy is the reader's.
+    std::function<QString(int)> snapshot() const {
+        return [runs = m_runs](int row) { return textIn(runs, row); };
     }
     // Shows only the items listed, or (null) every item again.
     void show(const std::vector<int>* items) {
@@ -90,6 +91,12 @@ private:
         std::function<QString(int)> textAt;  // null: the texts are in `own`
         QStringList own;
     };
+    static QString textIn(const std::vector<Run>& runs, int row) {
+        const auto run = std::upper_bound(runs.begin(), runs.end(), row,
+                                          [](int r, const Run& x) { return r < x.first; }) -
+                         1;
+        return run->textAt ? run->textAt(row - run->first) : run->own[row - run->first];
+    }
     DropDownList* m_list;
     std::vector<Run> m_runs;
     int m_count = 0;
@@ -124,7 +131,34 @@ void DropDownList::keepingSelection(F append) {
     append();
     setCurrentIndex(selected);
     m_programChange = false;
-    m_finder.clear();
+    foldItems();
+}
+
+// The items are folded for finding on a worker thread as soon as they are
+// there, so that the first letter typed finds them ready; without a thread,
+// when first asked for.
+void DropDownList::foldItems() {
+    auto fold = [count = m_items->count(), textAt = m_items->snapshot()] {
+        auto finder = std::make_shared<TextFinder>();
+        finder->build(count, textAt);
+        return std::shared_ptr<const TextFinder>(std::move(finder));
+    };
+    try {
+        m_finder = std::async(std::launch::async, std::move(fold)).share();
+    } catch (const std::system_error&) {
+        m_finder = std::async(std::launch::deferred, std::move(fold)).share();
+    }
+}
+
+const TextFinder& DropDownList::finder() {
+    if (!m_finder.valid())
+        foldItems();
+    try {
+        return *m_finder.get();
+    } catch (const std::exception&) {  // no memory for it: typing finds nothing
+        static const TextFinder nothing;
+        return nothing;
+    }
 }
 
 int DropDownList::itemCount() const {
@@ -175,8 +209,6 @@ bool DropDownList::typeLetter(const QKeyEvent* event, bool opened) {
         m_typed += text;
     }
     m_lastKey.start();
-    if (!m_finder.isBuilt())
-        m_finder.build(m_items->count(), [this](int i) { return m_items->text(i); });
     if (opened)
         narrowToTyped();
     else
@@ -185,7 +217,7 @@ bool DropDownList::typeLetter(const QKeyEvent* event, bool opened) {
 }
 
 void DropDownList::selectTyped() {
-    const int found = m_finder.find(TextFinder::fold(m_typed));
+    const int found = finder().find(TextFinder::fold(m_typed));
     if (found >= 0 && found != currentIndex())
         setCurrentIndex(found);  // the user's change
 }
@@ -201,7 +233,7 @@ void DropDownList::narrowToTyped() {
         m_kept = currentIndex();
         m_narrowed = true;
     }
-    m_shown = m_finder.containing(TextFinder::fold(m_typed));
+    m_shown = finder().containing(TextFinder::fold(m_typed));
     m_programChange = true;
     m_items->show(&m_shown);
     m_programChange = false;

@@ -14,6 +14,8 @@
 #include <QWidget>
 
 #include <functional>
+#include <future>
+#include <memory>
 
 namespace kavinto {
 
@@ -83,9 +85,11 @@ private:
     void endNarrowing();
     void pickShown(int row);
     void setIndexByProgram(int index);
+    void foldItems();
+    const TextFinder& finder();
 
     ItemList* m_items;
-    TextFinder m_finder;
+    std::shared_future<std::shared_ptr<const TextFinder>> m_finder;
     QString m_typed;
     QElapsedTimer m_lastKey;
     bool m_programChange = false;

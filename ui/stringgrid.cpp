@@ -251,8 +251,8 @@ void StringGrid::paintEvent(QPaintEvent*) {
             if (w > 0) {
                 const QRect cell(x, y, w, h);
                 const bool strong = selected && hasFocus();
-                p.fillRect(cell, fixed    ? pal.button()
-                                 : strong ? pal.highlight()
+                p.fillRect(cell, fixed      ? pal.button()
+                                 : strong   ? pal.highlight()
                                  : selected ? QBrush(kUnfocusedHighlight)
                                             : pal.base());
                 p.setPen(fixed    ? pal.buttonText().color()

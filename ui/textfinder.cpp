@@ -164,13 +164,14 @@ std::vector<int> TextFinder::containing(const QByteArray& folded) const {
     std::vector<int> items;
     if (folded.isEmpty())
         return items;
+    // Hits come in order: the item of each is found by walking the starts.
+    std::size_t item = 0;
     for (qsizetype at = search(folded, 0); at >= 0;) {
-        const int item = itemAt(at);
-        items.push_back(item);
-        const std::size_t next = std::size_t(item) + 1;
-        if (next >= m_starts.size())
+        while (item + 1 < m_starts.size() && qsizetype(m_starts[item + 1]) <= at) ++item;
+        items.push_back(int(item));
+        if (++item >= m_starts.size())
             break;
-        at = search(folded, qsizetype(m_starts[next]));
+        at = search(folded, qsizetype(m_starts[item]));
     }
     return items;
 }

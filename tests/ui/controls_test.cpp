@@ -327,7 +327,8 @@ private slots:
         const QPoint inRow1 = rowPoint(*g, 1) + QPoint(0, 3);
         g->setFocus();
         QTRY_VERIFY(g->hasFocus());
-        QCOMPARE(g->viewport()->grab().toImage().pixelColor(inRow1), g->palette().color(QPalette::Highlight));
+        QCOMPARE(g->viewport()->grab().toImage().pixelColor(inRow1),
+                 g->palette().color(QPalette::Highlight));
         g->clearFocus();
         QCOMPARE(g->viewport()->grab().toImage().pixelColor(inRow1), kUnfocusedHighlight);
     }
