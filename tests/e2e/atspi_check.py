@@ -87,6 +87,10 @@ for combo in (n for n in nodes if n.getRoleName() == "combo box"):
               if r.getRelationType() == pyatspi.RELATION_LABELLED_BY]
     check(f"{combo.name} is labelled by its label", labels == [combo.name], labels)
 
+first = next(n for n in nodes if n.getRoleName() == "combo box" and n.name == "1. funkció:")
+told = first.queryText().getText(0, -1)
+check("'-' is told as no choice", told == "nincs kiválasztva", told)
+
 # A search with nothing chosen: the error appears as a notification.
 keys("Tab", "Tab", "Tab", "Tab", "space")
 check("the error shows as a notification", seen("object:state-changed:showing", "notification"),
