@@ -183,7 +183,7 @@ struct Report {
 
 class NullOpener : public DocumentOpener {
 public:
-    void open(const QString&, QWindow*) override {}
+    void open(const QString&, QWindow*, Failed) override {}
 };
 
 const std::vector<std::vector<int>> kQueries = {{1}, {1, 2}, {1, 2, 3}};
