@@ -1,5 +1,4 @@
 #include "startuptable.h"
-#include "platformchoice.h"
 
 #include <gtest/gtest.h>
 
@@ -23,13 +22,4 @@ TEST(StartupTable, WrappedSquare) {
     EXPECT_EQ(wrappedSquare(46341), -2147479015);
     EXPECT_EQ(wrappedSquare(-3), 9);
     EXPECT_EQ(wrappedSquare(65536), 0);
-}
-
-TEST(PlatformChoice, XWaylandOnAWaylandSessionUnlessChosen) {
-    EXPECT_EQ(kavinto::platformChoice("", "wayland-0", ":0"), QByteArray("xcb"));
-    EXPECT_EQ(kavinto::platformChoice("wayland", "wayland-0", ":0"),
-              QByteArray());  // the user's choice stands
-    EXPECT_EQ(kavinto::platformChoice("", "wayland-0", ""),
-              QByteArray());                                         // no XWayland: Qt chooses
-    EXPECT_EQ(kavinto::platformChoice("", "", ":0"), QByteArray());  // X11 already
 }
