@@ -6,7 +6,11 @@
 
 namespace kavinto {
 
-void prepareConsole() {}
+std::unique_ptr<QIODevice> openConsoleStream(FILE* stream) {
+    auto file = std::make_unique<QFile>();
+    file->open(stream, QIODevice::WriteOnly | QIODevice::Unbuffered, QFile::DontCloseHandle);
+    return file;
+}
 
 std::optional<QString> unrepresentableArgument(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {

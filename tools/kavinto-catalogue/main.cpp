@@ -4,13 +4,16 @@
 #include <QCoreApplication>
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    kavinto::prepareConsole();
-    QTextStream out(stdout);
-    QTextStream err(stderr);
+    // The devices outlive the streams, which flush into them as they end.
+    const std::unique_ptr<QIODevice> outDevice = kavinto::openConsoleStream(stdout);
+    const std::unique_ptr<QIODevice> errDevice = kavinto::openConsoleStream(stderr);
+    QTextStream out(outDevice.get());
+    QTextStream err(errDevice.get());
     out.setEncoding(QStringConverter::Utf8);
     err.setEncoding(QStringConverter::Utf8);
     if (const std::optional<QString> argument = kavinto::unrepresentableArgument(argc, argv)) {
