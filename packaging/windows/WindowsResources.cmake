@@ -1,7 +1,8 @@
-# kavinto_windows_resources(TARGET DESCRIPTION): the program's icon and version
-# resource, linked into a Windows executable.
+# kavinto_windows_resources(TARGET DESCRIPTION): the program's icon, manifest
+# and version resource, linked into a Windows executable.
 function(kavinto_windows_resources target description)
   set(KAVINTO_ICON "${PROJECT_SOURCE_DIR}/assets/kavinto.ico")
+  set(KAVINTO_MANIFEST "${PROJECT_SOURCE_DIR}/packaging/windows/kavinto.manifest")
   get_target_property(KAVINTO_RC_NAME ${target} OUTPUT_NAME)
   if(NOT KAVINTO_RC_NAME)
     set(KAVINTO_RC_NAME ${target})
@@ -10,4 +11,5 @@ function(kavinto_windows_resources target description)
   set(rc "${CMAKE_CURRENT_BINARY_DIR}/${target}.rc")
   configure_file("${PROJECT_SOURCE_DIR}/packaging/windows/resource.rc.in" "${rc}" @ONLY)
   target_sources(${target} PRIVATE "${rc}")
+  set_property(SOURCE "${rc}" APPEND PROPERTY OBJECT_DEPENDS "${KAVINTO_ICON}" "${KAVINTO_MANIFEST}")
 endfunction()

@@ -139,8 +139,18 @@ test_catalogue_tool_matches_linux() {
     done
 }
 
+# Both programs carry their manifest: Windows 10 and 11, long paths, DPI awareness, asInvoker.
+test_programs_carry_their_manifest() {
+    local exe what
+    for exe in "$build/app/kavinto.exe" "$build/tools/kavinto-catalogue/kavinto-catalogue.exe"; do
+        for what in '8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a' '<longPathAware' 'PerMonitorV2' 'level="asInvoker"'; do
+            strings -n 6 "$exe" | grep -qF "$what" || { echo "    $(basename "$exe"): no $what"; return 1; }
+        done
+    done
+}
+
 for t in test_install test_shortcut_starts_it_in_the_sample_folder test_exit_button_ends_with_0 \
-         test_uninstall_removes_everything test_catalogue_tool_matches_linux; do
+         test_uninstall_removes_everything test_catalogue_tool_matches_linux test_programs_carry_their_manifest; do
     if "$t"; then
         echo "PASS $t"; passed=$((passed + 1))
     else

@@ -2,8 +2,8 @@
 // banner.png and splash.png (which generate-assets.sh turns into baseline
 // 4:4:4 JPEGs), exit.bmp and newsearch.bmp (20 x 20, 32 bits), pdf.bmp
 // (32 x 32, 24 bits), each also drawn at twice the size for screens of
-// twice the density (NAME@2x), and the desktop icon kavinto-48.png and
-// kavinto-256.png.
+// twice the density (NAME@2x), and the program's icon at the sizes desktops
+// and Windows ask for, kavinto-16.png to kavinto-256.png.
 
 #include <QDir>
 #include <QFile>
@@ -302,7 +302,8 @@ int main(int argc, char** argv) {
                  "bmp32") &&
             save(documentIcon(scale), out.filePath(QStringLiteral("pdf%1.bmp").arg(at)), "bmp");
     }
-    ok = ok && save(appIcon(48), out.filePath(QStringLiteral("kavinto-48.png")), "png") &&
-         save(appIcon(256), out.filePath(QStringLiteral("kavinto-256.png")), "png");
+    for (int size : {16, 24, 32, 48, 256})
+        ok = ok &&
+             save(appIcon(size), out.filePath(QStringLiteral("kavinto-%1.png").arg(size)), "png");
     return ok ? 0 : 1;
 }

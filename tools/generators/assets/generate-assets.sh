@@ -13,4 +13,5 @@ cp "$tmp"/*.bmp "$tmp"/kavinto-*.png "$root/assets/"
 for name in banner splash banner@2x splash@2x; do
   convert "$tmp/$name.png" -strip -interlace none -sampling-factor 1x1,1x1,1x1 -quality 92 "$root/assets/$name.jpg"
 done
-convert "$root/assets/kavinto-48.png" "$root/assets/kavinto-256.png" "$root/assets/kavinto.ico"  # the Windows programs' icon
+# The Windows programs' icon: every size drawn, none scaled by Windows.
+convert "$root"/assets/kavinto-{16,24,32,48,256}.png "$root/assets/kavinto.ico"
