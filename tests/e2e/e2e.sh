@@ -217,8 +217,12 @@ test_failed_hand_over_message() {
     keys Down Down Tab Tab Tab Tab space  # "Mozaik"
     local before; before=$(red_pixels 50 396 560 20)
     click $PANEL
-    sleep 1
-    local after; after=$(red_pixels 50 396 560 20)
+    local after=0
+    for _ in $(seq 25); do  # the launcher's status comes when it ends
+        after=$(red_pixels 50 396 560 20)
+        [ "$after" -gt $((before * 2)) ] && break
+        sleep 0.2
+    done
     rm -f "$scratch/fail"
     expect_handed "document handed over" mozaik || return 1
     [ "$after" -gt $((before * 2)) ] || { echo "    no message ($before -> $after red pixels)"; return 1; }
