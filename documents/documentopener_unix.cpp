@@ -100,8 +100,6 @@ bool launch(char* const argv[], int out) {
 void SystemDocumentOpener::open(const QString& path, QWindow* owner, Failed failed) {
     Q_UNUSED(owner);
     const QString launcher = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
-    // The working directory's own bytes, which need not be UTF-8 (a Latin-2
-    // folder name), reach the launcher unchanged,
     char cwd[PATH_MAX];
     int fds[2];
     if (launcher.isEmpty() || !::getcwd(cwd, sizeof cwd) || ::pipe2(fds, O_CLOEXEC) != 0) {
@@ -109,7 +107,8 @@ void SystemDocumentOpener::open(const QString& path, QWindow* owner, Failed fail
         return;
     }
     QByteArray program = QFile::encodeName(launcher);
-    // percent-encoded in a file URL.
+    // The working directory's own bytes, which need not be UTF-8 (a Latin-2
+    // folder name), reach the launcher unchanged, percent-encoded in a file URL.
     QByteArray url =
         "file://" + (QByteArray(cwd) + '/' + QFile::encodeName(path)).toPercentEncoding("/");
     char* const argv[] = {program.data(), url.data(), nullptr};

@@ -12,32 +12,17 @@ namespace {
 
 constexpr char16_t kComplex = 0xFFFF;  // folds to more than one unit: the slow path
 
-void appendUtf8(QByteArray& out, char32_t c) {
-    if (c < 0x80) {
-        out.append(char(c));
-    } else if (c < 0x800) {
-        out.append(char(0xC0 | (c >> 6)));
-        out.append(char(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.append(char(0xE0 | (c >> 12)));
-        out.append(char(0x80 | ((c >> 6) & 0x3F)));
-        out.append(char(0x80 | (c & 0x3F)));
-    } else {
-        out.append(char(0xF0 | (c >> 18)));
-        out.append(char(0x80 | ((c >> 12) & 0x3F)));
-        out.append(char(0x80 | ((c >> 6) & 0x3F)));
-        out.append(char(0x80 | (c & 0x3F)));
-    }
-}
-
 // The general rule, for one character (one or two UTF-16 units).
 void foldSlowly(QByteArray& out, QStringView character) {
     const QString decomposed = character.toString().normalized(QString::NormalizationForm_D);
+    QString folded;
     for (const char32_t c : decomposed.toUcs4()) {
         if (QChar::isMark(c) || c == 0)
             continue;
-        appendUtf8(out, QChar::toCaseFolded(c));
+        const char32_t f = QChar::toCaseFolded(c);
+        folded.append(QString::fromUcs4(&f, 1));
     }
+    out.append(folded.toUtf8());
 }
 
 // The folding of every BMP unit that folds to one unit or none (0), made
@@ -128,13 +113,11 @@ void TextFinder::build(int count, const std::function<QString(int)>& textAt) {
         foldInto(m_text, textAt(i));
     }
     m_text.squeeze();
-    m_built = true;
 }
 
 void TextFinder::clear() {
     m_text.clear();
     m_starts.clear();
-    m_built = false;
 }
 
 int TextFinder::itemAt(qsizetype offset) const {

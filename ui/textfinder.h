@@ -21,7 +21,6 @@ public:
     // Folds the items; `textAt` is asked once for each.
     void build(int count, const std::function<QString(int)>& textAt);
     void clear();
-    bool isBuilt() const { return m_built; }
     // The bytes the folded items take.
     std::size_t memoryUsed() const {
         return std::size_t(m_text.capacity()) + m_starts.capacity() * sizeof(quint32);
@@ -41,7 +40,6 @@ private:
     // Each item preceded by a NUL, which no folded text holds.
     QByteArray m_text;
     std::vector<quint32> m_starts;  // where each item's text begins
-    bool m_built = false;
 };
 
 }  // namespace kavinto
