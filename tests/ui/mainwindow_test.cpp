@@ -2,6 +2,8 @@
 #include "tsplashform.h"
 
 #include <QDir>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QWindow>
 
 using namespace kavinto;
@@ -203,6 +205,34 @@ private slots:
         QCOMPARE(box.pixelColor(box.width() - 1, box.height() / 2), red);
         QCOMPARE(box.pixelColor(box.width() / 2, box.height() - 1), red);
         QCOMPARE(box.pixelColor(box.width() - 1 - int(ratio), box.height() / 2) == red, false);
+    }
+
+    // Every caption in an outline face (a bitmap one has a few sizes only and
+    // outgrows its box), and no caption running into its neighbour.
+    void captionsKeepTheirPlacesInOutlineFaces() {
+        Program p;
+        catalogue(p);
+        QVERIFY(p.start());
+        TForm1& f = *p.form;
+        p.choose(f.list_func1, QStringLiteral("Motiváció"));
+        p.click(f.search);
+        for (const QWidget* w : f.findChildren<QWidget*>()) {
+            const QFontInfo face(w->font());
+            QVERIFY2(QFontDatabase::isSmoothlyScalable(face.family(), face.styleName()),
+                     qPrintable(QLatin1String(w->metaObject()->className()) + QLatin1Char(' ') +
+                                face.family()));
+        }
+        const QList<TextLabel*> labels = f.findChildren<TextLabel*>();
+        for (const TextLabel* a : labels) {
+            QVERIFY2(a->geometry().right() < a->parentWidget()->width(), qPrintable(a->Caption()));
+            for (const TextLabel* b : labels) {
+                const bool sameLine =
+                    a != b && a->parentWidget() == b->parentWidget() && qAbs(a->y() - b->y()) <= 3;
+                QVERIFY2(
+                    !sameLine || a->geometry().right() < b->x() || b->geometry().right() < a->x(),
+                    qPrintable(a->Caption() + QStringLiteral(" / ") + b->Caption()));
+            }
+        }
     }
 
     // Writes the pictures of the two pages that the README shows.
