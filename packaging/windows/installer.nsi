@@ -59,6 +59,7 @@ Var InstDirOption    ; /D= when given: the install mode's default must not repla
   "A program ebből a mappából olvassa a katalógust (data) és a dokumentumokat (pdf). Ha a mappában már van katalógus, az változatlan marad; ha nincs, a mintakatalógus kerül bele. A mappát az eltávolítás sem törli."
 !define MUI_DIRECTORYPAGE_TEXT_DESTINATION "A katalógus mappája"
 !define MUI_DIRECTORYPAGE_VARIABLE $CatalogueDir
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW HideSpaceTexts
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_RUN
@@ -133,6 +134,15 @@ Function ChooseCatalogueFolder
   ${Else}
     StrCpy $CatalogueDir "$LOCALAPPDATA\kavinto\katalogus"
   ${EndIf}
+FunctionEnd
+
+; The catalogue folder's page: the program's space needs are not its own.
+Function HideSpaceTexts
+  FindWindow $0 "#32770" "" $HWNDPARENT
+  GetDlgItem $1 $0 1023
+  ShowWindow $1 ${SW_HIDE}
+  GetDlgItem $1 $0 1024
+  ShowWindow $1 ${SW_HIDE}
 FunctionEnd
 
 Function StartNow
