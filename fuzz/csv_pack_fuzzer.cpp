@@ -25,18 +25,26 @@ void roundTrip(const QByteArray& accepted) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     const qsizetype split = bytes.indexOf('\f');
-    try {
-        kavinto::CsvReader methods(bytes.left(split < 0 ? bytes.size() : split),
-                                   QStringLiteral("methods.csv"));
-        roundTrip(kavinto::methodsPacket(methods));
-    } catch (const kavinto::Error&) {
-    }
+    // The functions (after the form feed) first, as pack reads them.
+    std::set<int> functionIds;
     if (split >= 0) {
         try {
+            kavinto::PackFaults faults;
             kavinto::CsvReader functions(bytes.mid(split + 1), QStringLiteral("functions.csv"));
-            roundTrip(kavinto::functionsPacket(functions));
+            const kavinto::PackedTable t = kavinto::functionsPacket(functions, functionIds, faults);
+            if (faults.count() == 0)
+                roundTrip(t.packet);
         } catch (const kavinto::Error&) {
         }
+    }
+    try {
+        kavinto::PackFaults faults;
+        kavinto::CsvReader methods(bytes.left(split < 0 ? bytes.size() : split),
+                                   QStringLiteral("methods.csv"));
+        const kavinto::PackedTable t = kavinto::methodsPacket(methods, functionIds, faults);
+        if (faults.count() == 0)
+            roundTrip(t.packet);
+    } catch (const kavinto::Error&) {
     }
     return 0;
 }

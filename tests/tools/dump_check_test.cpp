@@ -148,19 +148,20 @@ TEST(CheckCommand, ReportsEveryProblemAUserWouldMeet) {
     EXPECT_EQ(
         problems,
         QStringList({
-            f + QStringLiteral(": record 2: fun_nev is '', which cannot be chosen"),
+            f + QStringLiteral(": fun_id 2: the name is empty"),
             f + QStringLiteral(
-                    ": record 3: function number 18 is outside 1-17, so no method can serve it"),
-            m + QStringLiteral(": record 1: function 2 is flagged, but its name is empty"),
+                    ": fun_id 18 (Extra): the function number 18 is outside 1-17, so no method can "
+                    "serve it"),
+            m + QStringLiteral(": mod_id 1 (Vita): function 2 is flagged, but its name is empty"),
             m + QStringLiteral(
-                    ": record 1: function 17 is flagged, but the functions table lacks it"),
-            m + QStringLiteral(": record 1: the document %1 is missing")
+                    ": mod_id 1 (Vita): function 17 is flagged, but the functions table lacks it"),
+            m + QStringLiteral(": mod_id 1 (Vita): the document %1 is missing")
                     .arg(QDir::toNativeSeparators(pdf + QStringLiteral("vita.pdf"))),
-            m + QStringLiteral(": record 2: mod_id 1 occurs twice"),
-            m + QStringLiteral(": record 2: mod_nev 'vita' is the same name as record 1; only the "
-                               "first can be looked up"),
-            m + QStringLiteral(": record 2: mod_fun_17 is null"),
-            m + QStringLiteral(": record 2: the document %1 is missing")
+            m + QStringLiteral(": mod_id 1 (vita): the id 1 occurs twice"),
+            m + QStringLiteral(": mod_id 1 (vita): 'vita' is the same name as in mod_id 1 (Vita); "
+                               "only the first can be looked up"),
+            m + QStringLiteral(": mod_id 1 (vita): mod_fun_17 is null"),
+            m + QStringLiteral(": mod_id 1 (vita): the document %1 is missing")
                     .arg(QDir::toNativeSeparators(pdf + QStringLiteral("../titok.pdf"))),
         }));
     EXPECT_EQ(run({QStringLiteral("check"), dir.path(QStringLiteral("."))}).code, 1);
@@ -207,8 +208,9 @@ TEST(CheckCommand, CatalogueTextsReachTheTerminalEscaped) {
     EXPECT_FALSE(r.out.contains(QChar(0x1b))) << r.out.toStdString();
     EXPECT_FALSE(r.out.contains(QChar(0x07)));
     EXPECT_FALSE(r.out.contains(QStringLiteral("\nFAKE")));
-    EXPECT_TRUE(r.out.contains(QStringLiteral("fun_nev '\\x1b[2J' is the same name as record 1")));
-    EXPECT_TRUE(r.out.contains(QStringLiteral("x\\nFAKE: no problems found is missing")));
+    EXPECT_TRUE(
+        r.out.contains(QStringLiteral("'\\x1b[2J' is the same name as in fun_id 1 (\\x1b[2J)")));
+    EXPECT_TRUE(r.out.contains(QStringLiteral("'x\\nFAKE: no problems found' holds a line break")));
 }
 
 TEST(CheckCommand, MissingAndUnloadableFiles) {

@@ -27,6 +27,14 @@ QByteArray methodsCsv(int rows) {
     return csv + "\n";
 }
 
+// Every function the methods above flag.
+QByteArray functionsCsv() {
+    QByteArray csv("fun_id;fun_nev\n");
+    for (int k = 1; k <= 17; ++k)
+        csv += QByteArray::number(k) + ";Funkció " + QByteArray::number(k) + "\n";
+    return csv;
+}
+
 int run(const QStringList& args, QString* err) {
     QString out;
     QTextStream o(&out), e(err);
@@ -83,8 +91,7 @@ TEST(FailedWrite, OldFilesStandAndTheFileIsNamed) {
             ScratchDir dir;
             const QString small = dir.write(QStringLiteral("small.csv"), methodsCsv(3));
             const QString large = dir.write(QStringLiteral("large.csv"), methodsCsv(300));
-            const QString functions =
-                dir.write(QStringLiteral("f.csv"), "fun_id;fun_nev\n1;Ráhangolódás\n");
+            const QString functions = dir.write(QStringLiteral("f.csv"), functionsCsv());
             const QString catalogue = dir.path(QStringLiteral("catalogue"));
             auto pack = [&](const QString& methods, const QString& out) {
                 QString err;
@@ -157,8 +164,7 @@ TEST(FailedWrite, FullFileSystemLeavesTheOldCatalogue) {
         GTEST_SKIP() << "no small file system can be mounted here";
     const QString small = dir.write(QStringLiteral("small.csv"), methodsCsv(3));
     const QString large = dir.write(QStringLiteral("large.csv"), methodsCsv(3000));
-    const QString functions =
-        dir.write(QStringLiteral("f.csv"), "fun_id;fun_nev\n1;Ráhangolódás\n");
+    const QString functions = dir.write(QStringLiteral("f.csv"), functionsCsv());
     auto pack = [&](const QString& methods, QString* err) {
         return run({QStringLiteral("pack"), QStringLiteral("--methods"), methods,
                     QStringLiteral("--functions"), functions, QStringLiteral("--out"), catalogue},

@@ -30,6 +30,7 @@ QByteArray flags(const char* set) {  // e.g. "1,3" -> 17 columns
 
 const QByteArray kFunctions("fun_id,fun_nev\n1,Ráhangolódás\n2,Motiváció\n3,Ellenőrzés\n");
 
+// The error pack ends in, or an empty string.
 QString packError(const QByteArray& methods, const QByteArray& functions, ScratchDir& dir) {
     try {
         packCatalogue(dir.write(QStringLiteral("m.csv"), methods),
@@ -75,7 +76,7 @@ TEST(Pack, RefusesAPacketAboveTheLoadLimitAndWritesNothing) {
         FAIL() << "a packet above the limit was written";
     } catch (const Error& e) {
         EXPECT_TRUE(e.message().startsWith(QDir(out).filePath(
-            QStringLiteral("data/kavinto_modszerek.cds: the catalogue makes a packet of "))))
+            QStringLiteral("data/kavinto_funkciok.cds: the catalogue makes a packet of "))))
             << e.message().toStdString();
         EXPECT_TRUE(e.message().endsWith(
             QStringLiteral(" bytes, above the 100 bytes the program loads; nothing was written")));
@@ -83,7 +84,7 @@ TEST(Pack, RefusesAPacketAboveTheLoadLimitAndWritesNothing) {
     EXPECT_FALSE(QDir(out).exists(QStringLiteral("data")));
 }
 
-TEST(Pack, RefusesNamingFileLineAndColumnAndWritesNothing) {
+TEST(Pack, RefusesNamingFileRowAndColumnAndWritesNothing) {
     const QByteArray good = methodsHeader() + "1,Vita,vita.pdf" + flags("1") + "\n";
     struct Case {
         const char* defect;
@@ -93,32 +94,34 @@ TEST(Pack, RefusesNamingFileLineAndColumnAndWritesNothing) {
     };
     const std::vector<Case> cases = {
         {"duplicate method id", good + "1,Mozaik,mozaik.pdf" + flags("") + "\n", kFunctions,
-         "%M: line 3, column mod_id: the id 1 occurs twice"},
+         "%M: row 3, column A (mod_id): the id 1 occurs twice"},
         {"missing id", methodsHeader() + ",Vita,vita.pdf" + flags("") + "\n", kFunctions,
-         "%M: line 2, column mod_id: the id is missing"},
+         "%M: row 2, column A (mod_id): the id is missing"},
         {"non-integer id", methodsHeader() + "x1,Vita,vita.pdf" + flags("") + "\n", kFunctions,
-         "%M: line 2, column mod_id: 'x1' is not an integer"},
+         "%M: row 2, column A (mod_id): 'x1' is not an integer"},
         {"flag 2", methodsHeader() + "1,Vita,vita.pdf,2" + flags("").mid(2) + "\n", kFunctions,
-         "%M: line 2, column mod_fun_1: the flag '2' is not 0, 1 or empty"},
-        {"missing column", QByteArray("mod_id,mod_nev\n1,Vita\n"), kFunctions,
-         "%M: line 1: the column mod_fajl is missing"},
-        {"function number 18", good, QByteArray("fun_id,fun_nev\n18,Tizennyolc\n"),
-         "%F: line 2, column fun_id: the function number 18 is outside 1-17"},
+         "%M: row 2, column D (mod_fun_1): the flag '2' is not 0, 1 or empty"},
+        {"missing column",
+         QByteArray(methodsHeader()).replace(",mod_fajl", "") + "1,Vita" + flags("") + "\n",
+         kFunctions, "%M: row 1: the column mod_fajl is missing"},
+        {"function number 18", good, QByteArray("fun_id,fun_nev\n1,Egy\n18,Tizennyolc\n"),
+         "%F: row 3, column A (fun_id): the function number 18 is outside 1-17, so no method can "
+         "serve it"},
         {"duplicate function id", good, QByteArray("fun_id;fun_nev\n1;a\n1;b\n"),
-         "%F: line 3, column fun_id: the id 1 occurs twice"},
+         "%F: row 3, column A (fun_id): the id 1 occurs twice"},
         {"text beyond windows-1250", good, QByteArray("fun_id,fun_nev\n1,\xE2\x9C\x93 pipa\n"),
-         "%F: line 2, column fun_nev: '\u2713 pipa' holds a character that windows-1250 cannot "
+         "%F: row 2, column B (fun_nev): '\u2713 pipa' holds a character that windows-1250 cannot "
          "hold"},
         {"empty name", methodsHeader() + "1,,vita.pdf" + flags("") + "\n", kFunctions,
-         "%M: line 2, column mod_nev: the name is empty"},
+         "%M: row 2, column B (mod_nev): the name is empty"},
         {"NUL inside a name",
          methodsHeader() + QByteArray("1,Vi\0ta,vita.pdf", 16) + flags("") + "\n", kFunctions,
-         "%M: line 2, column mod_nev: 'Vi\\x00ta' holds a NUL character, which a catalogue text "
+         "%M: row 2, column B (mod_nev): 'Vi\\x00ta' holds a NUL character, which a catalogue text "
          "cannot hold"},
         {"name of 65,536 bytes",
          methodsHeader() + "1," + QByteArray(65536, 'a') + ",vita.pdf" + flags("") + "\n",
          kFunctions,
-         "%M: line 2, column mod_nev: the text is 65536 bytes long, more than the 65535 a "
+         "%M: row 2, column B (mod_nev): the text is 65536 bytes long, more than the 65535 a "
          "catalogue text can hold"},
     };
     for (const Case& c : cases) {
@@ -130,4 +133,64 @@ TEST(Pack, RefusesNamingFileLineAndColumnAndWritesNothing) {
         EXPECT_EQ(packError(c.methods, c.functions, dir), expected) << c.defect;
         EXPECT_FALSE(QDir(dir.path(QStringLiteral("out/data"))).exists()) << c.defect;
     }
+}
+
+TEST(Pack, ListsEveryFaultOfBothFilesAtItsSpreadsheetRow) {
+    ScratchDir dir;
+    const QByteArray methods = methodsHeader() + "1,\"Két\nsoros\",a.pdf" + flags("1") + "\n" +
+                               ",Vita,vita.pdf" + flags("") + "\n" + "3,-,x.pdf" + flags("4") +
+                               "\n" + "4,VITA,y.pdf" + flags("") + "\n";
+    const QByteArray functions = "fun_id,fun_nev\n1,Motiváció\n2,motiváció\n";
+    const QString m = dir.path(QStringLiteral("m.csv")), f = dir.path(QStringLiteral("f.csv"));
+    EXPECT_EQ(packError(methods, functions, dir),
+              QStringList({
+                              f + ": row 3, column B (fun_nev): 'motiváció' is the same name as in "
+                                  "row 2; only the first can be looked up",
+                              m + ": row 2, column B (mod_nev): 'Két\\nsoros' holds a line break, "
+                                  "which a catalogue text cannot hold",
+                              m + ": row 3, column A (mod_id): the id is missing",
+                              m + ": row 4, column B (mod_nev): the name '-' cannot be chosen: the "
+                                  "lists show it for no choice",
+                              m + ": row 4, column G (mod_fun_4): function 4 is flagged, but the "
+                                  "functions table lacks it",
+                              m + ": row 5, column B (mod_nev): 'VITA' is the same name as in row "
+                                  "3; only the first can be looked up",
+                          })
+                  .join(QLatin1Char('\n')));
+    EXPECT_FALSE(QDir(dir.path(QStringLiteral("out/data"))).exists());
+
+    QByteArray many = methodsHeader();
+    for (int i = 0; i < 150; ++i)
+        many += "x,Név " + QByteArray::number(i) + ",a.pdf" + flags("") + "\n";
+    const QStringList lines = packError(many, kFunctions, dir).split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 101);
+    EXPECT_EQ(lines.last(), QStringLiteral("and 50 more"));
+}
+
+TEST(Pack, ReadsRowsAsSpreadsheetsLeaveThemAndSaysWhatItRead) {
+    ScratchDir dir;
+    // Excel's "Unicode text": UTF-16 with tabs; below the table, rows of bare separators.
+    QByteArray methods = methodsHeader().replace(',', '\t').trimmed() + "\tcel\t\t\n";
+    methods += "1\tÖtletbörze\to.pdf" + flags("1").replace(',', '\t') + "\tjó\t\t\n";
+    methods += QByteArray(21, '\t') + "\n";
+    const QString text = QString::fromUtf8(methods);
+    QByteArray utf16("\xFF\xFE");
+    utf16.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+    const QStringList report = packCatalogue(dir.write(QStringLiteral("m.txt"), utf16),
+                                             dir.write(QStringLiteral("f.csv"), kFunctions),
+                                             dir.path(QStringLiteral("out")));
+    EXPECT_EQ(
+        report,
+        QStringList(
+            {dir.path(QStringLiteral("f.csv")) + QStringLiteral(": UTF-8, ',', 3 functions"),
+             dir.path(QStringLiteral("m.txt")) + QStringLiteral(": UTF-16 LE, '\\t', 1 methods"),
+             dir.path(QStringLiteral("m.txt")) + QStringLiteral(": ignored columns: cel")}));
+
+    // A UTF-8 file with one line pasted from a windows-1250 one would be garbled either way.
+    const QByteArray mixed = methodsHeader() + "1,Ötletbörze,o.pdf" + flags("") + "\n" +
+                             "2,\xD6tlet,p.pdf" + flags("") + "\n";
+    EXPECT_EQ(packError(mixed, kFunctions, dir),
+              dir.path(QStringLiteral("m.csv")) +
+                  QStringLiteral(": line 3 is not UTF-8, though other lines are: the file mixes "
+                                 "encodings; save it again as UTF-8"));
 }

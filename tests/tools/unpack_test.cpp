@@ -40,7 +40,12 @@ TEST(Unpack, PackOfItsFilesDumpsAsTheOriginals) {
         methods.fields.push_back({QStringLiteral("mod_fun_%1").arg(k), FieldType::Int32, 0, {}, 0});
     for (Record& r : methods.records)
         for (int k = 1; k <= 17; ++k) r.push_back(Value::integer(k % 3 == 0));
-    Packet functions = table({"fun_id:i4", "fun_nev"}, {{"1", "Ráhangolódás"}, {"3", "Gyakorlás"}});
+    Packet functions = table({"fun_id:i4", "fun_nev"}, {{"1", "Ráhangolódás"},
+                                                        {"3", "Gyakorlás"},
+                                                        {"6", "Megértés"},
+                                                        {"9", "Összegzés"},
+                                                        {"12", "Értékelés"},
+                                                        {"15", "Kreativitás"}});
     functions.fields[1].width = 300;  // kept through the CSV file's header: "fun_nev[300]"
     dir.write(QStringLiteral("cat/data/kavinto_modszerek.cds"), catalogueFile(methods));
     dir.write(QStringLiteral("cat/data/kavinto_funkciok.cds"), catalogueFile(functions));

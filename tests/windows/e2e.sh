@@ -83,10 +83,14 @@ setup() {
     local exe; exe=$(windows_path "$build/kavinto-setup-$version.exe")
     Q='"' wine cmd /c "$exe /S $*" >/dev/null 2>&1
 }
-# Runs an uninstaller silently and waits for it to have removed itself.
+# Runs an uninstaller silently and waits for its last step, the removal of
+# the uninstall entry from the hive given (HKCU or HKLM).
 uninstall() {
     wine "$1/uninstall.exe" /S >/dev/null 2>&1
-    for _ in $(seq 100); do [ -e "$1/uninstall.exe" ] || return 0; sleep 0.2; done
+    for _ in $(seq 60); do
+        wine reg query "$2\\$uninstall_key" >/dev/null 2>&1 || return 0
+        sleep 0.2
+    done
     echo "    the uninstaller did not finish"; return 1
 }
 has_files() {
@@ -162,7 +166,7 @@ test_reinstall_and_uninstall_keep_the_catalogue() {
     has_files "$installed" "${programs[@]}" || return 1
     expect "catalogue after the reinstall" "$(cd "$catalogue" && find . -type f -exec md5sum {} + | sort)" "$before" ||
         return 1
-    uninstall "$installed" || return 1
+    uninstall "$installed" HKCU || return 1
     [ ! -e "$installed" ] || { echo "    left behind: $(cd "$installed" && find . -type f | head -5 | tr '\n' ' ')"; return 1; }
     [ ! -e "$start_menu/VELOR! Tarmeni.lnk" ] && [ ! -e "$start_menu/VELOR! Tarmeni katalóguseszköz.lnk" ] ||
         { echo "    shortcut left"; return 1; }
@@ -185,7 +189,7 @@ test_upgrade_from_0_1_0_keeps_its_catalogue() {
     has_files "$old" "${programs[@]}" && has_files "$old/sample" "${sample[@]}" pdf/iskola.pdf || return 1
     expect "catalogue folder" "$(registry HKCU CatalogueFolder)" "C:\\users\\$user\\AppData\\Local\\Programs\\kavinto\\sample" &&
         expect "entries for every user" "$(registry HKLM InstallLocation)" "" || return 1
-    uninstall "$old" || return 1
+    uninstall "$old" HKCU || return 1
     has_files "$old/sample" "${sample[@]}" pdf/iskola.pdf && [ ! -e "$old/kavinto.exe" ]
 }
 
@@ -202,13 +206,13 @@ test_install_for_every_user() {
     local usage
     usage=$(cd "$WINEPREFIX/drive_c/Iskola/Közös katalógus" && wine cmd /c 'C:\Program Files\kavinto\kavinto-parancssor.cmd' 2>/dev/null)
     case "$usage" in *"kavinto-catalogue pack"*) ;; *) echo "    the prompt shows no usage: $usage"; return 1 ;; esac
-    uninstall "$programfiles" || return 1
+    uninstall "$programfiles" HKLM || return 1
     ! wine reg query "HKLM\\$uninstall_key" >/dev/null 2>&1 || { echo "    registry entry left"; return 1; }
     has_files "$WINEPREFIX/drive_c/Iskola/Közös katalógus" "${sample[@]}" || return 1
     setup || { echo "    the installer failed"; return 1; }
     has_files "$WINEPREFIX/drive_c/ProgramData/kavinto/katalogus" "${sample[@]}" &&
         expect "install folder" "$(registry HKLM InstallLocation)" 'C:\Program Files\kavinto' &&
-        uninstall "$programfiles"
+        uninstall "$programfiles" HKLM
 }
 
 # The Windows tool prints and writes what the Linux tool does, byte for byte.

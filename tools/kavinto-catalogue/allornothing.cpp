@@ -4,8 +4,10 @@
 #include "filesync.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
+#include <filesystem>
 #include <memory>
 
 namespace kavinto {
@@ -81,6 +83,14 @@ void writeAllOrNothing(const std::vector<FileContents>& files) {
             cannotWrite(files[i].path, reason);
         }
     }
+}
+
+void createFolder(const QString& path) {
+    std::error_code failure;
+    std::filesystem::create_directories(QFileInfo(path).filesystemFilePath(), failure);
+    if (failure)
+        throw Error(QStringLiteral("%1: the folder cannot be created: %2")
+                        .arg(path, QString::fromLocal8Bit(failure.message())));
 }
 
 }  // namespace kavinto

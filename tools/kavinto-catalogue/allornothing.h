@@ -20,4 +20,8 @@ struct FileContents {
 // system's reason; no temporary file remains.
 void writeAllOrNothing(const std::vector<FileContents>& files);
 
+// Makes the folder and those above it; throws an Error naming it and the
+// system's reason where it cannot.
+void createFolder(const QString& path);
+
 }  // namespace kavinto

@@ -7,11 +7,13 @@
 #include "documentpath.h"
 #include "error.h"
 #include "quoted.h"
+#include "rules.h"
 
 #include <QDir>
 #include <QFile>
-#include <QHashFunctions>  // std::hash<QString>
+#include <optional>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace kavinto {
 namespace {
@@ -103,80 +105,84 @@ private:
         return all;
     }
 
+    // A record as a reader finds it in the spreadsheet: by its id and name,
+    // or by its place where the id is not an integer.
+    static QString recordName(const QString& idField, const std::optional<qint64>& id,
+                              const Value& name, int record) {
+        if (!id)
+            return QStringLiteral("record %1").arg(record);
+        QString where = QStringLiteral("%1 %2").arg(idField).arg(*id);
+        if (!name.isNull() && !name.toText().isEmpty())
+            where += QStringLiteral(" (%1)").arg(escaped(name.toText()));
+        return where;
+    }
+
+    // The record's id, where it is an integer.
+    static std::optional<qint64> integerId(const Value& id) {
+        const std::optional<Number> n = numberOf(id);
+        if (id.isNull() || !n || n->kind != Number::Kind::Signed)
+            return std::nullopt;
+        return n->s;
+    }
+
+    void reportFault(const QString& file, const QString& where, const QString& fault) {
+        if (!fault.isEmpty())
+            report(file, where + QStringLiteral(": ") + fault);
+    }
+
     void checkFunctions() {
         if (!requireFields(m_functions, kFunctionsFile, functionFields()))
             return;
         m_functions.setIndexFieldNames(QString());
+        rules::NameRegister names;
         int record = 0;
         for (m_functions.GoFirst(); !m_functions.AtEnd(); m_functions.GoNext()) {
             ++record;
-            const Value id = m_functions.ReadValue(kFunctionIdField);
             const Value name = m_functions.ReadValue(kFunctionNameField);
-            const QString where = QStringLiteral("record %1").arg(record);
-            const std::optional<Number> n = numberOf(id);
-            if (id.isNull() || !n || n->kind != Number::Kind::Signed) {
+            const std::optional<qint64> id = integerId(m_functions.ReadValue(kFunctionIdField));
+            const QString where = recordName(kFunctionIdField, id, name, record);
+            if (!id) {
                 report(kFunctionsFile,
                        QStringLiteral("%1: %2 is not an integer").arg(where, kFunctionIdField));
                 continue;
             }
-            if (n->s < 1 || n->s > kFunctionCount)
-                report(kFunctionsFile,
-                       QStringLiteral(
-                           "%1: function number %2 is outside 1-%3, so no method can serve it")
-                           .arg(where)
-                           .arg(n->s)
-                           .arg(kFunctionCount));
-            if (m_functionNames.count(n->s))
-                report(kFunctionsFile, QStringLiteral("%1: %2 %3 occurs twice")
-                                           .arg(where, kFunctionIdField)
-                                           .arg(n->s));
+            reportFault(kFunctionsFile, where, rules::functionNumberFault(*id));
+            if (m_functionNames.count(*id))
+                reportFault(kFunctionsFile, where, rules::duplicateIdFault(*id));
             else
-                m_functionNames.emplace(n->s, name.isNull() ? QString() : name.toText());
-            checkName(kFunctionsFile, where, kFunctionNameField, name, m_seenFunctionNames);
+                m_functionNames.emplace(*id, name.isNull() ? QString() : name.toText());
+            checkName(kFunctionsFile, where, kFunctionNameField, name, names);
         }
     }
 
     void checkName(const QString& file, const QString& where, const QString& field,
-                   const Value& name, std::unordered_map<QString, QString>& seen) {
+                   const Value& name, rules::NameRegister& names) {
         if (name.isNull()) {
             report(file, QStringLiteral("%1: %2 is null").arg(where, field));
             return;
         }
         const QString text = name.toText();
-        if (text.isEmpty() || text == kNothingChosen)
-            report(file, QStringLiteral("%1: %2 is %3, which cannot be chosen")
-                             .arg(where, field, quoted(text)));
-        const QString key = fullCaseFolded(text);
-        if (seen.count(key))
-            report(file, QStringLiteral(
-                             "%1: %2 %3 is the same name as %4; only the first can be looked up")
-                             .arg(where, field, quoted(text), seen.at(key)));
-        else
-            seen.emplace(key, where);
+        reportFault(file, where, rules::textFault(text, rules::TextKind::Name));
+        reportFault(file, where, names.add(text, where));
     }
 
     void checkMethods(bool functionsLoaded) {
         if (!requireFields(m_methods, kMethodsFile, methodFields()))
             return;
-        std::unordered_map<qint64, int> ids;
-        std::unordered_map<QString, QString> seenNames;
+        std::unordered_set<qint64> ids;
+        rules::NameRegister names;
         int record = 0;
         for (m_methods.GoFirst(); !m_methods.AtEnd(); m_methods.GoNext()) {
             ++record;
-            const QString where = QStringLiteral("record %1").arg(record);
-            const Value id = m_methods.ReadValue(kMethodIdField);
-            const std::optional<Number> n = numberOf(id);
-            if (id.isNull() || !n || n->kind != Number::Kind::Signed)
+            const Value name = m_methods.ReadValue(kMethodNameField);
+            const std::optional<qint64> id = integerId(m_methods.ReadValue(kMethodIdField));
+            const QString where = recordName(kMethodIdField, id, name, record);
+            if (!id)
                 report(kMethodsFile,
                        QStringLiteral("%1: %2 is not an integer").arg(where, kMethodIdField));
-            else if (ids.count(n->s))
-                report(
-                    kMethodsFile,
-                    QStringLiteral("%1: %2 %3 occurs twice").arg(where, kMethodIdField).arg(n->s));
-            else
-                ids.emplace(n->s, record);
-            checkName(kMethodsFile, where, kMethodNameField, m_methods.ReadValue(kMethodNameField),
-                      seenNames);
+            else if (!ids.insert(*id).second)
+                reportFault(kMethodsFile, where, rules::duplicateIdFault(*id));
+            checkName(kMethodsFile, where, kMethodNameField, name, names);
             for (int k = 1; k <= kFunctionCount; ++k) {
                 const Value flag = m_methods.ReadValue(methodFlagField(k));
                 if (flag.isNull()) {
@@ -187,11 +193,7 @@ private:
                 if (!flag.equals(Value::text(QStringLiteral("1"))) || !functionsLoaded)
                     continue;
                 if (!m_functionNames.count(k))
-                    report(kMethodsFile,
-                           QStringLiteral(
-                               "%1: function %2 is flagged, but the functions table lacks it")
-                               .arg(where)
-                               .arg(k));
+                    reportFault(kMethodsFile, where, rules::missingFunctionFault(k));
                 else if (m_functionNames.at(k).isEmpty())
                     report(kMethodsFile,
                            QStringLiteral("%1: function %2 is flagged, but its name is empty")
@@ -199,8 +201,13 @@ private:
                                .arg(k));
             }
             const Value document = m_methods.ReadValue(kMethodFileField);
-            if (document.isNull())
+            if (document.isNull()) {
                 report(kMethodsFile, QStringLiteral("%1: %2 is null").arg(where, kMethodFileField));
+                continue;
+            }
+            const QString fault = rules::textFault(document.toText(), rules::TextKind::Document);
+            if (!fault.isEmpty())
+                reportFault(kMethodsFile, where, fault);
             else if (!isDocumentAvailable(document.toText(), m_dir))
                 report(kMethodsFile,
                        QStringLiteral("%1: the document %2 is missing")
@@ -212,7 +219,6 @@ private:
     TClientDataSet m_methods{QStringLiteral("MClientData")};
     TClientDataSet m_functions{QStringLiteral("FClientData")};
     std::unordered_map<qint64, QString> m_functionNames;
-    std::unordered_map<QString, QString> m_seenFunctionNames;
     QStringList m_problems;
 };
 

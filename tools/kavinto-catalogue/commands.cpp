@@ -12,23 +12,41 @@
 namespace kavinto {
 namespace {
 
-const char kUsage[] =
-    "Usage:\n"
-    "  kavinto-catalogue dump FILE [--format csv|json]\n"
-    "      Print a catalogue file's or a bare packet's fields and records.\n"
-    "  kavinto-catalogue pack --methods METHODS.csv --functions FUNCTIONS.csv --out DIR\n"
-    "      Write DIR/data/kavinto_modszerek.cds and DIR/data/kavinto_funkciok.cds.\n"
-    "      Method columns: mod_id, mod_nev, mod_fajl, mod_fun_1 ... mod_fun_17.\n"
-    "      Function columns: fun_id, fun_nev.\n"
-    "  kavinto-catalogue check DIR\n"
-    "      Load DIR's catalogue as the program does and list every problem.\n"
-    "  kavinto-catalogue unpack DIR --out FOLDER [--force]\n"
-    "      Write FOLDER/methods.csv and FOLDER/functions.csv back from DIR's catalogue,\n"
-    "      as pack reads them; --force replaces files already there.\n"
-    "  kavinto-catalogue --help | --version\n";
+// Each command's usage; all of them are the tool's.
+struct CommandUsage {
+    const char* command;
+    const char* text;
+};
+const CommandUsage kCommandUsages[] = {
+    {"dump",
+     "  kavinto-catalogue dump FILE [--format csv|json]\n"
+     "      Print a catalogue file's or a bare packet's fields and records.\n"},
+    {"pack",
+     "  kavinto-catalogue pack --methods METHODS.csv --functions FUNCTIONS.csv --out DIR\n"
+     "      Write DIR/data/kavinto_modszerek.cds and DIR/data/kavinto_funkciok.cds.\n"
+     "      Method columns: mod_id, mod_nev, mod_fajl, mod_fun_1 ... mod_fun_17.\n"
+     "      Function columns: fun_id, fun_nev.\n"},
+    {"check",
+     "  kavinto-catalogue check DIR\n"
+     "      Load DIR's catalogue as the program does and list every problem.\n"},
+    {"unpack",
+     "  kavinto-catalogue unpack DIR --out FOLDER [--force]\n"
+     "      Write FOLDER/methods.csv and FOLDER/functions.csv back from DIR's catalogue,\n"
+     "      as pack reads them; --force replaces files already there.\n"},
+};
+
+QString usageText(const QString& command = {}) {
+    QString text = QStringLiteral("Usage:\n");
+    for (const CommandUsage& u : kCommandUsages)
+        if (command.isEmpty() || command == QLatin1String(u.command))
+            text += QLatin1String(u.text);
+    if (command.isEmpty())
+        text += QLatin1String("  kavinto-catalogue --help | --version | COMMAND --help\n");
+    return text;
+}
 
 int usage(QTextStream& err, const QString& problem) {
-    err << "kavinto-catalogue: " << problem << "\n\n" << kUsage;
+    err << "kavinto-catalogue: " << problem << "\n\n" << usageText();
     return 2;
 }
 
@@ -73,7 +91,7 @@ int pack(const QStringList& args, QTextStream& out, QTextStream& err) {
     }
     if (methods.isEmpty() || functions.isEmpty() || dir.isEmpty())
         return usage(err, QStringLiteral("pack needs --methods, --functions and --out"));
-    packCatalogue(methods, functions, dir);
+    for (const QString& line : packCatalogue(methods, functions, dir)) out << line << '\n';
     out << "wrote " << dir << "/data/kavinto_modszerek.cds and " << dir
         << "/data/kavinto_funkciok.cds\n";
     return 0;
@@ -121,8 +139,15 @@ int runCatalogueCommand(const QStringList& args, QTextStream& out, QTextStream& 
     const QString command = args.front();
     const QStringList rest = args.mid(1);
     if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
-        out << kUsage;
+        out << usageText();
         return 0;
+    }
+    if (rest.contains(QLatin1String("--help")) || rest.contains(QLatin1String("-h"))) {
+        const QString text = usageText(command);
+        if (text.count(QLatin1Char('\n')) > 1) {
+            out << text;
+            return 0;
+        }
     }
     if (command == QLatin1String("--version")) {
         out << "kavinto-catalogue " << KAVINTO_VERSION << '\n';

@@ -74,26 +74,74 @@ QString csvField(const QString& text, QStringView separators) {
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
-CsvReader::CsvReader(QByteArray bytes, QString fileName)
-    : m_bytes(std::move(bytes)), m_fileName(std::move(fileName)) {
+// A byte order mark decides; else a file that is valid UTF-8 is UTF-8; one
+// with lines of UTF-8 beside lines that are not would be garbled whichever
+// way it were read, and is refused; else it is windows-1250. UTF-16 is read
+// as the UTF-8 it converts to.
+void CsvReader::decideEncoding() {
+    const auto fromUtf16 = [&](QStringConverter::Encoding encoding, const char* name) {
+        QStringDecoder decoder(encoding, QStringDecoder::Flag::Stateless);
+        const QString text = decoder.decode(QByteArrayView(m_bytes).sliced(2));
+        if (decoder.hasError())
+            throw Error(QStringLiteral("%1: the text is not valid %2")
+                            .arg(m_fileName, QLatin1String(name)));
+        m_bytes = text.toUtf8();
+        m_encoding = QLatin1String(name);
+    };
     if (m_bytes.startsWith("\xEF\xBB\xBF")) {
         m_pos = 3;
-    } else if (!QByteArrayView(m_bytes).isValidUtf8()) {
-        if (!decodesCleanly(m_bytes, "windows-1250"))
-            throw Error(
-                QStringLiteral("%1: the text is neither UTF-8 nor windows-1250").arg(m_fileName));
-        m_utf8 = false;
+        m_encoding = QStringLiteral("UTF-8");
+        return;
     }
-    // The header line decides: names never hold either separator.
+    if (m_bytes.startsWith("\xFF\xFE"))
+        return fromUtf16(QStringConverter::Utf16LE, "UTF-16 LE");
+    if (m_bytes.startsWith("\xFE\xFF"))
+        return fromUtf16(QStringConverter::Utf16BE, "UTF-16 BE");
+    if (QByteArrayView(m_bytes).isValidUtf8()) {
+        m_encoding = QStringLiteral("UTF-8");
+        return;
+    }
+    int line = 1, firstForeign = 0;
+    bool utf8Seen = false;
+    for (qsizetype at = 0; at < m_bytes.size(); ++line) {
+        const qsizetype end = m_bytes.indexOf('\n', at);
+        const QByteArrayView text =
+            QByteArrayView(m_bytes).sliced(at, (end < 0 ? m_bytes.size() : end) - at);
+        const bool high = std::any_of(text.begin(), text.end(), [](char c) { return c & 0x80; });
+        if (high && text.isValidUtf8())
+            utf8Seen = true;
+        else if (high && !firstForeign)
+            firstForeign = line;
+        if (utf8Seen && firstForeign)
+            throw Error(QStringLiteral("%1: line %2 is not UTF-8, though other lines are: the file "
+                                       "mixes encodings; save it again as UTF-8")
+                            .arg(m_fileName)
+                            .arg(firstForeign));
+        at = end < 0 ? m_bytes.size() : end + 1;
+    }
+    if (!decodesCleanly(m_bytes, "windows-1250"))
+        throw Error(
+            QStringLiteral("%1: the text is neither UTF-8 nor windows-1250").arg(m_fileName));
+    m_utf8 = false;
+    m_encoding = QStringLiteral("windows-1250");
+}
+
+CsvReader::CsvReader(QByteArray bytes, QString fileName)
+    : m_bytes(std::move(bytes)), m_fileName(std::move(fileName)) {
+    decideEncoding();
+    // The header line decides: names never hold a separator.
     const QByteArrayView first = QByteArrayView(m_bytes).first(
         m_bytes.contains('\n') ? m_bytes.indexOf('\n') : m_bytes.size());
-    m_separator = first.count(';') > first.count(',') ? ';' : ',';
+    for (const char candidate : {';', '\t'})
+        if (first.count(candidate) > first.count(m_separator))
+            m_separator = candidate;
     CsvTable::Row header;
     if (!next(header))
         throw Error(QStringLiteral("%1: the file has no header line").arg(m_fileName));
     m_header = header.cells;
     m_bodyPos = m_pos;
     m_bodyLine = m_line;
+    m_bodyRow = m_row;
 }
 
 CsvReader CsvReader::open(const QString& path) {
@@ -109,14 +157,15 @@ CsvReader CsvReader::open(const QString& path) {
 void CsvReader::rewind() {
     m_pos = m_bodyPos;
     m_line = m_bodyLine;
+    m_row = m_bodyRow;
 }
 
 bool CsvReader::next(CsvTable::Row& row) {
-    while (readRow(row)) {
-        const bool blank = row.cells.size() == 1 && row.cells[0].trimmed().isEmpty();
-        if (!blank)
+    // Rows of empty cells (";;;;" below a table once formatted) are skipped.
+    while (readRow(row))
+        if (std::any_of(row.cells.begin(), row.cells.end(),
+                        [](const QString& c) { return !c.trimmed().isEmpty(); }))
             return true;
-    }
     return false;
 }
 
@@ -131,6 +180,7 @@ bool CsvReader::readRow(CsvTable::Row& row) {
     if (m_pos >= n)
         return false;
     row.line = m_line;
+    row.row = m_row++;
     // Moves m_pos to the end of the plain part of a cell.
     const auto skipPlain = [&] {
         for (; m_pos < n; ++m_pos) {

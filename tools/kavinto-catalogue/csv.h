@@ -8,12 +8,14 @@
 
 namespace kavinto {
 
-// A CSV file as a spreadsheet exports it: UTF-8 (with or without BOM) or
-// windows-1250, comma- or semicolon-separated (whichever the header line
-// uses), fields optionally quoted with "" for a quote inside.
+// A CSV file as a spreadsheet exports it: UTF-8 or UTF-16 with a byte order
+// mark, UTF-8 without one, or windows-1250; comma-, semicolon- or
+// tab-separated (whichever the header line uses most), fields optionally
+// quoted with "" for a quote inside.
 struct CsvTable {
     struct Row {
-        int line = 0;  // where the row starts, counted from 1
+        int line = 0;  // the line where the row starts, counted from 1
+        int row = 0;   // the row as a spreadsheet numbers it: the header is row 1
         QStringList cells;
     };
     QString fileName;
@@ -36,11 +38,14 @@ public:
     static CsvReader open(const QString& path);
 
     const QString& fileName() const { return m_fileName; }
+    // "UTF-8", "UTF-16 LE", "UTF-16 BE" or "windows-1250".
+    const QString& encoding() const { return m_encoding; }
+    char separator() const { return m_separator; }
     const QStringList& header() const { return m_header; }
     int column(const QString& name) const;
     int declaredWidth(int column) const;
 
-    // The next row that is not blank; false at the end.
+    // The next row with a cell that is not empty; false at the end.
     bool next(CsvTable::Row& row);
     // Back to the first row after the header.
     void rewind();
@@ -48,8 +53,11 @@ public:
 private:
     bool readRow(CsvTable::Row& row);
 
+    void decideEncoding();
+
     QByteArray m_bytes;
     QString m_fileName;
+    QString m_encoding;
     bool m_utf8 = true;
     // A cell's own leading U+FEFF is kept: only the file's was a byte order mark.
     QStringDecoder m_utf8Decoder{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
@@ -60,12 +68,15 @@ private:
     QStringList m_header;
     qsizetype m_pos = 0;
     int m_line = 1;
+    int m_row = 1;
     qsizetype m_bodyPos = 0;
     int m_bodyLine = 1;
+    int m_bodyRow = 1;
 };
 
 // Throws an Error "FILE: line N: ..." for an unreadable file, text that is
-// neither UTF-8 nor windows-1250, or an unterminated quote.
+// neither UTF-8 nor windows-1250, UTF-8 mixed with another encoding, or an
+// unterminated quote.
 CsvTable readCsvFile(const QString& path);
 CsvTable parseCsv(const QByteArray& bytes, const QString& fileName);
 

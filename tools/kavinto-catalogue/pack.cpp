@@ -4,9 +4,8 @@
 #include "binarypacketwriter.h"
 #include "compressedfile.h"
 #include "error.h"
-#include "quoted.h"
+#include "rules.h"
 #include "schema.h"
-#include "textcodec.h"
 
 #include <QDir>
 
@@ -14,69 +13,60 @@
 #include <unordered_set>
 
 namespace kavinto {
+
+QString PackFaults::columnName(int column) {
+    QString letters;
+    for (int n = column + 1; n > 0; n = (n - 1) / 26) letters.prepend(QChar(u'A' + (n - 1) % 26));
+    return letters;
+}
+
+void PackFaults::add(const CsvReader& csv, int row, int column, const QString& what) {
+    ++m_count;
+    if (m_lines.size() >= kShown)
+        return;
+    QString where = QStringLiteral("%1: row %2").arg(csv.fileName()).arg(row);
+    if (column >= 0)
+        where += QStringLiteral(", column %1 (%2)")
+                     .arg(columnName(column), csv.header().value(column).trimmed());
+    m_lines << where + QStringLiteral(": ") + what;
+}
+
+void PackFaults::throwIfAny() const {
+    if (m_count == 0)
+        return;
+    QStringList lines = m_lines;
+    if (m_count > m_lines.size())
+        lines << QStringLiteral("and %1 more").arg(m_count - m_lines.size());
+    throw Error(lines.join(QLatin1Char('\n')));
+}
+
 namespace {
-
-constexpr qsizetype kMaxTextBytes = 0xFFFF;
-
-[[noreturn]] void refuse(const CsvReader& t, int line, const QString& column, const QString& what) {
-    throw Error(
-        QStringLiteral("%1: line %2, column %3: %4").arg(t.fileName()).arg(line).arg(column, what));
-}
-
-int requireColumn(const CsvReader& t, const QString& name) {
-    const int c = t.column(name);
-    if (c < 0)
-        throw Error(QStringLiteral("%1: line 1: the column %2 is missing").arg(t.fileName(), name));
-    return c;
-}
 
 QStringView cell(const CsvTable::Row& row, int column) {
     return column < row.cells.size() ? QStringView(row.cells[column]).trimmed() : QStringView();
 }
 
-qint32 requireId(const CsvReader& t, const CsvTable::Row& row, int column, const QString& name) {
-    const QStringView text = cell(row, column);
-    if (text.isEmpty())
-        refuse(t, row.line, name, QStringLiteral("the id is missing"));
-    bool ok = false;
-    const qint32 id = text.toInt(&ok);
-    if (!ok)
-        refuse(t, row.line, name, QStringLiteral("%1 is not an integer").arg(quoted(text)));
-    return id;
-}
-
-QStringView requireText(const CsvReader& t, const CsvTable::Row& row, int column,
-                        const QString& name, bool mayBeEmpty) {
-    const QStringView text = cell(row, column);
-    if (text.isEmpty() && !mayBeEmpty)
-        refuse(t, row.line, name, QStringLiteral("the name is empty"));
-    // The packet writer's own encoder: what it accepts here, the writer writes.
-    static const TextEncoder encoder(packetLocale(kCatalogueLocaleId).codePage);
-    const std::optional<QByteArray> encoded = encoder.encode(text);
-    if (!encoded)
-        refuse(t, row.line, name,
-               QStringLiteral("%1 holds a character that %2 cannot hold")
-                   .arg(quoted(text), encoder.codePage()));
-    const QByteArray& bytes = *encoded;
-    // A catalogue reader ends a text at a NUL, and a text field holds at most 65,535 bytes.
-    if (text.contains(QChar(0)))
-        refuse(t, row.line, name,
-               QStringLiteral("%1 holds a NUL character, which a catalogue text cannot hold")
-                   .arg(quoted(text)));
-    if (bytes.size() > kMaxTextBytes)
-        refuse(
-            t, row.line, name,
-            QStringLiteral("the text is %1 bytes long, more than the %2 a catalogue text can hold")
-                .arg(bytes.size())
-                .arg(kMaxTextBytes));
-    return text;
-}
-
-// The columns of the fields, in the fields' order.
-std::vector<int> requireColumns(const CsvReader& t, const std::vector<SchemaField>& fields) {
+// The columns of the fields, in the fields' order; -1 for a missing one.
+std::vector<int> requireColumns(const CsvReader& t, const std::vector<SchemaField>& fields,
+                                PackFaults& faults) {
     std::vector<int> columns;
-    for (const SchemaField& f : fields) columns.push_back(requireColumn(t, f.name));
+    for (const SchemaField& f : fields) {
+        columns.push_back(t.column(f.name));
+        if (columns.back() < 0)
+            faults.add(t, 1, -1, QStringLiteral("the column %1 is missing").arg(f.name));
+    }
     return columns;
+}
+
+// The header's columns that are none of the fields, for a note; empty ones
+// (a spreadsheet's unused columns) are not named.
+QStringList ignoredColumns(const CsvReader& t, const std::vector<int>& columns) {
+    QStringList ignored;
+    for (int c = 0; c < t.header().size(); ++c)
+        if (std::find(columns.begin(), columns.end(), c) == columns.end() &&
+            !t.header()[c].trimmed().isEmpty())
+            ignored << t.header()[c].trimmed();
+    return ignored;
 }
 
 // A row's value of one field: an integer, or a text viewed in the row.
@@ -84,16 +74,20 @@ struct FieldValue {
     qint64 integer = 0;
     QStringView text;
 };
-// Sets a row's values, in the fields' order, checked when `check` (a row
-// read again is not).
+// Sets a row's values, in the fields' order, and adds the row's faults when
+// `check` (a row read again is not checked).
 using ReadRow =
     std::function<void(const CsvTable::Row& row, bool check, std::vector<FieldValue>& values)>;
 
 // The packet of the CSV file's rows: every row is read and checked first,
-// its texts measured, then read again and written. Neither the rows nor a
-// table of them is held, only the file and the packet.
-QByteArray packetOf(CsvReader& csv, const std::vector<SchemaField>& schema,
-                    const std::vector<int>& columns, const ReadRow& read) {
+// its texts measured, then, where no file had a fault, read again and
+// written. Neither the rows nor a table of them is held, only the file and
+// the packet.
+PackedTable packetOf(CsvReader& csv, const std::vector<SchemaField>& schema,
+                     const std::vector<int>& columns, const ReadRow& read, PackFaults& faults) {
+    PackedTable packed{{}, 0, ignoredColumns(csv, columns)};
+    if (std::find(columns.begin(), columns.end(), -1) != columns.end())
+        return packed;
     std::vector<FieldDef> fields;
     for (std::size_t i = 0; i < schema.size(); ++i)
         // The writer widens a text field to its longest text.
@@ -107,17 +101,20 @@ QByteArray packetOf(CsvReader& csv, const std::vector<SchemaField>& schema,
     // The writer's errors, which the checks have ruled out, name the file.
     const QString& where = csv.fileName();
     std::vector<FieldValue> values(schema.size());
-    std::size_t count = 0;
+    const int faultsBefore = faults.count();
     CsvTable::Row row;
     while (csv.next(row)) {
         read(row, true, values);
-        for (std::size_t i = 0; i < values.size(); ++i)
-            if (schema[i].type == FieldType::String)
-                writer.measure(int(i), writer.storedText(int(i), values[i].text, where).size());
-        ++count;
+        if (faults.count() == faultsBefore)
+            for (std::size_t i = 0; i < values.size(); ++i)
+                if (schema[i].type == FieldType::String)
+                    writer.measure(int(i), writer.storedText(int(i), values[i].text, where).size());
+        ++packed.rows;
     }
+    if (faults.count() > 0)
+        return packed;
     csv.rewind();
-    writer.start(count);
+    writer.start(packed.rows);
     while (csv.next(row)) {
         read(row, false, values);
         writer.beginRecord();
@@ -128,7 +125,30 @@ QByteArray packetOf(CsvReader& csv, const std::vector<SchemaField>& schema,
                 writer.integer(int(i), values[i].integer);
         }
     }
-    return writer.finish();
+    packed.packet = writer.finish();
+    return packed;
+}
+
+// Checks a text cell by the catalogue's rules; the text as written.
+QStringView textCell(const CsvReader& csv, const CsvTable::Row& row, int column,
+                     rules::TextKind kind, PackFaults& faults) {
+    const QStringView text = cell(row, column);
+    const QString fault = rules::textFault(text, kind);
+    if (!fault.isEmpty())
+        faults.add(csv, row.row, column, fault);
+    return text;
+}
+
+// Checks an id cell and that it is new; the id, or 0.
+qint32 idCell(const CsvReader& csv, const CsvTable::Row& row, int column,
+              std::unordered_set<qint32>& ids, PackFaults& faults) {
+    qint32 id = 0;
+    QString fault = rules::idTextFault(cell(row, column), id);
+    if (fault.isEmpty() && !ids.insert(id).second)
+        fault = rules::duplicateIdFault(id);
+    if (!fault.isEmpty())
+        faults.add(csv, row.row, column, fault);
+    return id;
 }
 
 }  // namespace
@@ -137,19 +157,20 @@ int textWidth(int declared, int longest) {
     return std::max(declared > 0 ? declared : kDeclaredTextWidth, longest);
 }
 
-QByteArray methodsPacket(CsvReader& csv) {
+PackedTable methodsPacket(CsvReader& csv, const std::set<int>& functionIds, PackFaults& faults) {
     const std::vector<SchemaField> fields = methodFields();
-    const std::vector<int> columns = requireColumns(csv, fields);
+    const std::vector<int> columns = requireColumns(csv, fields, faults);
     std::unordered_set<qint32> ids;
+    rules::NameRegister names;
     const auto read = [&](const CsvTable::Row& row, bool check, std::vector<FieldValue>& values) {
         if (check) {
-            const qint32 id = requireId(csv, row, columns[0], kMethodIdField);
-            if (!ids.insert(id).second)
-                refuse(csv, row.line, kMethodIdField,
-                       QStringLiteral("the id %1 occurs twice").arg(id));
-            values[0].integer = id;
-            values[1].text = requireText(csv, row, columns[1], kMethodNameField, false);
-            values[2].text = requireText(csv, row, columns[2], kMethodFileField, true);
+            values[0].integer = idCell(csv, row, columns[0], ids, faults);
+            values[1].text = textCell(csv, row, columns[1], rules::TextKind::Name, faults);
+            const QString same =
+                names.add(values[1].text.toString(), QStringLiteral("row %1").arg(row.row));
+            if (!same.isEmpty())
+                faults.add(csv, row.row, columns[1], same);
+            values[2].text = textCell(csv, row, columns[2], rules::TextKind::Document, faults);
         } else {
             values[0].integer = cell(row, columns[0]).toInt();
             values[1].text = cell(row, columns[1]);
@@ -157,44 +178,53 @@ QByteArray methodsPacket(CsvReader& csv) {
         }
         // A flag is its one character: the checks admit nothing else.
         for (int k = 1; k <= kFunctionCount; ++k) {
-            const QStringView flag = cell(row, columns[std::size_t(2 + k)]);
-            const bool one = flag.size() == 1 && flag[0] == u'1';
-            if (check && !flag.isEmpty() && !one && !(flag.size() == 1 && flag[0] == u'0'))
-                refuse(csv, row.line, methodFlagField(k),
-                       QStringLiteral("the flag %1 is not 0, 1 or empty").arg(quoted(flag)));
+            const int column = columns[std::size_t(2 + k)];
+            const QStringView flag = cell(row, column);
+            const bool one = flag == u"1";
+            if (check) {
+                QString fault = rules::flagTextFault(flag);
+                if (fault.isEmpty() && one && !functionIds.count(k))
+                    fault = rules::missingFunctionFault(k);
+                if (!fault.isEmpty())
+                    faults.add(csv, row.row, column, fault);
+            }
             values[std::size_t(2 + k)].integer = one ? 1 : 0;
         }
     };
-    return packetOf(csv, fields, columns, read);
+    return packetOf(csv, fields, columns, read, faults);
 }
 
-QByteArray functionsPacket(CsvReader& csv) {
+PackedTable functionsPacket(CsvReader& csv, std::set<int>& functionIds, PackFaults& faults) {
     const std::vector<SchemaField> fields = functionFields();
-    const std::vector<int> columns = requireColumns(csv, fields);
+    const std::vector<int> columns = requireColumns(csv, fields, faults);
     std::unordered_set<qint32> ids;
+    rules::NameRegister names;
     const auto read = [&](const CsvTable::Row& row, bool check, std::vector<FieldValue>& values) {
         if (!check) {
             values[0].integer = cell(row, columns[0]).toInt();
             values[1].text = cell(row, columns[1]);
             return;
         }
-        const qint32 id = requireId(csv, row, columns[0], kFunctionIdField);
-        if (id < 1 || id > kFunctionCount)
-            refuse(csv, row.line, kFunctionIdField,
-                   QStringLiteral("the function number %1 is outside 1-%2")
-                       .arg(id)
-                       .arg(kFunctionCount));
-        if (!ids.insert(id).second)
-            refuse(csv, row.line, kFunctionIdField,
-                   QStringLiteral("the id %1 occurs twice").arg(id));
+        const int before = faults.count();
+        const qint32 id = idCell(csv, row, columns[0], ids, faults);
+        if (faults.count() == before) {
+            const QString fault = rules::functionNumberFault(id);
+            if (!fault.isEmpty())
+                faults.add(csv, row.row, columns[0], fault);
+            functionIds.insert(id);
+        }
         values[0].integer = id;
-        values[1].text = requireText(csv, row, columns[1], kFunctionNameField, false);
+        values[1].text = textCell(csv, row, columns[1], rules::TextKind::Name, faults);
+        const QString same =
+            names.add(values[1].text.toString(), QStringLiteral("row %1").arg(row.row));
+        if (!same.isEmpty())
+            faults.add(csv, row.row, columns[1], same);
     };
-    return packetOf(csv, fields, columns, read);
+    return packetOf(csv, fields, columns, read, faults);
 }
 
-void packCatalogue(const QString& methodsCsv, const QString& functionsCsv, const QString& outDir,
-                   std::size_t packetLimit) {
+QStringList packCatalogue(const QString& methodsCsv, const QString& functionsCsv,
+                          const QString& outDir, std::size_t packetLimit) {
     const QDir dir(outDir);
     // A packet the program would refuse to load is not written.
     const auto compressLoadable = [&](const QByteArray& packet, const QString& file) {
@@ -206,20 +236,44 @@ void packCatalogue(const QString& methodsCsv, const QString& functionsCsv, const
                             .arg(packetLimit));
         return compressCatalogueFile(packet);
     };
-    // One file at a time: its text and its packet go before the next is read.
-    const auto pack = [&](const QString& csvPath, QByteArray (*packetOf)(CsvReader&),
-                          const QString& file) {
-        CsvReader csv = CsvReader::open(csvPath);
-        return compressLoadable(packetOf(csv), file);
+    QStringList report;
+    const auto describe = [&](const CsvReader& csv, const PackedTable& t, const char* what) {
+        report << QStringLiteral("%1: %2, '%3', %4 %5")
+                      .arg(csv.fileName(), csv.encoding(),
+                           csv.separator() == '\t' ? QStringLiteral("\\t")
+                                                   : QString(QLatin1Char(csv.separator())))
+                      .arg(t.rows)
+                      .arg(QLatin1String(what));
+        if (!t.ignoredColumns.isEmpty())
+            report << QStringLiteral("%1: ignored columns: %2")
+                          .arg(csv.fileName(), t.ignoredColumns.join(QStringLiteral(", ")));
     };
-    const QByteArray methods = pack(methodsCsv, methodsPacket, kMethodsFile);
-    const QByteArray functions = pack(functionsCsv, functionsPacket, kFunctionsFile);
+    // The functions first, which the methods' flags refer to; one file at a
+    // time, its text and its packet gone before the next is read. Every
+    // fault of both files is found before anything is written.
+    PackFaults faults;
+    std::set<int> functionIds;
+    QByteArray functions, methods;
+    {
+        CsvReader csv = CsvReader::open(functionsCsv);
+        const PackedTable t = functionsPacket(csv, functionIds, faults);
+        describe(csv, t, "functions");
+        if (faults.count() == 0)
+            functions = compressLoadable(t.packet, kFunctionsFile);
+    }
+    {
+        CsvReader csv = CsvReader::open(methodsCsv);
+        const PackedTable t = methodsPacket(csv, functionIds, faults);
+        describe(csv, t, "methods");
+        if (faults.count() == 0)
+            methods = compressLoadable(t.packet, kMethodsFile);
+    }
+    faults.throwIfAny();
 
-    if (!dir.mkpath(QStringLiteral("data")))
-        throw Error(QStringLiteral("%1: the folder cannot be created")
-                        .arg(dir.filePath(QStringLiteral("data"))));
+    createFolder(dir.filePath(QStringLiteral("data")));
     writeAllOrNothing(
         {{dir.filePath(kMethodsFile), methods}, {dir.filePath(kFunctionsFile), functions}});
+    return report;
 }
 
 }  // namespace kavinto

@@ -122,20 +122,20 @@ QStringList unpackCatalogue(const QString& dir, const QString& outDir, bool over
         tableCsv(loaded(in.filePath(kFunctionsFile), QStringLiteral("FClientData")),
                  QStringLiteral("functions.csv"), functionFields(), notes);
     // What pack would refuse in these files, said now rather than at packing.
-    const auto checkPackable = [&](const QByteArray& csv, const QString& name,
-                                   QByteArray (*packetOf)(CsvReader&)) {
-        try {
-            CsvReader reader(csv, name);
-            packetOf(reader);
-        } catch (const Error& e) {
-            notes << QStringLiteral("pack will refuse %1").arg(e.message());
-        }
-    };
-    checkPackable(methods, QStringLiteral("methods.csv"), methodsPacket);
-    checkPackable(functions, QStringLiteral("functions.csv"), functionsPacket);
+    try {
+        PackFaults faults;
+        std::set<int> functionIds;
+        CsvReader functionsReader(functions, QStringLiteral("functions.csv"));
+        functionsPacket(functionsReader, functionIds, faults);
+        CsvReader methodsReader(methods, QStringLiteral("methods.csv"));
+        methodsPacket(methodsReader, functionIds, faults);
+        faults.throwIfAny();
+    } catch (const Error& e) {
+        for (const QString& line : e.message().split(QLatin1Char('\n')))
+            notes << QStringLiteral("pack will refuse %1").arg(line);
+    }
 
-    if (!out.mkpath(QStringLiteral(".")))
-        throw Error(QStringLiteral("%1: the folder cannot be created").arg(outDir));
+    createFolder(outDir);
     writeAllOrNothing({{methodsCsv, methods}, {functionsCsv, functions}});
     return notes;
 }
