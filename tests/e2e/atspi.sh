@@ -35,7 +35,7 @@ if [ $orca = yes ]; then
     for _ in $(seq 200); do grep -q "SPEECH OUTPUT: 'Screen reader on." "$scratch/orca.log" 2>/dev/null && break; sleep 0.05; done
 fi
 mkdir -p "$scratch/work/pdf"
-"$tool" pack --methods "$csv/methods.csv" --functions "$csv/functions.csv" --out "$scratch/work" >/dev/null
+"$tool" pack --methods "$csv/methods.csv" --functions "$csv/functions.csv" --out "$scratch/work" --keep-order >/dev/null
 (cd "$scratch/work" && exec "$kavinto") >"$scratch/app.log" 2>&1 &
 app=$!
 window=$(find_window 10 "$app") || { echo "atspi: the window did not appear"; cat "$scratch/app.log"; exit 1; }

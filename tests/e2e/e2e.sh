@@ -51,7 +51,7 @@ export PATH="$scratch/bin:$PATH"
 workdir() {
     local dir="$scratch/work-$1"
     mkdir -p "$dir/pdf"
-    "$tool" pack --methods "$csv/methods.csv" --functions "$csv/functions.csv" --out "$dir" >/dev/null
+    "$tool" pack --methods "$csv/methods.csv" --functions "$csv/functions.csv" --out "$dir" --keep-order >/dev/null
     for f in vita mozaik otletborze; do printf '%%PDF-1.4\n' >"$dir/pdf/$f.pdf"; done
     echo "$dir"
 }

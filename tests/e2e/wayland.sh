@@ -23,7 +23,7 @@ display=$(grep -o 'xserver listening on display :[0-9]*' "$scratch/weston.log" |
 export WAYLAND_DISPLAY=kavinto-test DISPLAY=$display
 
 mkdir -p "$scratch/work"
-"$tool" pack --methods "$csv/methods.csv" --functions "$csv/functions.csv" --out "$scratch/work" >/dev/null
+"$tool" pack --methods "$csv/methods.csv" --functions "$csv/functions.csv" --out "$scratch/work" --keep-order >/dev/null
 
 (cd "$scratch/work" && exec "$kavinto") >"$scratch/app.log" 2>&1 &
 app=$!

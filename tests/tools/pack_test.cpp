@@ -72,7 +72,7 @@ TEST(Pack, RefusesAPacketAboveTheLoadLimitAndWritesNothing) {
         dir.write(QStringLiteral("m.csv"), methodsHeader() + "1,Vita,vita.pdf" + flags("1") + "\n");
     const QString functions = dir.write(QStringLiteral("f.csv"), kFunctions);
     try {
-        packCatalogue(methods, functions, out, 100);
+        packCatalogue(methods, functions, out, MethodOrder::ByName, 100);
         FAIL() << "a packet above the limit was written";
     } catch (const Error& e) {
         EXPECT_TRUE(e.message().startsWith(QDir(out).filePath(
@@ -184,7 +184,10 @@ TEST(Pack, ReadsRowsAsSpreadsheetsLeaveThemAndSaysWhatItRead) {
         QStringList(
             {dir.path(QStringLiteral("f.csv")) + QStringLiteral(": UTF-8, ',', 3 functions"),
              dir.path(QStringLiteral("m.txt")) + QStringLiteral(": UTF-16 LE, '\\t', 1 methods"),
-             dir.path(QStringLiteral("m.txt")) + QStringLiteral(": ignored columns: cel")}));
+             dir.path(QStringLiteral("m.txt")) + QStringLiteral(": ignored columns: cel"),
+             dir.path(QStringLiteral("m.txt")) +
+                 QStringLiteral(": the methods written in Hungarian alphabetical order of "
+                                "mod_nev (--keep-order keeps the file's)")}));
 
     // A UTF-8 file with one line pasted from a windows-1250 one would be garbled either way.
     const QByteArray mixed = methodsHeader() + "1,Ötletbörze,o.pdf" + flags("") + "\n" +
@@ -193,4 +196,27 @@ TEST(Pack, ReadsRowsAsSpreadsheetsLeaveThemAndSaysWhatItRead) {
               dir.path(QStringLiteral("m.csv")) +
                   QStringLiteral(": line 3 is not UTF-8, though other lines are: the file mixes "
                                  "encodings; save it again as UTF-8"));
+}
+
+TEST(Pack, WritesTheMethodsInHungarianOrderUnlessAskedToKeepTheFiles) {
+    ScratchDir dir;
+    QByteArray methods = methodsHeader();
+    int id = 0;
+    for (const char* name : {"Zongora", "Csiga", "Ábel", "Cukor", "Ágota"})
+        methods += QByteArray::number(++id) + "," + name + ",x.pdf" + flags("") + "\n";
+    const auto names = [&](MethodOrder order) {
+        packCatalogue(dir.write(QStringLiteral("m.csv"), methods),
+                      dir.write(QStringLiteral("f.csv"), kFunctions),
+                      dir.path(QStringLiteral("out")), order);
+        TClientDataSet m(QStringLiteral("MClientData"));
+        LoadDataset(m, dir.path(QStringLiteral("out/data/kavinto_modszerek.cds")));
+        QStringList list;
+        for (m.GoFirst(); !m.AtEnd(); m.GoNext())
+            list << m.ReadValue(QStringLiteral("mod_nev")).toText();
+        return list;
+    };
+    EXPECT_EQ(names(MethodOrder::ByName),
+              QStringList({"Ábel", "Ágota", "Cukor", "Csiga", "Zongora"}));  // cs after c
+    EXPECT_EQ(names(MethodOrder::Kept),
+              QStringList({"Zongora", "Csiga", "Ábel", "Cukor", "Ágota"}));
 }

@@ -23,7 +23,10 @@ const CommandUsage kCommandUsages[] = {
      "      Print a catalogue file's or a bare packet's fields and records.\n"},
     {"pack",
      "  kavinto-catalogue pack --methods METHODS.csv --functions FUNCTIONS.csv --out DIR\n"
-     "      Write DIR/data/kavinto_modszerek.cds and DIR/data/kavinto_funkciok.cds.\n"
+     "                         [--keep-order]\n"
+     "      Write DIR/data/kavinto_modszerek.cds and DIR/data/kavinto_funkciok.cds,\n"
+     "      the methods in alphabetical order of their names or, with --keep-order,\n"
+     "      in the file's.\n"
      "      Method columns: mod_id, mod_nev, mod_fajl, mod_fun_1 ... mod_fun_17.\n"
      "      Function columns: fun_id, fun_nev.\n"},
     {"check",
@@ -78,7 +81,12 @@ int dump(const QStringList& args, QTextStream& out, QTextStream& err) {
 
 int pack(const QStringList& args, QTextStream& out, QTextStream& err) {
     QString methods, functions, dir;
+    MethodOrder order = MethodOrder::ByName;
     for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--keep-order")) {
+            order = MethodOrder::Kept;
+            continue;
+        }
         QString* target = args[i] == QLatin1String("--methods")     ? &methods
                           : args[i] == QLatin1String("--functions") ? &functions
                           : args[i] == QLatin1String("--out")       ? &dir
@@ -91,7 +99,7 @@ int pack(const QStringList& args, QTextStream& out, QTextStream& err) {
     }
     if (methods.isEmpty() || functions.isEmpty() || dir.isEmpty())
         return usage(err, QStringLiteral("pack needs --methods, --functions and --out"));
-    for (const QString& line : packCatalogue(methods, functions, dir)) out << line << '\n';
+    for (const QString& line : packCatalogue(methods, functions, dir, order)) out << line << '\n';
     out << "wrote " << dir << "/data/kavinto_modszerek.cds and " << dir
         << "/data/kavinto_funkciok.cds\n";
     return 0;

@@ -49,6 +49,9 @@ public:
     bool next(CsvTable::Row& row);
     // Back to the first row after the header.
     void rewind();
+    // Where the next row starts, and back there: rows read again out of order.
+    qsizetype position() const { return m_pos; }
+    void seek(qsizetype position) { m_pos = position; }
 
 private:
     bool readRow(CsvTable::Row& row);

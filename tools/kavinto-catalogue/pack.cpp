@@ -2,13 +2,18 @@
 
 #include "allornothing.h"
 #include "binarypacketwriter.h"
+#include "collation.h"
 #include "compressedfile.h"
 #include "error.h"
+#include "packetlocale.h"
+#include "podbuffer.h"
 #include "rules.h"
 #include "schema.h"
 
 #include <QDir>
 
+#include <algorithm>
+#include <cstring>
 #include <functional>
 #include <unordered_set>
 
@@ -79,12 +84,50 @@ struct FieldValue {
 using ReadRow =
     std::function<void(const CsvTable::Row& row, bool check, std::vector<FieldValue>& values)>;
 
+// The rows' places in the file, to be written in the collation order of one
+// field's texts (the order the program's lists show), equal texts in the
+// file's order. Each text's sort key is kept until the order is made; then
+// only the rows' places remain, a permutation of where they start.
+class RowOrder {
+public:
+    explicit RowOrder(bool sorting) : m_sorting(sorting) {}
+
+    void add(qsizetype start, QStringView text) {
+        if (!m_sorting)
+            return;
+        m_rows.push_back({start, m_keys.size()});
+        m_collation.appendKey(text, m_keys);
+    }
+    // The rows' starts in order; empty where the file's order stands.
+    std::vector<qsizetype> sorted() {
+        std::stable_sort(m_rows.begin(), m_rows.end(), [&](const Row& a, const Row& b) {
+            return std::strcmp(m_keys.data() + a.key, m_keys.data() + b.key) < 0;
+        });
+        PodBuffer<char>().swap(m_keys);
+        std::vector<qsizetype> starts(m_rows.size());
+        for (std::size_t i = 0; i < m_rows.size(); ++i) starts[i] = m_rows[i].start;
+        std::vector<Row>().swap(m_rows);
+        return starts;
+    }
+
+private:
+    struct Row {
+        qsizetype start;
+        std::size_t key;
+    };
+    bool m_sorting;
+    Collation m_collation{packetLocale(kCatalogueLocaleId).locale};
+    PodBuffer<char> m_keys;
+    std::vector<Row> m_rows;
+};
+
 // The packet of the CSV file's rows: every row is read and checked first,
 // its texts measured, then, where no file had a fault, read again and
 // written. Neither the rows nor a table of them is held, only the file and
 // the packet.
 PackedTable packetOf(CsvReader& csv, const std::vector<SchemaField>& schema,
-                     const std::vector<int>& columns, const ReadRow& read, PackFaults& faults) {
+                     const std::vector<int>& columns, const ReadRow& read, PackFaults& faults,
+                     int sortField = -1) {
     PackedTable packed{{}, 0, ignoredColumns(csv, columns)};
     if (std::find(columns.begin(), columns.end(), -1) != columns.end())
         return packed;
@@ -102,20 +145,27 @@ PackedTable packetOf(CsvReader& csv, const std::vector<SchemaField>& schema,
     const QString& where = csv.fileName();
     std::vector<FieldValue> values(schema.size());
     const int faultsBefore = faults.count();
+    RowOrder order(sortField >= 0);
     CsvTable::Row row;
-    while (csv.next(row)) {
+    for (qsizetype start = csv.position(); csv.next(row); start = csv.position()) {
         read(row, true, values);
-        if (faults.count() == faultsBefore)
+        if (faults.count() == faultsBefore) {
             for (std::size_t i = 0; i < values.size(); ++i)
                 if (schema[i].type == FieldType::String)
                     writer.measure(int(i), writer.storedText(int(i), values[i].text, where).size());
+            order.add(start, sortField >= 0 ? values[std::size_t(sortField)].text : QStringView());
+        }
         ++packed.rows;
     }
     if (faults.count() > 0)
         return packed;
+    const std::vector<qsizetype> starts = order.sorted();
     csv.rewind();
     writer.start(packed.rows);
-    while (csv.next(row)) {
+    for (std::size_t r = 0; r < packed.rows; ++r) {
+        if (!starts.empty())
+            csv.seek(starts[r]);
+        csv.next(row);
         read(row, false, values);
         writer.beginRecord();
         for (std::size_t i = 0; i < values.size(); ++i) {
@@ -157,7 +207,8 @@ int textWidth(int declared, int longest) {
     return std::max(declared > 0 ? declared : kDeclaredTextWidth, longest);
 }
 
-PackedTable methodsPacket(CsvReader& csv, const std::set<int>& functionIds, PackFaults& faults) {
+PackedTable methodsPacket(CsvReader& csv, const std::set<int>& functionIds, PackFaults& faults,
+                          MethodOrder order) {
     const std::vector<SchemaField> fields = methodFields();
     const std::vector<int> columns = requireColumns(csv, fields, faults);
     std::unordered_set<qint32> ids;
@@ -191,7 +242,7 @@ PackedTable methodsPacket(CsvReader& csv, const std::set<int>& functionIds, Pack
             values[std::size_t(2 + k)].integer = one ? 1 : 0;
         }
     };
-    return packetOf(csv, fields, columns, read, faults);
+    return packetOf(csv, fields, columns, read, faults, order == MethodOrder::ByName ? 1 : -1);
 }
 
 PackedTable functionsPacket(CsvReader& csv, std::set<int>& functionIds, PackFaults& faults) {
@@ -224,7 +275,7 @@ PackedTable functionsPacket(CsvReader& csv, std::set<int>& functionIds, PackFaul
 }
 
 QStringList packCatalogue(const QString& methodsCsv, const QString& functionsCsv,
-                          const QString& outDir, std::size_t packetLimit) {
+                          const QString& outDir, MethodOrder order, std::size_t packetLimit) {
     const QDir dir(outDir);
     // A packet the program would refuse to load is not written.
     const auto compressLoadable = [&](const QByteArray& packet, const QString& file) {
@@ -263,8 +314,13 @@ QStringList packCatalogue(const QString& methodsCsv, const QString& functionsCsv
     }
     {
         CsvReader csv = CsvReader::open(methodsCsv);
-        const PackedTable t = methodsPacket(csv, functionIds, faults);
+        const PackedTable t = methodsPacket(csv, functionIds, faults, order);
         describe(csv, t, "methods");
+        report << (order == MethodOrder::ByName
+                       ? QStringLiteral("%1: the methods written in Hungarian alphabetical order "
+                                        "of mod_nev (--keep-order keeps the file's)")
+                       : QStringLiteral("%1: the methods written in the file's order"))
+                      .arg(csv.fileName());
         if (faults.count() == 0)
             methods = compressLoadable(t.packet, kMethodsFile);
     }

@@ -35,12 +35,17 @@ struct PackedTable {
     QStringList ignoredColumns;  // headed columns that are none of the fields
 };
 
+// The order pack writes the methods in: by name, as the program's lists show
+// them, or as the file has them.
+enum class MethodOrder { ByName, Kept };
+
 // The packets of the two catalogue tables from the maintainers' CSV files,
 // read twice: checked by the catalogue's rules, then written where no fault
 // was found. The functions come first: their ids are what a method's flags
 // may name.
 PackedTable functionsPacket(CsvReader& functions, std::set<int>& functionIds, PackFaults& faults);
-PackedTable methodsPacket(CsvReader& methods, const std::set<int>& functionIds, PackFaults& faults);
+PackedTable methodsPacket(CsvReader& methods, const std::set<int>& functionIds, PackFaults& faults,
+                          MethodOrder order = MethodOrder::Kept);
 
 // The width a text field is declared with: the one its column's header
 // declares ("mod_nev[300]"), else 100, or the longest text where that is longer.
@@ -53,6 +58,7 @@ int textWidth(int declared, int longest);
 // fault; returns the report: each file's encoding, separator and row count,
 // and the columns it ignored.
 QStringList packCatalogue(const QString& methodsCsv, const QString& functionsCsv,
-                          const QString& outDir, std::size_t packetLimit = kPacketSizeLimit);
+                          const QString& outDir, MethodOrder order = MethodOrder::ByName,
+                          std::size_t packetLimit = kPacketSizeLimit);
 
 }  // namespace kavinto
