@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <unordered_set>
 
 namespace kavinto {
@@ -90,13 +91,16 @@ using ReadRow =
 // only the rows' places remain, a permutation of where they start.
 class RowOrder {
 public:
-    explicit RowOrder(bool sorting) : m_sorting(sorting) {}
+    explicit RowOrder(bool sorting) {
+        if (sorting)
+            m_collation.emplace(packetLocale(kCatalogueLocaleId).locale);
+    }
 
     void add(qsizetype start, QStringView text) {
-        if (!m_sorting)
+        if (!m_collation)
             return;
         m_rows.push_back({start, m_keys.size()});
-        m_collation.appendKey(text, m_keys);
+        m_collation->appendKey(text, m_keys);
     }
     // The rows' starts in order; empty where the file's order stands.
     std::vector<qsizetype> sorted() {
@@ -115,8 +119,7 @@ private:
         qsizetype start;
         std::size_t key;
     };
-    bool m_sorting;
-    Collation m_collation{packetLocale(kCatalogueLocaleId).locale};
+    std::optional<Collation> m_collation;
     PodBuffer<char> m_keys;
     std::vector<Row> m_rows;
 };
