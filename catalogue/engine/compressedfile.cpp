@@ -21,6 +21,28 @@
 namespace kavinto {
 namespace {
 
+// The system's description without its closing full stop, which the message adds.
+QString reasonOf(QString reason) {
+    while (!reason.isEmpty() && (reason.back().isSpace() || reason.back() == QLatin1Char('.')))
+        reason.chop(1);
+    return reason;
+}
+
+QString fullPath(const QString& path) {
+    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+}
+
+[[noreturn]] void cannotOpen(const QString& path, const QString& reason) {
+    throw Error::cannotOpen(fullPath(path), reasonOf(reason));
+}
+
+// A device that fails while it is read: not the end of the data.
+[[noreturn]] void cannotRead(const QIODevice& device) {
+    const auto* file = qobject_cast<const QFileDevice*>(&device);
+    throw Error::cannotRead(file ? fullPath(file->fileName()) : QString(),
+                            reasonOf(device.errorString()));
+}
+
 // A zlib inflater over a device, ended on every path by its destructor.
 class Inflater {
 public:
@@ -66,7 +88,9 @@ public:
 private:
     bool fill() {
         const qint64 n = m_source.read(m_input.data(), qint64(m_input.size()));
-        if (n <= 0)
+        if (n < 0)
+            cannotRead(m_source);
+        if (n == 0)
             return false;
         m_stream.next_in = reinterpret_cast<Bytef*>(m_input.data());
         m_stream.avail_in = uInt(n);
@@ -78,12 +102,6 @@ private:
     std::array<char, 256 * 1024> m_input{};
     bool m_ended = false;
 };
-
-[[noreturn]] void cannotOpen(const QString& path, QString reason) {
-    while (!reason.isEmpty() && (reason.back().isSpace() || reason.back() == QLatin1Char('.')))
-        reason.chop(1);
-    throw Error::cannotOpen(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()), reason);
-}
 
 }  // namespace
 

@@ -27,6 +27,9 @@ Error Error::outOfMemory() {
 Error Error::cannotOpen(const QString& absolutePath, const QString& reason) {
     return Error(QStringLiteral("Cannot open file \"%1\". %2").arg(absolutePath, reason));
 }
+Error Error::cannotRead(const QString& absolutePath, const QString& reason) {
+    return Error(QStringLiteral("Cannot read file \"%1\". %2").arg(absolutePath, reason));
+}
 Error Error::cannotCompress() {
     return Error(QStringLiteral("zlib could not compress the packet"));
 }

@@ -29,6 +29,9 @@ public:
     static Error outOfMemory();
     // "Cannot open file "<absolutePath>". <reason>".
     static Error cannotOpen(const QString& absolutePath, const QString& reason);
+    // "Cannot read file "<absolutePath>". <reason>": a device that fails
+    // while the file is read, in the form of the message above.
+    static Error cannotRead(const QString& absolutePath, const QString& reason);
     // "zlib could not compress the packet".
     static Error cannotCompress();
 

@@ -2,6 +2,7 @@
 #include "binarypacketwriter.h"
 #include "clientdataset.h"
 #include "error.h"
+#include "failingfile.h"
 #include "packetbuilder.h"
 #include "platform.h"
 
@@ -139,6 +140,24 @@ TEST(CompressedFile, FileThatCannotBeOpened) {
     EXPECT_EQ(loadError(dir.path(QStringLiteral("folder.cds")), t),
               cannotOpenMessage(dir.path(QStringLiteral("folder.cds")),
                                 QStringLiteral("Is a directory")));
+}
+
+// A read that fails is the system's error, not the end of the data.
+TEST(CompressedFile, FileThatFailsWhileReadIsNamedWithTheReason) {
+    ScratchDir dir;
+    const QString path =
+        dir.write(QStringLiteral("f.cds"), catalogueFile(table({"id:i4"}, {{"7"}})));
+    for (const qint64 goodBytes : {0, 8}) {
+        FailingFile file(path, goodBytes);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        try {
+            inflatePacket(file);
+            ADD_FAILURE() << "a failing read loaded";
+        } catch (const Error& e) {
+            EXPECT_EQ(e.message(), QStringLiteral("Cannot read file \"%1\". Input/output error")
+                                       .arg(QDir::toNativeSeparators(path)));
+        }
+    }
 }
 
 TEST(CompressedFile, RelativePathIsReportedAbsolute) {
