@@ -12,21 +12,21 @@ bool isExistingFile(const QString& path) {
     return info.exists() && !info.isDir();
 }
 
-void openMethodsTable(TClientDataSet& methods, const QString& path) {
+void openMethodsTable(TClientDataSet& methods, const QString& path, const TableLoader& load) {
     methods.CloseTable();
     methods.setActive(false);
     methods.setIndexFieldNames(QString());
     methods.setFileName(QString());
-    LoadDataset(methods, path);
+    load(methods, path);
     methods.ApplyPending(0);
     methods.OpenTable();
 }
 
-void openFunctionsTable(TClientDataSet& functions, const QString& path) {
+void openFunctionsTable(TClientDataSet& functions, const QString& path, const TableLoader& load) {
     functions.setActive(false);
     functions.setIndexFieldNames(QString());
     functions.setFileName(QString());
-    LoadDataset(functions, path);
+    load(functions, path);
     functions.ApplyPending(0);
     functions.setIndexFieldNames(kFunctionNameField);
     functions.OpenTable();

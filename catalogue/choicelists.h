@@ -1,6 +1,7 @@
 #pragma once
 
 #include "clientdataset.h"
+#include "compressedfile.h"
 #include "schema.h"
 
 #include <QString>
@@ -18,10 +19,15 @@ struct ChoiceList {
 // Whether the path names an existing file; a folder does not count.
 bool isExistingFile(const QString& path);
 
+// Reads a table file into a table: LoadDataset, or the window's own reader.
+using TableLoader = std::function<void(TClientDataSet&, const QString&)>;
+
 // Loads the methods table afresh from the file; it stays in packet order.
-void openMethodsTable(TClientDataSet& methods, const QString& path);
+void openMethodsTable(TClientDataSet& methods, const QString& path,
+                      const TableLoader& load = LoadDataset);
 // Loads the functions table afresh from the file, ordered by name, on its first record.
-void openFunctionsTable(TClientDataSet& functions, const QString& path);
+void openFunctionsTable(TClientDataSet& functions, const QString& path,
+                        const TableLoader& load = LoadDataset);
 
 // Adds "-", then the method name of every record from the current one to
 // the end. A name that cannot be taken as text fails after the names before

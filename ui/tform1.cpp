@@ -238,10 +238,14 @@ void TForm1::FormActivate(QObject*) {
     }
     TClientDataSet& methods = Data->MClientData;
     TClientDataSet& functions = Data->FClientData;
-    openMethodsTable(methods, kMethodsFile);
+    // Both files are read through the window's LoadDataset.
+    const TableLoader load = [this](TClientDataSet& table, const QString& path) {
+        LoadDataset(table, path);
+    };
+    openMethodsTable(methods, kMethodsFile, load);
     prepareFunctionSearch(methods);
     addMethodNames(methods, choiceList(list_modszer));
-    openFunctionsTable(functions, kFunctionsFile);
+    openFunctionsTable(functions, kFunctionsFile, load);
     addFunctionNames(functions, choiceList(list_func1), choiceList(list_func2),
                      choiceList(list_func3));
     for (DropDownList* l : {list_modszer, list_func1, list_func2, list_func3})

@@ -39,6 +39,19 @@ enum Kind : quint16 {
     kReference = 15,
 };
 
+// Each record starts with its status byte, then two status bits per field,
+// four fields to a byte, the first field in the lowest bits.
+enum FieldStatus : int { kValueFollows = 0, kNull = 1, kUnchanged = 2, kInvalidStatus = 3 };
+inline constexpr qsizetype fieldStatusBytes(qsizetype fieldCount) {
+    return (2 * fieldCount + 7) / 8;
+}
+inline constexpr int fieldStatus(const char* statusBytes, int field) {
+    return (static_cast<quint8>(statusBytes[field / 4]) >> (2 * (field % 4))) & 3;
+}
+inline void setFieldStatus(char* statusBytes, int field, FieldStatus status) {
+    statusBytes[field / 4] = char(statusBytes[field / 4] | (status << (2 * (field % 4))));
+}
+
 // The properties the program reads and writes.
 inline constexpr char kWidthProperty[] = "WIDTH";      // a string field's declared width
 inline constexpr char kSubtypeProperty[] = "SUBTYPE";  // "Text", "Money", ...

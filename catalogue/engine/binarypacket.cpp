@@ -376,7 +376,7 @@ Table decodeBinaryPacket(const QByteArray& bytes) {
     }
 
     in.seek(headerSize);
-    const qsizetype statusBytes = (2 * qsizetype(fieldCount) + 7) / 8;
+    const qsizetype statusBytes = binaryformat::fieldStatusBytes(fieldCount);
     StoredRecords stored;
     // Each record takes at least one byte: a corrupt count reserves no more than that.
     stored.status.reserve(std::size_t(std::min<qsizetype>(recordCount, in.remaining())));
@@ -385,12 +385,12 @@ Table decodeBinaryPacket(const QByteArray& bytes) {
         stored.status.push_back(in.u8("record status"));
         const char* fieldStatus = in.take(statusBytes, "field status");
         for (int i = 0; i < fieldCount; ++i) {
-            const int bits = (static_cast<quint8>(fieldStatus[i / 4]) >> (2 * (i % 4))) & 3;
-            if (bits == 0) {
+            const int bits = binaryformat::fieldStatus(fieldStatus, i);
+            if (bits == binaryformat::kValueFollows) {
                 reader.read(std::size_t(r), i);
-            } else if (bits == 2) {
+            } else if (bits == binaryformat::kUnchanged) {
                 stored.unchanged.emplace_back(quint32(r), quint16(i));
-            } else if (bits == 3) {
+            } else if (bits == binaryformat::kInvalidStatus) {
                 fail(QStringLiteral("%1 has the invalid field status 3")
                          .arg(reader.place(i, std::size_t(r))));
             }

@@ -227,7 +227,7 @@ void BinaryPacketWriter::start(std::size_t recordCount) {
     out.le(quint64(headerSize), 2);
     out.bytes(fields.data());
     d->announced = recordCount;
-    d->status = QByteArray((2 * qsizetype(d->fields.size()) + 7) / 8, '\0');
+    d->status = QByteArray(binaryformat::fieldStatusBytes(qsizetype(d->fields.size())), '\0');
 }
 
 void BinaryPacketWriter::beginRecord(const std::vector<bool>& nulls) {
@@ -237,7 +237,7 @@ void BinaryPacketWriter::beginRecord(const std::vector<bool>& nulls) {
     d->status.fill('\0');
     for (std::size_t i = 0; i < nulls.size(); ++i)
         if (nulls[i])
-            d->status[qsizetype(i / 4)] = char(d->status[qsizetype(i / 4)] | (1 << (2 * (i % 4))));
+            binaryformat::setFieldStatus(d->status.data(), int(i), binaryformat::kNull);
     d->out.bytes(d->status);
 }
 

@@ -95,11 +95,6 @@ public:
     // n is less than count().
     std::size_t select(std::size_t n) const;
 
-    void shrinkToFit() {
-        m_words.shrinkToFit();
-        m_rank.shrinkToFit();
-    }
-
 private:
     static std::size_t wordsOf(const std::vector<const BitVector*>& vectors) {
         return vectors.empty() ? 0 : vectors.front()->m_words.size();

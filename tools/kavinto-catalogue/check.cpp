@@ -23,8 +23,12 @@ public:
     explicit Checker(const QString& dir) : m_dir(dir) {}
 
     QStringList run() {
-        const bool functionsLoaded = load(m_functions, kFunctionsFile, openFunctionsTable);
-        const bool methodsLoaded = load(m_methods, kMethodsFile, openMethodsTable);
+        const bool functionsLoaded =
+            load(m_functions, kFunctionsFile,
+                 [](TClientDataSet& t, const QString& path) { openFunctionsTable(t, path); });
+        const bool methodsLoaded =
+            load(m_methods, kMethodsFile,
+                 [](TClientDataSet& t, const QString& path) { openMethodsTable(t, path); });
         if (functionsLoaded)
             checkFunctions();
         if (methodsLoaded)

@@ -125,7 +125,8 @@ void paintSplash(QPainter& p) {
     drawBanner(p, 640);
     p.restore();
     // A pale watercolour sky: soft overlapping washes.
-    QRandomGenerator rng(1038);
+    constexpr quint32 kWashSeed = 1038;  // any fixed seed: the same picture on every build
+    QRandomGenerator rng(kWashSeed);
     for (int i = 0; i < 70; ++i) {
         const QPointF c(rng.bounded(600), 80 + rng.bounded(170));
         QRadialGradient wash(c, 40 + rng.bounded(60));

@@ -4,6 +4,7 @@
 
 #include "csv.h"
 #include "error.h"
+#include "schema.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -16,8 +17,8 @@
 
 namespace {
 
-QString cell(const kavinto::CsvTable& t, const kavinto::CsvTable::Row& row, const char* column) {
-    const int c = t.column(QString::fromLatin1(column));
+QString cell(const kavinto::CsvTable& t, const kavinto::CsvTable::Row& row, const QString& column) {
+    const int c = t.column(column);
     return c >= 0 ? row.cells.value(c).trimmed() : QString();
 }
 
@@ -56,24 +57,26 @@ int main(int argc, char** argv) {
         const kavinto::CsvTable functions = kavinto::readCsvFile(QString::fromLocal8Bit(argv[2]));
         QHash<QString, QString> functionNames;
         for (const auto& row : functions.rows)
-            functionNames.insert(cell(functions, row, "fun_id"), cell(functions, row, "fun_nev"));
+            functionNames.insert(cell(functions, row, kavinto::kFunctionIdField),
+                                 cell(functions, row, kavinto::kFunctionNameField));
         const QDir out(QString::fromLocal8Bit(argv[3]));
         out.mkpath(QStringLiteral("."));
         for (const auto& row : methods.rows) {
             QStringList served;
-            for (int k = 1; k <= 17; ++k)
-                if (cell(methods, row,
-                         QStringLiteral("mod_fun_%1").arg(k).toLatin1().constData()) ==
-                    QLatin1String("1"))
+            for (int k = 1; k <= kavinto::kFunctionCount; ++k)
+                if (cell(methods, row, kavinto::methodFlagField(k)) == QLatin1String("1"))
                     served << functionNames.value(QString::number(k));
-            QPdfWriter pdf(out.filePath(cell(methods, row, "mod_fajl")));
+            const QString name = cell(methods, row, kavinto::kMethodNameField);
+            QPdfWriter pdf(out.filePath(cell(methods, row, kavinto::kMethodFileField)));
             pdf.setPageSize(QPageSize(QPageSize::A4));
             pdf.setResolution(300);
-            pdf.setTitle(cell(methods, row, "mod_nev"));
+            pdf.setTitle(name);
             pdf.setCreator(QStringLiteral("kavinto"));
             QTextDocument doc;
-            doc.setHtml(html(cell(methods, row, "mod_nev"), served, cell(methods, row, "cel"),
-                             cell(methods, row, "menet"), cell(methods, row, "tippek")));
+            // The description's own columns, which the catalogue does not hold.
+            doc.setHtml(html(name, served, cell(methods, row, QStringLiteral("cel")),
+                             cell(methods, row, QStringLiteral("menet")),
+                             cell(methods, row, QStringLiteral("tippek"))));
             doc.print(&pdf);
         }
     } catch (const kavinto::Error& e) {
